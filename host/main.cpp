@@ -1,0 +1,261 @@
+// lunetka-host: the stand-in messenger on the command line. Loads a plug-in,
+// runs its start sequence, can run a search the way a user's changes would,
+// and prints what crossed and what the result list holds.
+#include <windows.h>
+#include <commctrl.h>
+#include <locale.h>
+#include <shellapi.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string>
+#include <vector>
+
+#include "host/host_error.h"
+#include "host/record_reader.h"
+#include "host/result_list_reader.h"
+#include "host/stand_in_host.h"
+#include "host/text_codec.h"
+
+using namespace host;
+
+namespace {
+
+const char USAGE[] =
+    "usage: lunetka-host PLUGIN.dll [options]\n"
+    "  --contacts FILE        contact table from a UTF-8 CSV file (header row names the columns)\n"
+    "  --profile FILE         keep the plug-in's settings in FILE between runs\n"
+    "  --query-state N        what the host answers to queryState (1 hides the version)\n"
+    "  --locale NAME          setlocale(LC_CTYPE, NAME) before the plug-in starts\n"
+    "  --search F C VALUE     search: field F and condition C by label or number, then VALUE\n"
+    "  --sort COLUMN          click the header of result column 0 or 1 (repeatable)\n"
+    "  --focus ROW            give the focus to a result row (without selecting it)\n"
+    "  --dblclick ROW         focus a result row and double-click it\n"
+    "  --press properties|talk  press a button beside the result list\n"
+    "  --open-window          choose the plug-in's menu entry\n"
+    "  --transcript           print every exchange between host and plug-in\n"
+    "  --tree                 print the actions the plug-in declared\n"
+    "  --log                  print the host's log\n";
+
+struct Step {
+    std::string what;
+    std::vector<std::string> args;
+};
+
+struct Options {
+    std::string plugin, contacts, profile, locale;
+    int queryState = 0;
+    bool transcript = false, tree = false, log = false;
+    std::vector<Step> steps;
+};
+
+std::vector<std::string> commandLine()
+{
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i) {
+        int length = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string arg(static_cast<size_t>(length), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &arg[0], length, nullptr, nullptr);
+        arg.resize(static_cast<size_t>(length > 0 ? length - 1 : 0));
+        args.push_back(arg);
+    }
+    LocalFree(wide);
+    return args;
+}
+
+int parseNumber(const std::string& text, const std::string& option)
+{
+    char* end = nullptr;
+    long value = strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end)
+        throw HostError(option + " needs a number, not '" + text + "'");
+    return static_cast<int>(value);
+}
+
+Options parseOptions(const std::vector<std::string>& args)
+{
+    Options options;
+    auto need = [&](size_t i, size_t count, const std::string& option) {
+        if (i + count >= args.size())
+            throw HostError(option + " needs " + std::to_string(count) + " value(s)");
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--contacts" || arg == "--profile" || arg == "--query-state" || arg == "--locale") {
+            need(i, 1, arg);
+            const std::string& value = args[++i];
+            if (arg == "--contacts") options.contacts = value;
+            else if (arg == "--profile") options.profile = value;
+            else if (arg == "--locale") options.locale = value;
+            else options.queryState = parseNumber(value, arg);
+        } else if (arg == "--search") {
+            need(i, 3, arg);
+            options.steps.push_back({"search", {args[i + 1], args[i + 2], args[i + 3]}});
+            i += 3;
+        } else if (arg == "--sort" || arg == "--dblclick" || arg == "--focus" || arg == "--press") {
+            need(i, 1, arg);
+            options.steps.push_back({arg.substr(2), {args[++i]}});
+        } else if (arg == "--open-window") {
+            options.steps.push_back({"open-window", {}});
+        } else if (arg == "--transcript") {
+            options.transcript = true;
+        } else if (arg == "--tree") {
+            options.tree = true;
+        } else if (arg == "--log") {
+            options.log = true;
+        } else if (arg == "--help" || arg == "-h") {
+            fputs(USAGE, stdout);
+            exit(0);
+        } else if (arg.compare(0, 2, "--") == 0 || !options.plugin.empty()) {
+            throw HostError("unknown argument '" + arg + "' (see --help)");
+        } else {
+            options.plugin = arg;
+        }
+    }
+    if (options.plugin.empty())
+        throw HostError("no plug-in given (see --help)");
+    return options;
+}
+
+// A combo's item by its label (UTF-8) or by its stored value.
+std::string itemValue(const StandInHost& host, int actionId, const std::string& labelOrValue)
+{
+    const Action* combo = host.action(actionId);
+    if (!combo)
+        throw HostError("the plug-in declared no control " + std::to_string(actionId));
+    std::string wanted = utf8ToCp1250(labelOrValue);
+    for (const auto& item : combo->items) {
+        if (item.first == wanted || item.second == wanted)
+            return item.second;
+    }
+    std::string known;
+    for (const auto& item : combo->items)
+        known += (known.empty() ? "" : ", ") + cp1250ToUtf8(item.first);
+    throw HostError("no item '" + labelOrValue + "' in the list (" + known + ")");
+}
+
+void printResults(HWND list)
+{
+    std::vector<ResultRow> rows = readResultRows(list);
+    printf("result list: %u row(s)\n", static_cast<unsigned>(rows.size()));
+    for (size_t i = 0; i < rows.size(); ++i)
+        printf("  %2u. [icon %d] %s | %s\n", static_cast<unsigned>(i), rows[i].image,
+               cp1250ToUtf8(rows[i].contact).c_str(), cp1250ToUtf8(rows[i].value).c_str());
+}
+
+void printHostActions(const StandInHost& host, size_t from)
+{
+    const std::vector<Exchange>& all = host.exchanges();
+    for (size_t i = from; i < all.size(); ++i) {
+        if (all[i].op != "sendMessage" || all[i].message != MSG_ACTION_CALL || all[i].payload.size() < 18)
+            continue;
+        int row = i32At(all[i].payload.data(), 10);
+        const char* name = host.contacts().text(row, COLUMN_DISPLAY);
+        printf("host action %d of group %d requested for contact row %d (%s)\n", i32At(all[i].payload.data(), 2),
+               i32At(all[i].payload.data(), 6), row, name ? cp1250ToUtf8(name).c_str() : "?");
+    }
+}
+
+void runStep(StandInHost& host, const Step& step)
+{
+    const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
+    const int PROPERTIES = 512008, TALK = 512007, OPEN_WINDOW = 512009;
+    HWND list = host.slotControl(RESULTS);
+    size_t before = host.exchanges().size();
+    if (step.what == "search") {
+        printf("search: field '%s', condition '%s', value '%s'\n", step.args[0].c_str(), step.args[1].c_str(),
+               step.args[2].c_str());
+        host.changeControl(FIELD, itemValue(host, FIELD, step.args[0]));
+        host.changeControl(CONDITION, itemValue(host, CONDITION, step.args[1]));
+        host.changeControl(VALUE, utf8ToCp1250(step.args[2]));
+        printResults(list);
+    } else if (step.what == "sort") {
+        int column = parseNumber(step.args[0], "--sort");
+        printf("header click on column %d\n", column);
+        clickHeader(list, column);
+        printResults(list);
+    } else if (step.what == "focus") {
+        focusRow(list, parseNumber(step.args[0], "--focus"), false);
+    } else if (step.what == "dblclick") {
+        int row = parseNumber(step.args[0], "--dblclick");
+        printf("double click on row %d\n", row);
+        focusRow(list, row, true);
+        doubleClickRow(list, row);
+    } else if (step.what == "press") {
+        if (step.args[0] != "properties" && step.args[0] != "talk")
+            throw HostError("--press takes properties or talk");
+        printf("press %s\n", step.args[0].c_str());
+        host.actionEvent(step.args[0] == "talk" ? TALK : PROPERTIES, EVENT_ACTIVATED);
+    } else if (step.what == "open-window") {
+        intptr_t reply = host.actionEvent(OPEN_WINDOW, EVENT_ACTIVATED);
+        printf("menu entry chosen: %s\n", reply == 0 ? "window opened" : "no window");
+    }
+    printHostActions(host, before);
+}
+
+int run(const Options& options)
+{
+    if (!options.locale.empty() && !setlocale(LC_CTYPE, options.locale.c_str()))
+        throw HostError("the C runtime has no locale '" + options.locale + "'");
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    StandInHost host;
+    if (!options.contacts.empty())
+        host.setContacts(ContactTable::fromCsvFile(options.contacts));
+    if (!options.profile.empty())
+        host.setProfileFile(options.profile);
+    host.setQueryState(options.queryState);
+    host.loadPlugin(options.plugin);
+    host.start();
+    size_t started = host.exchanges().size();
+    if (options.transcript) {
+        printf("start sequence:\n");
+        for (const std::string& line : host.transcript())
+            printf("  %s\n", line.c_str());
+    }
+    if (options.tree)
+        printf("declared actions:\n%s", host.actionTreeText().c_str());
+
+    if (!options.steps.empty()) {
+        host.openPage();
+        for (const Step& step : options.steps)
+            runStep(host, step);
+    }
+    host.stop();
+    if (options.transcript) {
+        printf("after start (%u exchanges; cell reads not shown):\n",
+               static_cast<unsigned>(host.exchanges().size() - started));
+        std::vector<std::string> lines = host.transcript();
+        for (size_t i = started; i < lines.size(); ++i) {
+            if (host.exchanges()[i].op != "readCell")
+                printf("  %s\n", lines[i].c_str());
+        }
+    }
+    if (options.log) {
+        printf("log:\n");
+        for (const std::string& line : host.log())
+            printf("  %s\n", cp1250ToUtf8(line).c_str());
+    }
+    if (!host.abiErrors().empty()) {
+        fprintf(stderr, "lunetka-host: %u ABI error(s)\n", static_cast<unsigned>(host.abiErrors().size()));
+        return 3;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main()
+{
+    try {
+        return run(parseOptions(commandLine()));
+    } catch (const HostError& error) {
+        fprintf(stderr, "lunetka-host: %s\n", error.what());
+        return 2;
+    } catch (const std::exception& error) {
+        fprintf(stderr, "lunetka-host: unexpected failure: %s\n", error.what());
+        return 2;
+    }
+}

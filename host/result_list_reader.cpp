@@ -1,0 +1,78 @@
+#include "host/result_list_reader.h"
+
+#include <commctrl.h>
+#include <string.h>
+
+namespace host {
+
+namespace {
+
+std::string itemText(HWND list, int row, int column)
+{
+    char text[1024];
+    LVITEMA item;
+    memset(&item, 0, sizeof item);
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    text[0] = '\0';
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+}  // namespace
+
+std::vector<ResultRow> readResultRows(HWND list)
+{
+    std::vector<ResultRow> rows;
+    if (!list)
+        return rows;
+    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        ResultRow row;
+        row.contact = itemText(list, i, 0);
+        row.value = itemText(list, i, 1);
+        LVITEMA item;
+        memset(&item, 0, sizeof item);
+        item.mask = LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = i;
+        SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        row.image = item.iImage;
+        row.itemData = item.lParam;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+void clickHeader(HWND list, int column)
+{
+    NMLISTVIEW click;
+    memset(&click, 0, sizeof click);
+    click.hdr.hwndFrom = list;
+    click.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list));
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = column;
+    SendMessageA(GetParent(list), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+}
+
+void focusRow(HWND list, int row, bool select)
+{
+    LVITEMA item;
+    memset(&item, 0, sizeof item);
+    item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+    item.state = LVIS_FOCUSED | (select ? LVIS_SELECTED : 0);
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+void doubleClickRow(HWND list, int row)
+{
+    RECT bounds;
+    memset(&bounds, 0, sizeof bounds);
+    bounds.left = LVIR_LABEL;
+    SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+    LPARAM point = MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+    SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+}
+
+}  // namespace host

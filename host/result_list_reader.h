@@ -1,0 +1,25 @@
+// Reads back and drives the plug-in's result list through the real list-view
+// control, as a user's clicks would.
+#pragma once
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace host {
+
+struct ResultRow {
+    std::string contact;  // column 0, Windows-1250
+    std::string value;    // column 1
+    int image = -1;
+    intptr_t itemData = -1;
+};
+
+std::vector<ResultRow> readResultRows(HWND list);
+// The list's header click, as the list view reports it to its parent.
+void clickHeader(HWND list, int column);
+void focusRow(HWND list, int row, bool select);
+// A double click on the row, delivered to the list view itself.
+void doubleClickRow(HWND list, int row);
+
+}  // namespace host

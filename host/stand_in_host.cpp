@@ -1,0 +1,843 @@
+#include "host/stand_in_host.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "host/host_control_table.h"
+#include "host/host_error.h"
+#include "host/net_icons.h"
+#include "host/record_reader.h"
+#include "host/stack_check.h"
+#include "host/text_codec.h"
+
+namespace host {
+
+// Byte offsets of the records, as the host defines them.
+namespace message {
+const size_t SIZE = 0, ID = 2, TAG1 = 6, TAG2 = 10, TAG3 = 14, TAG4 = 18, P1 = 22, P2 = 26, LENGTH = 30;
+}
+namespace column_def {
+const size_t TABLE = 22, COLUMN = 23, VALUE_TYPE = 27, DEFAULT = 31, KEY = 35, LENGTH = 39;
+}
+namespace action_def {
+const size_t SIZE = 0, ID = 2, PARENT = 6, CONTACT = 10, POSITION = 14, FIELD_MASK = 30, TYPE = 34, TEXT = 50,
+             TEXT_SIZE = 54, PARAM = 62, WIDTH = 70, HEIGHT = 72, SHORT = 74, LONG = 78;
+}
+namespace icon_def {
+const size_t SIZE = 0, ICON_ID = 4, KIND = 8, LAST = 16, MODULE = 20, RESOURCE = 24, LENGTH = 36;
+}
+namespace cell_value {
+const size_t TYPE = 0, VALUE = 2, BUFFER_SIZE = 6, LENGTH = 10;
+}
+namespace action_event {
+const size_t SIZE = 0, ID = 2, PARENT = 6, CONTACT = 10, CODE = 14, HEADER = 18;
+const size_t WINDOW = 24, PARENT_WINDOW = 28, X = 32, Y = 36, CONTROL_LENGTH = 68;
+const size_t CALL_LENGTH = 30;
+}
+
+struct StandInHost::RawControl {
+    RawHostControl raw;
+};
+
+namespace {
+
+const int VERSION_BUFFER = 52;
+const int PAGE_WIDTH = 460, PAGE_HEIGHT = 640;
+const int SLOT_X = 12, SLOT_Y = 260;
+const char PAGE_CLASS[] = "LunetkaHostPage";
+
+// Texts the plug-in sends hold control bytes (0x02, 0x03, 0x1A, "\n"): show them.
+std::string printable(const std::string& cp1250)
+{
+    std::string shown;
+    for (char c : cp1250) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20) {
+            char escape[8];
+            snprintf(escape, sizeof escape, "\\x%02x", byte);
+            shown += escape;
+        } else {
+            shown += c;
+        }
+    }
+    return cp1250ToUtf8(shown);
+}
+
+const char* messageName(int id)
+{
+    switch (id) {
+    case MSG_LOG: return "log";
+    case MSG_VERSION_TEXT: return "version text";
+    case MSG_CONTACT_COUNT: return "contact count";
+    case MSG_PLUGIN_COUNT: return "plug-in count";
+    case MSG_PLUGIN_ID_AT: return "plug-in id at";
+    case MSG_PLUGIN_MODULE: return "plug-in module";
+    case MSG_ADD_COLUMN: return "add settings column";
+    case MSG_ACTION_CREATE: return "create action";
+    case MSG_ACTION_CALL: return "run host action";
+    case MSG_ACTION_GET_VALUE: return "action value";
+    case MSG_ICON_REGISTER: return "register icon";
+    case MSG_ICON_GET: return "get icon";
+    case MSG_START: return "start";
+    case MSG_STOP: return "stop";
+    case MSG_SETTINGS_COLUMNS: return "settings columns";
+    case MSG_BUILD_UI: return "build interface";
+    case MSG_ACTION_EVENT: return "action event";
+    case MSG_PLUGIN_NET: return "plug-in network";
+    case MSG_PLUGIN_TYPE: return "plug-in type";
+    case MSG_PLUGIN_DISPLAY_NAME: return "plug-in display name";
+    default: return "?";
+    }
+}
+
+std::vector<uint8_t> makeMessage(int id, intptr_t p1, intptr_t p2)
+{
+    std::vector<uint8_t> record(message::LENGTH, 0);
+    putU16(record.data(), message::SIZE, message::LENGTH);
+    putI32(record.data(), message::ID, id);
+    putI32(record.data(), message::P1, static_cast<int32_t>(p1));
+    putI32(record.data(), message::P2, static_cast<int32_t>(p2));
+    return record;
+}
+
+std::wstring widen(const std::string& utf8)
+{
+    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring result(static_cast<size_t>(std::max(length, 1)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &result[0], length);
+    result.resize(wcslen(result.c_str()));
+    return result;
+}
+
+// Combo list text: " label" 0x02 value, items split by "\n".
+std::vector<std::pair<std::string, std::string>> parseItems(const std::string& list)
+{
+    std::vector<std::pair<std::string, std::string>> items;
+    std::istringstream lines(list);
+    std::string line;
+    while (std::getline(lines, line, '\n')) {
+        std::string::size_type mark = line.find('\x02');
+        std::string label = line.substr(0, mark);
+        if (!label.empty() && label[0] == ' ')
+            label.erase(0, 1);
+        items.push_back({label, mark == std::string::npos ? std::string() : line.substr(mark + 1)});
+    }
+    return items;
+}
+
+LRESULT CALLBACK pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+StandInHost::StandInHost() : control_(new RawControl)
+{
+    initRawHostControl(&control_->raw, this);
+    networkPlugins_ = defaultNetworkPlugins();
+}
+
+StandInHost::~StandInHost()
+{
+    closePage();
+    for (auto& icon : icons_)
+        DestroyIcon(icon.second);
+    if (ownsModule_ && pluginModule_)
+        FreeLibrary(pluginModule_);
+}
+
+void StandInHost::loadPlugin(const std::string& path)
+{
+    HMODULE module = LoadLibraryW(widen(path).c_str());
+    if (!module)
+        throw HostError("cannot load plug-in " + path + " (Windows error " + std::to_string(GetLastError()) + ")");
+    FARPROC entry = GetProcAddress(module, "_IMessageProc@4");
+    if (!entry) {
+        FreeLibrary(module);
+        throw HostError("plug-in " + path + " does not export _IMessageProc@4");
+    }
+    attachEntry(reinterpret_cast<void*>(entry), module);
+    ownsModule_ = true;
+}
+
+void StandInHost::attachEntry(void* imessageProc, HMODULE module)
+{
+    entry_ = imessageProc;
+    pluginModule_ = module;
+    ownsModule_ = false;
+}
+
+void* StandInHost::controlObject()
+{
+    return &control_->raw;
+}
+
+void StandInHost::abiError(const std::string& what)
+{
+    abiErrors_.push_back(what);
+    fprintf(stderr, "lunetka-host: ABI error: %s\n", what.c_str());
+}
+
+// --- Host -> plug-in --------------------------------------------------------
+
+intptr_t StandInHost::callPlugin(void* record, int messageId)
+{
+    if (!entry_)
+        throw HostError("no plug-in loaded");
+    Exchange exchange;
+    exchange.op = "IMessageProc";
+    exchange.message = messageId;
+    exchange.record = bytesOf(record, message::LENGTH);
+    size_t index = exchanges_.size();
+    exchanges_.push_back(exchange);
+
+    int stackDelta = 0;
+    intptr_t reply = callStdcallChecked(entry_, record, &stackDelta);
+    if (stackDelta != 0)
+        abiError("IMessageProc moved the stack by " + std::to_string(stackDelta) + " bytes (message " +
+                 std::to_string(messageId) + "): not __stdcall with one argument");
+    exchanges_[index].reply = reply;
+    return reply;
+}
+
+intptr_t StandInHost::send(int messageId, intptr_t p1, intptr_t p2)
+{
+    std::vector<uint8_t> record = makeMessage(messageId, p1, p2);
+    return callPlugin(record.data(), messageId);
+}
+
+intptr_t StandInHost::sendRecord(const std::vector<uint8_t>& bytes)
+{
+    // Padded so a plug-in that over-reads a short record reads zeros, not garbage;
+    // tests look at what it does with the size it was told.
+    std::vector<uint8_t> record(bytes);
+    record.resize(std::max<size_t>(record.size(), 64), 0);
+    int messageId = bytes.size() >= 6 ? i32At(record.data(), message::ID) : 0;
+    return callPlugin(record.data(), messageId);
+}
+
+void StandInHost::start()
+{
+    send(MSG_START, reinterpret_cast<intptr_t>(&control_->raw), 0);
+    send(MSG_SETTINGS_COLUMNS);
+    send(MSG_BUILD_UI);
+}
+
+void StandInHost::stop()
+{
+    closePage();
+    send(MSG_STOP);
+    saveProfile();
+}
+
+const Action* StandInHost::action(int id) const
+{
+    for (const Action& declared : actions_) {
+        if (declared.id == id && id != 0)
+            return &declared;
+    }
+    return nullptr;
+}
+
+intptr_t StandInHost::actionEvent(int actionId, int code)
+{
+    std::vector<uint8_t> event(action_event::HEADER, 0);
+    const Action* declared = action(actionId);
+    putU16(event.data(), action_event::SIZE, action_event::HEADER);
+    putI32(event.data(), action_event::ID, actionId);
+    putI32(event.data(), action_event::PARENT, declared ? declared->parent : 0);
+    putI32(event.data(), action_event::CONTACT, -2);
+    putI32(event.data(), action_event::CODE, code);
+    return send(MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()), 0);
+}
+
+HWND StandInHost::openPage()
+{
+    if (pageWindow_)
+        return pageWindow_;
+    WNDCLASSA pageClass;
+    ZeroMemory(&pageClass, sizeof pageClass);
+    pageClass.lpfnWndProc = pageProc;
+    pageClass.hInstance = GetModuleHandleA(nullptr);
+    pageClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    pageClass.lpszClassName = PAGE_CLASS;
+    pageClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    RegisterClassA(&pageClass);  // fails harmlessly when already there
+    pageWindow_ = CreateWindowExA(0, PAGE_CLASS, "Lunetka", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, PAGE_WIDTH, PAGE_HEIGHT, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (!pageWindow_)
+        throw HostError("cannot create the page window (Windows error " + std::to_string(GetLastError()) + ")");
+
+    std::vector<int> customSlots, criteria;
+    for (const Action& declared : actions_) {
+        if (declared.kind() == KIND_CUSTOM && declared.id)
+            customSlots.push_back(declared.id);
+        if ((declared.kind() == KIND_COMBO || declared.kind() == KIND_EDIT) && declared.id)
+            criteria.push_back(declared.id);
+    }
+    int y = SLOT_Y;
+    for (int slotId : customSlots) {
+        std::vector<uint8_t> event(action_event::CONTROL_LENGTH, 0);
+        putU16(event.data(), action_event::SIZE, action_event::CONTROL_LENGTH);
+        putI32(event.data(), action_event::ID, slotId);
+        putI32(event.data(), action_event::PARENT, action(slotId)->parent);
+        putI32(event.data(), action_event::CONTACT, -2);
+        putI32(event.data(), action_event::CODE, EVENT_CREATE_CONTROL);
+        putPtr(event.data(), action_event::PARENT_WINDOW, pageWindow_);
+        putI32(event.data(), action_event::X, SLOT_X);
+        putI32(event.data(), action_event::Y, y);
+        send(MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()), 0);
+        ControlSlot slot;
+        slot.actionId = slotId;
+        slot.window = reinterpret_cast<HWND>(static_cast<uintptr_t>(u32At(event.data(), action_event::WINDOW)));
+        slot.x = SLOT_X;
+        slot.y = y;
+        slot.endX = i32At(event.data(), action_event::X);
+        slot.endY = i32At(event.data(), action_event::Y);
+        slots_.push_back(slot);
+        y = slot.endY + 8;
+    }
+    // Show the stored search at once: each criteria control hears "refresh".
+    for (int controlId : criteria)
+        actionEvent(controlId, EVENT_REFRESH);
+    return pageWindow_;
+}
+
+void StandInHost::closePage()
+{
+    if (!pageWindow_)
+        return;
+    for (const ControlSlot& slot : slots_) {
+        std::vector<uint8_t> event(action_event::CONTROL_LENGTH, 0);
+        putU16(event.data(), action_event::SIZE, action_event::CONTROL_LENGTH);
+        putI32(event.data(), action_event::ID, slot.actionId);
+        putI32(event.data(), action_event::CONTACT, -2);
+        putI32(event.data(), action_event::CODE, EVENT_DESTROY_CONTROL);
+        putPtr(event.data(), action_event::WINDOW, slot.window);
+        putPtr(event.data(), action_event::PARENT_WINDOW, pageWindow_);
+        if (entry_)
+            send(MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()), 0);
+    }
+    slots_.clear();
+    DestroyWindow(pageWindow_);
+    pageWindow_ = nullptr;
+}
+
+HWND StandInHost::slotControl(int actionId) const
+{
+    for (const ControlSlot& slot : slots_) {
+        if (slot.actionId == actionId)
+            return slot.window;
+    }
+    return nullptr;
+}
+
+intptr_t StandInHost::changeControl(int actionId, const std::string& value)
+{
+    const Action* declared = action(actionId);
+    if (declared && settings_.count(declared->param)) {
+        settings_[declared->param].value = value;
+        saveProfile();
+    }
+    return actionEvent(actionId, EVENT_CHANGED);
+}
+
+std::vector<const Exchange*> StandInHost::find(const std::string& op, int messageId) const
+{
+    std::vector<const Exchange*> found;
+    for (const Exchange& exchange : exchanges_) {
+        if (exchange.op == op && (messageId == 0 || exchange.message == messageId))
+            found.push_back(&exchange);
+    }
+    return found;
+}
+
+// --- Plug-in -> host: the control object's operations ------------------------
+
+int StandInHost::opGetPluginId()
+{
+    Exchange exchange;
+    exchange.op = "getPluginId";
+    exchange.reply = pluginId_;
+    exchanges_.push_back(exchange);
+    return pluginId_;
+}
+
+HINSTANCE StandInHost::opGetAppInstance()
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    Exchange exchange;
+    exchange.op = "getAppInstance";
+    exchange.reply = reinterpret_cast<intptr_t>(instance);
+    exchanges_.push_back(exchange);
+    return instance;
+}
+
+HINSTANCE StandInHost::opGetPluginInstance()
+{
+    Exchange exchange;
+    exchange.op = "getPluginInstance";
+    exchange.reply = reinterpret_cast<intptr_t>(pluginModule_);
+    exchanges_.push_back(exchange);
+    return pluginModule_;
+}
+
+int StandInHost::opQueryState()
+{
+    Exchange exchange;
+    exchange.op = "queryState";
+    exchange.reply = queryState_;
+    exchanges_.push_back(exchange);
+    return queryState_;
+}
+
+void StandInHost::opSetStatus(int status)
+{
+    Exchange exchange;
+    exchange.op = "setStatus";
+    exchange.args.push_back(status);
+    exchanges_.push_back(exchange);
+}
+
+void StandInHost::opReserved(int slot)
+{
+    Exchange exchange;
+    exchange.op = "reserved";
+    exchange.args.push_back(slot);
+    exchanges_.push_back(exchange);
+    abiError("the plug-in called unused slot " + std::to_string(slot) + " of the control object");
+}
+
+intptr_t StandInHost::opSendMessage(void* record)
+{
+    Exchange exchange;
+    exchange.op = "sendMessage";
+    if (!record) {
+        abiError("sendMessage with a null record");
+        exchanges_.push_back(exchange);
+        return 0;
+    }
+    exchange.message = i32At(record, message::ID);
+    uint16_t size = u16At(record, message::SIZE);
+    if (size != message::LENGTH && size != column_def::LENGTH)
+        abiError("message " + std::to_string(exchange.message) + " has size " + std::to_string(size));
+    exchange.record = bytesOf(record, size == column_def::LENGTH ? column_def::LENGTH : message::LENGTH);
+    intptr_t reply = answer(exchange, record);
+    exchange.reply = reply;
+    exchanges_.push_back(exchange);
+    return reply;
+}
+
+intptr_t StandInHost::opSendMessageTo(int target, void* record)
+{
+    Exchange exchange;
+    exchange.op = "sendMessageTo";
+    exchange.args.push_back(target);
+    if (!record) {
+        abiError("sendMessageTo with a null record");
+        exchanges_.push_back(exchange);
+        return 0;
+    }
+    exchange.message = i32At(record, message::ID);
+    exchange.record = bytesOf(record, message::LENGTH);
+    size_t index = exchanges_.size();
+    exchanges_.push_back(exchange);
+
+    intptr_t reply = 0;
+    if (target == pluginId_) {
+        reply = callPlugin(record, exchange.message);  // re-entrant, as in the real host
+    } else {
+        for (const NetworkPlugin& plugin : networkPlugins_) {
+            if (plugin.id == target)
+                reply = networkPluginAnswer(plugin, exchange.message);
+        }
+    }
+    exchanges_[index].reply = reply;
+    return reply;
+}
+
+intptr_t StandInHost::networkPluginAnswer(const NetworkPlugin& plugin, int messageId)
+{
+    switch (messageId) {
+    case MSG_PLUGIN_TYPE: return plugin.type;
+    case MSG_PLUGIN_NET: return plugin.net;
+    default: return 0;
+    }
+}
+
+int StandInHost::opReadCell(int table, int row, int column, void* cell)
+{
+    if (table != 1)
+        abiError("readCell of table " + std::to_string(table));
+    if (!cell) {
+        abiError("readCell with a null CellValue");
+        return 0;
+    }
+    uint16_t type = u16At(cell, cell_value::TYPE);
+    const char* text = contacts_.text(row, column);
+    if (type == 1) {
+        char* buffer = const_cast<char*>(textAt(cell, cell_value::VALUE));
+        int size = i32At(cell, cell_value::BUFFER_SIZE);
+        if (buffer && size > 0) {
+            std::string value = textOrEmpty(text);
+            size_t length = std::min(value.size(), static_cast<size_t>(size - 1));
+            memcpy(buffer, value.data(), length);
+            buffer[length] = '\0';
+        } else {
+            putPtr(cell, cell_value::VALUE, text);  // the host's own text, valid until the table changes
+        }
+    } else {
+        putI32(cell, cell_value::VALUE, text ? atoi(text) : 0);
+    }
+    if (recordCellReads_) {
+        Exchange exchange;
+        exchange.op = "readCell";
+        exchange.args = {table, row, column};
+        exchange.record = bytesOf(cell, cell_value::LENGTH);
+        exchange.text = textOrEmpty(text);
+        exchange.reply = 1;
+        exchanges_.push_back(exchange);
+    }
+    return 1;
+}
+
+void StandInHost::opLockTable(int table, int row, int flags)
+{
+    ++lockDepth_;
+    maxLockDepth_ = std::max(maxLockDepth_, lockDepth_);
+    Exchange exchange;
+    exchange.op = "lockTable";
+    exchange.args = {table, row, flags};
+    exchanges_.push_back(exchange);
+}
+
+void StandInHost::opUnlockTable(int table, int row, int flags)
+{
+    if (lockDepth_ == 0)
+        abiError("unlockTable without lockTable");
+    else
+        --lockDepth_;
+    Exchange exchange;
+    exchange.op = "unlockTable";
+    exchange.args = {table, row, flags};
+    exchanges_.push_back(exchange);
+}
+
+// --- The messages the host answers ------------------------------------------
+
+intptr_t StandInHost::answer(Exchange& exchange, void* record)
+{
+    intptr_t p1 = i32At(record, message::P1);
+    intptr_t p2 = i32At(record, message::P2);
+    switch (exchange.message) {
+    case MSG_LOG:
+        exchange.text = textOrEmpty(reinterpret_cast<const char*>(p1));
+        log_.push_back(exchange.text);
+        if (logToStderr_)
+            fprintf(stderr, "log: %s\n", printable(exchange.text).c_str());
+        return 0;
+    case MSG_VERSION_TEXT:
+        return onVersionText(p1, reinterpret_cast<char*>(p2));
+    case MSG_CONTACT_COUNT:
+        return contacts_.rows();
+    case MSG_PLUGIN_COUNT:
+        return 2 + static_cast<intptr_t>(networkPlugins_.size());  // the host, the plug-in, the networks
+    case MSG_PLUGIN_ID_AT:
+        if (p1 == 1)
+            return pluginId_;
+        if (p1 >= 2 && static_cast<size_t>(p1 - 2) < networkPlugins_.size())
+            return networkPlugins_[static_cast<size_t>(p1 - 2)].id;
+        return 0;
+    case MSG_PLUGIN_MODULE:
+        return p1 == pluginId_ ? reinterpret_cast<intptr_t>(pluginModule_) : 0;
+    case MSG_ADD_COLUMN:
+        return onAddColumn(exchange, record);
+    case MSG_ACTION_CREATE:
+        return onActionCreate(exchange, reinterpret_cast<const void*>(p1));
+    case MSG_ACTION_CALL:
+        if (p1)
+            exchange.payload = bytesOf(reinterpret_cast<const void*>(p1), action_event::CALL_LENGTH);
+        return 0;
+    case MSG_ACTION_GET_VALUE:
+        return onActionGetValue(exchange, reinterpret_cast<const void*>(p1));
+    case MSG_ICON_REGISTER:
+        return onIconRegister(exchange, reinterpret_cast<const void*>(p1));
+    case MSG_ICON_GET:
+        exchange.args = {p1, p2};
+        return onIconGet(static_cast<int>(p1));
+    default:
+        return 0;
+    }
+}
+
+intptr_t StandInHost::onAddColumn(Exchange& exchange, const void* record)
+{
+    if (u16At(record, message::SIZE) != column_def::LENGTH) {
+        abiError("settings column in a record that is not 39 bytes long");
+        return 0;
+    }
+    SettingsColumn column;
+    column.column = i32At(record, column_def::COLUMN);
+    column.valueType = i32At(record, column_def::VALUE_TYPE);
+    column.key = textOrEmpty(textAt(record, column_def::KEY));
+    if (column.valueType == 1)
+        column.defaultValue = textOrEmpty(textAt(record, column_def::DEFAULT));
+    else
+        column.defaultValue = std::to_string(i32At(record, column_def::DEFAULT));
+    exchange.text = column.key;
+    auto stored = storedSettings_.find(column.key);
+    column.value = stored != storedSettings_.end() ? stored->second : column.defaultValue;
+    settings_[column.column] = column;
+    return 1;
+}
+
+intptr_t StandInHost::onActionCreate(Exchange& exchange, const void* def)
+{
+    if (!def) {
+        abiError("create action without a record");
+        return 0;
+    }
+    uint16_t size = u16At(def, action_def::SIZE);
+    if (size != action_def::SHORT && size != action_def::LONG) {
+        abiError("action record of " + std::to_string(size) + " bytes");
+        return 0;
+    }
+    exchange.payload = bytesOf(def, size);
+    Action declared;
+    declared.recordSize = size;
+    declared.id = i32At(def, action_def::ID);
+    declared.parent = i32At(def, action_def::PARENT);
+    declared.position = i32At(def, action_def::POSITION);
+    declared.type = u32At(def, action_def::TYPE);
+    declared.param = i32At(def, action_def::PARAM);
+    declared.width = i16At(def, action_def::WIDTH);
+    declared.height = i16At(def, action_def::HEIGHT);
+    const char* text = textAt(def, action_def::TEXT);
+    declared.hasText = text != nullptr;
+    declared.text = textOrEmpty(text);  // the plug-in's buffer dies with the call
+    exchange.text = declared.text;
+    if (declared.kind() == KIND_COMBO)
+        declared.items = parseItems(declared.text);
+    declared.caption = declared.text.substr(0, declared.text.find('\x03'));
+    actions_.push_back(declared);
+    return 1;
+}
+
+intptr_t StandInHost::onActionGetValue(Exchange& exchange, const void* def)
+{
+    if (!def)
+        return 0;
+    exchange.payload = bytesOf(def, action_def::SHORT);
+    int id = i32At(def, action_def::ID);
+    char* buffer = const_cast<char*>(textAt(def, action_def::TEXT));
+    int size = i32At(def, action_def::TEXT_SIZE);
+    if (!buffer || size <= 0)
+        return 0;
+    std::string value = controlValue(id);
+    size_t length = std::min(value.size(), static_cast<size_t>(size - 1));
+    memcpy(buffer, value.data(), length);
+    buffer[length] = '\0';
+    exchange.text = value.substr(0, length);
+    return 1;
+}
+
+std::string StandInHost::controlValue(int actionId) const
+{
+    const Action* declared = action(actionId);
+    if (!declared)
+        return std::string();
+    auto column = settings_.find(declared->param);
+    return column != settings_.end() ? column->second.value : std::string();
+}
+
+intptr_t StandInHost::onIconRegister(Exchange& exchange, const void* def)
+{
+    if (!def)
+        return 0;
+    exchange.payload = bytesOf(def, icon_def::LENGTH);
+    if (u16At(def, icon_def::SIZE) != icon_def::LENGTH)
+        abiError("icon record of " + std::to_string(u16At(def, icon_def::SIZE)) + " bytes");
+    int iconId = i32At(def, icon_def::ICON_ID);
+    int kind = i32At(def, icon_def::KIND);
+    HINSTANCE module = reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(u32At(def, icon_def::MODULE)));
+    int resource = i32At(def, icon_def::RESOURCE) & 0xFFFF;  // resources are numbered by the id's low 16 bits
+    int side = kind == 2 ? 32 : 16;
+    HICON icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(resource), IMAGE_ICON, side, side, 0));
+    if (!icon)
+        return 0;
+    if (icons_.count(iconId))
+        DestroyIcon(icons_[iconId]);
+    icons_[iconId] = icon;
+    return 1;
+}
+
+intptr_t StandInHost::onIconGet(int iconId)
+{
+    // A fresh handle every time: the caller destroys it.
+    auto registered = icons_.find(iconId);
+    if (registered != icons_.end())
+        return reinterpret_cast<intptr_t>(CopyIcon(registered->second));
+    return reinterpret_cast<intptr_t>(createNetworkIcon(iconId, networkPlugins_));
+}
+
+intptr_t StandInHost::onVersionText(intptr_t module, char* buffer)
+{
+    if (!buffer)
+        return 0;
+    std::string version = moduleVersionText(reinterpret_cast<HMODULE>(module));
+    version = version.substr(0, VERSION_BUFFER - 1);
+    memcpy(buffer, version.c_str(), version.size() + 1);
+    return 0;
+}
+
+// --- Settings profile --------------------------------------------------------
+
+void StandInHost::setProfileFile(const std::string& path)
+{
+    profileFile_ = path;
+    loadProfile();
+}
+
+void StandInHost::loadProfile()
+{
+    storedSettings_.clear();
+    std::ifstream file(profileFile_.c_str(), std::ios::binary);
+    if (!file)
+        return;  // a first run has no profile yet
+    std::string line;
+    int number = 0;
+    try {
+        while (std::getline(file, line)) {
+            ++number;
+            if (!line.empty() && line[line.size() - 1] == '\r')
+                line.erase(line.size() - 1);
+            if (line.empty() || line[0] == '#')
+                continue;
+            std::string::size_type equals = line.find('=');
+            if (equals == std::string::npos || equals == 0)
+                throw HostError("line " + std::to_string(number) + " is not key=value");
+            storedSettings_[line.substr(0, equals)] = utf8ToCp1250(line.substr(equals + 1));
+        }
+    } catch (const HostError& error) {
+        fprintf(stderr, "lunetka-host: settings file %s is damaged (%s); using defaults\n", profileFile_.c_str(),
+                error.what());
+        storedSettings_.clear();
+    }
+}
+
+void StandInHost::saveProfile() const
+{
+    if (profileFile_.empty())
+        return;
+    std::map<std::string, std::string> all = storedSettings_;
+    for (const auto& column : settings_)
+        all[column.second.key] = column.second.value;
+    std::string temporary = profileFile_ + ".new";
+    {
+        std::ofstream file(temporary.c_str(), std::ios::binary | std::ios::trunc);
+        if (!file) {
+            fprintf(stderr, "lunetka-host: cannot write settings file %s\n", temporary.c_str());
+            return;
+        }
+        file << "# Lunetka stand-in host settings (UTF-8)\n";
+        for (const auto& setting : all) {
+            std::string value;
+            for (char c : cp1250ToUtf8(setting.second))
+                value += (c == '\n' || c == '\r') ? ' ' : c;  // one setting, one line
+            file << setting.first << '=' << value << '\n';
+        }
+    }
+    // Replace in one step, so a crash never leaves half a profile.
+    if (!MoveFileExA(temporary.c_str(), profileFile_.c_str(), MOVEFILE_REPLACE_EXISTING))
+        fprintf(stderr, "lunetka-host: cannot replace settings file %s\n", profileFile_.c_str());
+}
+
+// --- What people read --------------------------------------------------------
+
+std::vector<std::string> StandInHost::transcript() const
+{
+    std::vector<std::string> lines;
+    for (const Exchange& exchange : exchanges_) {
+        std::string line;
+        if (exchange.op == "IMessageProc") {
+            line = "host -> plug-in  " + std::to_string(exchange.message) + " (" + messageName(exchange.message) +
+                   ")";
+        } else if (exchange.op == "sendMessage" || exchange.op == "sendMessageTo") {
+            line = "plug-in -> host  " + exchange.op;
+            if (exchange.op == "sendMessageTo")
+                line += " plug-in " + std::to_string(exchange.args[0]);
+            line += "  " + std::to_string(exchange.message) + " (" + messageName(exchange.message) + ")";
+            if (!exchange.text.empty())
+                line += " \"" + printable(exchange.text) + "\"";
+        } else {
+            line = "plug-in -> host  " + exchange.op;
+            for (intptr_t argument : exchange.args)
+                line += " " + std::to_string(argument);
+            if (!exchange.text.empty())
+                line += " \"" + printable(exchange.text) + "\"";
+        }
+        line += "  => " + std::to_string(exchange.reply);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string StandInHost::actionTreeText() const
+{
+    std::ostringstream out;
+    std::map<int, int> depthOf;   // declared id -> depth of its children
+    std::map<int, int> groupsOpen;  // parent id -> groups open under it
+    for (const Action& declared : actions_) {
+        int base = depthOf.count(declared.parent) ? depthOf[declared.parent] : 0;
+        if (!depthOf.count(declared.parent) && !groupsOpen.count(declared.parent)) {
+            out << "under host place " << declared.parent << ":\n";
+            groupsOpen[declared.parent] = 0;
+        }
+        if (declared.kind() == KIND_GROUP_END) {
+            if (groupsOpen[declared.parent] > 0)
+                --groupsOpen[declared.parent];
+            continue;
+        }
+        int depth = base + 1 + groupsOpen[declared.parent];
+        std::string kind;
+        switch (declared.kind()) {
+        case KIND_GROUP_START: kind = "group"; break;
+        case KIND_COMBO: kind = "combo"; break;
+        case KIND_EDIT: kind = "edit"; break;
+        case KIND_CUSTOM: kind = "custom control"; break;
+        case KIND_BUTTON: kind = "button"; break;
+        case KIND_INFO_IMAGE: kind = "info image"; break;
+        case KIND_INFO_TEXT: kind = "info text"; break;
+        default: kind = (declared.type & 0x10) ? "page" : "menu entry"; break;
+        }
+        out << std::string(static_cast<size_t>(depth) * 2, ' ') << kind;
+        if (declared.id)
+            out << " " << declared.id;
+        if (declared.kind() == KIND_BUTTON)
+            out << " \"" << printable(declared.caption) << "\"";
+        else if (declared.kind() != KIND_COMBO && declared.hasText)
+            out << " \"" << printable(declared.text) << "\"";
+        if (declared.param)
+            out << " param " << declared.param;
+        if (declared.position != -1)
+            out << " position " << declared.position;
+        if (declared.width || declared.height)
+            out << " size " << declared.width << "x" << declared.height;
+        out << "\n";
+        for (const auto& item : declared.items)
+            out << std::string(static_cast<size_t>(depth) * 2 + 2, ' ') << "item " << printable(item.second) << ": "
+                << printable(item.first) << "\n";
+        if (declared.kind() == KIND_GROUP_START)
+            ++groupsOpen[declared.parent];
+        if (declared.id)
+            depthOf[declared.id] = depth;
+    }
+    return out.str();
+}
+
+}  // namespace host

@@ -1,0 +1,212 @@
+// The stand-in messenger host: loads a plug-in, hands it a control object of
+// its own making, answers what the real host promises, and records every
+// exchange so that tests and people can see exactly what crossed.
+//
+// It never includes the plug-in's headers: records are read by byte offset.
+#pragma once
+
+#include <windows.h>
+#include <stdint.h>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/contact_table.h"
+
+namespace host {
+
+// The host's message and operation numbers, as the host itself knows them.
+enum HostMessageId {
+    MSG_LOG = 1,
+    MSG_VERSION_TEXT = 26,
+    MSG_CONTACT_COUNT = 201,
+    MSG_PLUGIN_COUNT = 240,
+    MSG_PLUGIN_ID_AT = 243,
+    MSG_PLUGIN_MODULE = 245,
+    MSG_ADD_COLUMN = 1102,
+    MSG_ACTION_CREATE = 10101,
+    MSG_ACTION_CALL = 10103,
+    MSG_ACTION_GET_VALUE = 10106,
+    MSG_ICON_REGISTER = 10130,
+    MSG_ICON_GET = 10136,
+    MSG_START = 20001,
+    MSG_STOP = 20002,
+    MSG_SETTINGS_COLUMNS = 21001,
+    MSG_BUILD_UI = 22000,
+    MSG_ACTION_EVENT = 22200,
+    MSG_PLUGIN_NET = 30010,
+    MSG_PLUGIN_TYPE = 30011,
+    MSG_PLUGIN_DISPLAY_NAME = 30016,
+};
+
+const int EVENT_ACTIVATED = 1;
+const int EVENT_CHANGED = 2;        // the user changed a control's value
+const int EVENT_REFRESH = 12;       // the page was shown: show the stored state
+const int EVENT_CREATE_CONTROL = 220;
+const int EVENT_DESTROY_CONTROL = 221;
+
+// One crossing between host and plug-in, in either direction.
+struct Exchange {
+    std::string op;                // "IMessageProc", "sendMessage", "readCell", ...
+    int message = 0;               // the message number, where there is one
+    std::vector<uint8_t> record;   // the message record's bytes as they were
+    std::vector<uint8_t> payload;  // the bytes of the record p1 pointed to
+    std::string text;              // a text the exchange carried, copied
+    std::vector<intptr_t> args;    // an operation's plain arguments
+    intptr_t reply = 0;
+};
+
+// A settings column the plug-in declared, with the host's stored value.
+struct SettingsColumn {
+    int column = 0;
+    int valueType = 0;         // 0 integer, 1 text
+    std::string key;
+    std::string defaultValue;  // Windows-1250, integers in decimal
+    std::string value;
+};
+
+// One declared action, as the host keeps it.
+struct Action {
+    int id = 0, parent = 0, position = 0, param = 0, width = 0, height = 0;
+    uint32_t type = 0;
+    int recordSize = 0;
+    bool hasText = false;
+    std::string text;                                         // copied at declaration
+    std::vector<std::pair<std::string, std::string>> items;   // combos: label, value
+    std::string caption;                                      // text before 0x03
+    int kind() const { return static_cast<int>((type >> 16) & 0xFF); }
+};
+const int KIND_GROUP_START = 0x0F, KIND_GROUP_END = 0x10, KIND_COMBO = 0x16, KIND_EDIT = 0x0C,
+          KIND_CUSTOM = 0x05, KIND_BUTTON = 0x0E, KIND_INFO_IMAGE = 0x1C, KIND_INFO_TEXT = 0x18;
+
+// A network plug-in the host pretends to have loaded beside the real one.
+struct NetworkPlugin {
+    int id;
+    int net;
+    std::string name;
+    COLORREF color;   // its icon's colour
+    int type = 0x20;  // network plug-in
+};
+
+// What the host asked a custom slot's control to be, and got back.
+struct ControlSlot {
+    int actionId = 0;
+    HWND window = nullptr;
+    int x = 0, y = 0;         // as sent
+    int endX = 0, endY = 0;   // as handed back
+};
+
+class StandInHost {
+public:
+    StandInHost();
+    ~StandInHost();
+    StandInHost(const StandInHost&) = delete;
+    StandInHost& operator=(const StandInHost&) = delete;
+
+    // The plug-in: a library by path (throws HostError), or an entry already in this process.
+    void loadPlugin(const std::string& path);
+    void attachEntry(void* imessageProc, HMODULE module);
+    HMODULE pluginModule() const { return pluginModule_; }
+    // The object handed over with HM_START.
+    void* controlObject();
+
+    // Configuration.
+    ContactTable& contacts() { return contacts_; }
+    const ContactTable& contacts() const { return contacts_; }
+    void setContacts(const ContactTable& table) { contacts_ = table; }
+    void setPluginId(int id) { pluginId_ = id; }
+    int pluginId() const { return pluginId_; }
+    void setQueryState(int state) { queryState_ = state; }
+    std::vector<NetworkPlugin>& networkPlugins() { return networkPlugins_; }
+    // Settings persist in this file (UTF-8 "key=value" lines); empty: in memory only.
+    void setProfileFile(const std::string& path);
+    void setRecordCellReads(bool record) { recordCellReads_ = record; }
+    void setLogToStderr(bool echo) { logToStderr_ = echo; }
+
+    // The host's side of a session.
+    intptr_t send(int message, intptr_t p1 = 0, intptr_t p2 = 0);
+    intptr_t sendRecord(const std::vector<uint8_t>& record);  // any bytes as the message record
+    void start();   // HM_START, HM_SETTINGS_COLUMNS, HM_BUILD_UI
+    void stop();    // HM_STOP
+    intptr_t actionEvent(int actionId, int code);
+    // Opens the configuration page: creates its window and asks the plug-in for
+    // every custom slot's control; then refreshes the controls (code 12).
+    HWND openPage();
+    void closePage();
+    HWND pageWindow() const { return pageWindow_; }
+    const std::vector<ControlSlot>& slots() const { return slots_; }
+    HWND slotControl(int actionId) const;
+    // A user's change of a combo (by the item's value) or the edit.
+    intptr_t changeControl(int actionId, const std::string& value);
+
+    // What happened.
+    const std::vector<Exchange>& exchanges() const { return exchanges_; }
+    std::vector<const Exchange*> find(const std::string& op, int message = 0) const;
+    void clearExchanges() { exchanges_.clear(); }
+    const std::vector<std::string>& log() const { return log_; }
+    void clearLog() { log_.clear(); }
+    const std::vector<std::string>& abiErrors() const { return abiErrors_; }
+    int lockDepth() const { return lockDepth_; }
+    int maxLockDepth() const { return maxLockDepth_; }
+    const std::vector<Action>& actions() const { return actions_; }
+    const Action* action(int id) const;
+    std::map<int, SettingsColumn>& settings() { return settings_; }
+    const std::map<int, HICON>& registeredIcons() const { return icons_; }
+    std::vector<std::string> transcript() const;   // one UTF-8 line per exchange
+    std::string actionTreeText() const;            // indented, UTF-8
+
+    // Entry points of the control object's operations.
+    int opGetPluginId();
+    HINSTANCE opGetAppInstance();
+    HINSTANCE opGetPluginInstance();
+    int opQueryState();
+    void opSetStatus(int status);
+    intptr_t opSendMessage(void* message);
+    intptr_t opSendMessageTo(int pluginId, void* message);
+    int opReadCell(int table, int row, int column, void* cell);
+    void opLockTable(int table, int row, int flags);
+    void opUnlockTable(int table, int row, int flags);
+    void opReserved(int slot);
+
+private:
+    intptr_t callPlugin(void* record, int message);
+    intptr_t answer(Exchange& exchange, void* message);
+    intptr_t onAddColumn(Exchange& exchange, const void* record);
+    intptr_t onActionCreate(Exchange& exchange, const void* def);
+    intptr_t onActionGetValue(Exchange& exchange, const void* def);
+    intptr_t onIconRegister(Exchange& exchange, const void* def);
+    intptr_t onIconGet(int iconId);
+    intptr_t onVersionText(intptr_t module, char* buffer);
+    intptr_t networkPluginAnswer(const NetworkPlugin& plugin, int message);
+    std::string controlValue(int actionId) const;
+    void loadProfile();
+    void saveProfile() const;
+    void abiError(const std::string& what);
+
+    struct RawControl;
+    std::unique_ptr<RawControl> control_;
+    void* entry_ = nullptr;
+    HMODULE pluginModule_ = nullptr;
+    bool ownsModule_ = false;
+    int pluginId_ = 7;
+    int queryState_ = 0;
+    ContactTable contacts_;
+    std::vector<NetworkPlugin> networkPlugins_;
+    std::vector<Exchange> exchanges_;
+    std::vector<std::string> log_;
+    std::vector<std::string> abiErrors_;
+    int lockDepth_ = 0;
+    int maxLockDepth_ = 0;
+    bool recordCellReads_ = true;
+    bool logToStderr_ = false;
+    std::vector<Action> actions_;
+    std::map<int, SettingsColumn> settings_;
+    std::map<std::string, std::string> storedSettings_;  // from the profile, by key
+    std::string profileFile_;
+    std::map<int, HICON> icons_;
+    HWND pageWindow_ = nullptr;
+    std::vector<ControlSlot> slots_;
+};
+
+}  // namespace host

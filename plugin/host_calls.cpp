@@ -1,0 +1,201 @@
+#include "plugin/host_calls.h"
+
+#include <stdio.h>
+#include <string.h>
+
+HostControl* hostControl = nullptr;
+
+namespace {
+
+HostMessage makeMessage(int id, int tag2, int tag3, intptr_t p1, intptr_t p2)
+{
+    HostMessage message;
+    memset(&message, 0, sizeof message);
+    message.size = sizeof message;
+    message.id = id;
+    message.tag2 = tag2;
+    message.tag3 = tag3;
+    message.p1 = p1;
+    message.p2 = p2;
+    return message;
+}
+
+}  // namespace
+
+// --- HostControl's own helpers ---------------------------------------------
+
+intptr_t HostControl::sendToPlugin(int id, int target, intptr_t p1, intptr_t p2)
+{
+    if (target == 0)
+        target = getPluginId();  // a plug-in may put a question to itself
+    HostMessage message = makeMessage(id, 0, 0, p1, p2);
+    return sendMessageTo(target, &message);
+}
+
+intptr_t HostControl::logFormatted(int level, const char* format, va_list arguments)
+{
+    char line[256];
+    vsnprintf(line, sizeof line, format, arguments);
+    line[254] = '\0';  // the host takes at most 254 characters
+    HostMessage message = makeMessage(HM_LOG, 0, 0, reinterpret_cast<intptr_t>(line), level);
+    return sendMessage(&message);
+}
+
+intptr_t HostControl::addColumn(int table, int column, int valueType, intptr_t defaultValue, const char* key)
+{
+    ColumnDef def;
+    memset(&def, 0, sizeof def);
+    def.size = sizeof def;
+    def.id = HM_ADD_COLUMN;
+    def.table = static_cast<uint8_t>(table);
+    def.column = column;
+    def.valueType = valueType;
+    def.defaultValue = defaultValue;
+    def.key = key;
+    return sendMessage(reinterpret_cast<HostMessage*>(&def));
+}
+
+intptr_t HostControl::defineAction(int parent, int id, int position, uint32_t type, const char* text,
+                                   int param, int width, int height, int value66, int value58)
+{
+    ActionDef def;
+    initActionDef(&def, parent, id, position, type, text, param, width, height, value66, value58);
+    HostMessage message = makeMessage(HM_ACTION_CREATE, 0, 0, reinterpret_cast<intptr_t>(&def), 0);
+    return sendMessage(&message);
+}
+
+// --- Free functions over hostControl ---------------------------------------
+
+void initActionDef(ActionDef* def, int parent, int id, int position, uint32_t type, const char* text,
+                   int param, int width, int height, int value66, int value58)
+{
+    memset(def, 0, sizeof *def);
+    def->size = sizeof *def;
+    def->id = id;
+    def->parent = parent;
+    def->contact = CONTACT_NONE;
+    def->position = position;
+    def->fieldMask = ACTION_FIELD_MASK_CREATE;
+    def->type = type;
+    def->unused38 = -1;
+    def->text = text;
+    def->value58 = value58;
+    def->param = param;
+    def->value66 = value66;
+    def->width = static_cast<int16_t>(width);
+    def->height = static_cast<int16_t>(height);
+}
+
+intptr_t hostSend(int id, intptr_t p1, intptr_t p2)
+{
+    return hostSendTagged(id, 0, 0, p1, p2);
+}
+
+intptr_t hostSendTagged(int id, int tag2, int tag3, intptr_t p1, intptr_t p2)
+{
+    HostMessage message = makeMessage(id, tag2, tag3, p1, p2);
+    return hostControl->sendMessage(&message);
+}
+
+intptr_t pluginSend(int id, int target, intptr_t p1, intptr_t p2)
+{
+    return hostControl->sendToPlugin(id, target, p1, p2);
+}
+
+intptr_t logLine(const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    intptr_t reply = hostControl->logFormatted(LOG_LEVEL_PLUGIN, format, arguments);
+    va_end(arguments);
+    return reply;
+}
+
+intptr_t addSettingsColumn(int table, int column, int valueType, intptr_t defaultValue, const char* key)
+{
+    return hostControl->addColumn(table, column, valueType, defaultValue, key);
+}
+
+intptr_t createAction(int parent, int id, uint32_t type, const char* text, int param,
+                      int width, int height, int value66, int value58)
+{
+    return createActionAt(parent, id, -1, type, text, param, width, height, value66, value58);
+}
+
+intptr_t createActionAt(int parent, int id, int position, uint32_t type, const char* text, int param,
+                        int width, int height, int value66, int value58)
+{
+    return hostControl->defineAction(parent, id, position, type, text, param, width, height, value66, value58);
+}
+
+intptr_t createActionEx(int parent, int id, uint32_t type, const char* text, int param,
+                        int extra74, int extra76, int width, int height, int value66, int value58)
+{
+    ActionDefEx def;
+    initActionDef(&def.base, parent, id, -1, type, text, param, width, height, value66, value58);
+    def.base.size = sizeof def;
+    def.extra74 = static_cast<int16_t>(extra74);
+    def.extra76 = static_cast<int16_t>(extra76);
+    return hostSend(HM_ACTION_CREATE, reinterpret_cast<intptr_t>(&def), 0);
+}
+
+intptr_t createPageAction(int parent, int id, uint32_t type, const char* text, int param,
+                          int width, int height, int value66, int value58)
+{
+    return createAction(parent, id, type | 0x10, text, param, width, height, value66, value58);
+}
+
+intptr_t getActionValue(int id, int parent, int contact, char* buffer, int bufferSize, bool flag)
+{
+    ActionDef request;
+    memset(&request, 0, sizeof request);
+    request.size = sizeof request;
+    request.id = id;
+    request.parent = parent;
+    request.contact = contact;
+    request.fieldMask = ACTION_FIELD_MASK_VALUE | (flag ? ACTION_FIELD_MASK_VALUE_FLAG : 0);
+    request.text = buffer;
+    request.textSize = bufferSize;
+    return hostSend(HM_ACTION_GET_VALUE, reinterpret_cast<intptr_t>(&request), 0);
+}
+
+int registerIcon(int kind, int iconId, HINSTANCE module, int resourceId, int last)
+{
+    IconDef def;
+    memset(&def, 0, sizeof def);
+    def.size = sizeof def;
+    def.iconId = iconId;
+    def.kind = kind;
+    def.last = last;
+    def.module = module;
+    def.resourceId = resourceId;
+    hostSend(HM_ICON_REGISTER, reinterpret_cast<intptr_t>(&def), 0);
+    return iconId;  // the host's reply says nothing we need
+}
+
+int readContactInt(int row, int column)
+{
+    CellValue cell;
+    memset(&cell, 0, sizeof cell);
+    cell.type = VALUE_INTEGER;
+    hostControl->readCell(CONTACT_TABLE, row, column, &cell);
+    return static_cast<int>(cell.value);
+}
+
+const char* readContactText(int row, int column, char* buffer, int bufferSize)
+{
+    CellValue cell;
+    memset(&cell, 0, sizeof cell);
+    cell.type = VALUE_TEXT;
+    cell.value = reinterpret_cast<intptr_t>(buffer);
+    cell.size = bufferSize;
+    hostControl->readCell(CONTACT_TABLE, row, column, &cell);
+    return reinterpret_cast<const char*>(cell.value);
+}
+
+void initActionCall(ActionCall* call)
+{
+    memset(call, 0, sizeof *call);
+    call->header.size = sizeof *call;
+    call->header.contact = CONTACT_NONE;
+}

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine the way our tests and tools expect:
+# a project-local prefix, no display needed (null graphics driver), no noise,
+# and a Polish locale so the ANSI code page is 1250, as on a Polish Windows.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+export WINEPREFIX="${LUNETKA_WINEPREFIX:-$here/../.wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export LC_ALL="${LUNETKA_LOCALE:-pl_PL.UTF-8}"
+export WINEARCH=win32 2>/dev/null || true
+
+if [ ! -f "$WINEPREFIX/.lunetka-ready" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    graphics="${LUNETKA_GRAPHICS:-null}"
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.lunetka-ready"
+fi
+
+if [ "${1:-}" = "--prepare" ]; then exit 0; fi
+exec wine "$@"

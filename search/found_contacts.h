@@ -1,0 +1,18 @@
+// The hits of the last search, in the order they were found and inserted
+// into the result list: entry i is the row whose item data is i.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct FoundContact {
+    int contactIndex;          // row in the host's contact table
+    std::string displayName;   // contact column 8
+    std::string matchedValue;  // the searched column, as the host holds it
+    int net;                   // contact column 1
+};
+
+extern std::vector<FoundContact> foundContacts;
+
+// The entry that a result row's item data names, or null when it names none.
+const FoundContact* foundContactAt(intptr_t itemData);

@@ -1,0 +1,34 @@
+#include "ui/action_params.h"
+
+namespace {
+
+// A value ends at a control byte below 0x08 or at the next parameter's 0x1A.
+bool endsValue(char c)
+{
+    unsigned char byte = static_cast<unsigned char>(c);
+    return byte < 0x08 || byte == 0x1A;
+}
+
+}  // namespace
+
+std::string setActionParam(const std::string& text, const std::string& key, const std::string& value)
+{
+    // Parameters stand behind a leading part that ends at the first 0x04.
+    std::string::size_type searchStart = text.find('\x04');
+    if (searchStart == std::string::npos)
+        searchStart = 0;
+
+    std::string::size_type keyPos = text.find(key, searchStart);
+    if (keyPos == std::string::npos)
+        return text + key + value;
+
+    std::string::size_type valueEnd = keyPos + key.size();
+    while (valueEnd < text.size() && !endsValue(text[valueEnd]))
+        ++valueEnd;
+    return text.substr(0, keyPos) + key + value + text.substr(valueEnd);
+}
+
+bool hasActionParam(const std::string& text, const std::string& key)
+{
+    return text.find(key) != std::string::npos;
+}

@@ -1,0 +1,103 @@
+#include "ui/settings_page.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "plugin/action_ids.h"
+#include "plugin/host_calls.h"
+#include "ui/info_box.h"
+
+namespace {
+
+// Type words: bits 16-23 the kind, 0x0A in bits 24-31 on controls bound to a
+// settings column, low bits further flags.
+const uint32_t TYPE_PAGE = 0x00000000;  // createPageAction adds 0x10
+const uint32_t TYPE_GROUP_START = 0x000F0000;
+const uint32_t TYPE_GROUP_END = 0x00100000;
+const uint32_t TYPE_COMBO = 0x0A169040;
+const uint32_t TYPE_EDIT = 0x0A0C0000;
+const uint32_t TYPE_CUSTOM_SLOT = 0x00050000;
+const uint32_t TYPE_BUTTON_DEFAULT = 0x000E0040;
+const uint32_t TYPE_BUTTON = 0x000E0000;
+const uint32_t TYPE_MENU_ENTRY = 0x00000000;
+
+const int ICON_KIND_LARGE = 2;
+const int ICON_KIND_SMALL = 1;
+
+const char EMPTY_TEXT[] = "";
+
+// Combo items: " label", 0x02, the stored value; items split by "\n".
+const char FIELD_LIST_FORMAT[] =
+    " %s\x02" "0\n %s\x02" "1\n %s\x02" "2\n %s\x02" "3\n %s\x02" "4\n"
+    " %s\x02" "5\n %s\x02" "6\n %s\x02" "7\n %s\x02" "8";
+const char CONDITION_LIST_FORMAT[] =
+    " %s\x02" "1\n %s\x02" "0\n %s\x02" "2\n %s\x02" "3\n %s\x02" "4\n %s\x02" "5";
+
+// Credits shown in the info box's tip; the build-date line stays last.
+const char CREDITS_FORMAT[] =
+    "<br/>Autorzy: <b>zespół Lunetki</b>"
+    "<br/>Opiekunowie: <b>twórcy i współpracownicy Lunetki</b>"
+    "<br/>"
+    "<br/>Część kodu przejęto z innej wtyczki, za zgodą jej autorów."
+    "<br/>Więcej informacji i źródła znajdziesz na stronie projektu Lunetka."
+    "<br/>Data kompilacji: <b>%s</b> @ <b>%s</b>";
+
+const char DESCRIPTION[] =
+    "<b>Lunetka</b> pozwala na przeszukiwanie listy kontaktów według różnych kryteriów.";
+
+void declareCriteria()
+{
+    char list[10000];
+    createAction(ACTION_PAGE, 0, TYPE_GROUP_START, "Kryteria wyszukiwania", 0, 0, 0, 0, 0);
+    snprintf(list, sizeof list, FIELD_LIST_FORMAT, "opis", "UID", "wyświetl jako", "komórka", "IP",
+             "miejscowość", "imię", "nazwisko", "ksywka");
+    createActionEx(ACTION_PAGE, ACTION_FIELD, TYPE_COMBO, list, ACTION_FIELD, 0, 0, 100, 0, 0, 0);
+    snprintf(list, sizeof list, CONDITION_LIST_FORMAT, "zawiera", "równe", "różne od", "zaczyna się od",
+             "kończy się na", "nie zawiera");
+    createActionEx(ACTION_PAGE, ACTION_CONDITION, TYPE_COMBO, list, ACTION_CONDITION, 0, 0, 100, 0, 0, 0);
+    createActionEx(ACTION_PAGE, ACTION_VALUE, TYPE_EDIT, EMPTY_TEXT, ACTION_VALUE, 0, 0, 0, -2, 0, 0);
+    createAction(ACTION_PAGE, 0, TYPE_GROUP_END, nullptr, 0, 0, 0, 0, 0);
+}
+
+void declareResults()
+{
+    createAction(ACTION_PAGE, 0, TYPE_GROUP_START, "Znalezione kontakty", 0, 0, 0, 0, 0);
+    createActionEx(ACTION_PAGE, ACTION_RESULTS, TYPE_CUSTOM_SLOT, nullptr, 0, 0, 0, 0, 0, 0, 0);
+    createActionEx(ACTION_PAGE, ACTION_PROPERTIES, TYPE_BUTTON_DEFAULT, "Właściwości\x03" "102", 0, 0, 0,
+                   205, 0, 0, 0);
+    createActionEx(ACTION_PAGE, ACTION_TALK, TYPE_BUTTON, "Zacznij rozmowę\x03" "1342177296", 0, 0, 0,
+                   205, 0, 0, 0);
+    createAction(ACTION_PAGE, 0, TYPE_GROUP_END, nullptr, 0, 0, 0, 0, 0);
+}
+
+}  // namespace
+
+int registerSettings()
+{
+    addSettingsColumn(0, ACTION_FIELD, VALUE_INTEGER, 1, "Lunetka/PoleWyszukiwania1");
+    addSettingsColumn(0, ACTION_CONDITION, VALUE_INTEGER, 0, "Lunetka/WarunekWyszukiwania1");
+    addSettingsColumn(0, ACTION_VALUE, VALUE_TEXT, reinterpret_cast<intptr_t>(EMPTY_TEXT),
+                      "Lunetka/KryteriumWyszukiwania1");
+    return 1;
+}
+
+int buildInterface()
+{
+    // Icons first: the page, the info box and the menu entry name them.
+    registerIcon(ICON_KIND_LARGE, ICON_LARGE, hostControl->getPluginInstance(), ICON_LARGE, 1);
+    registerIcon(ICON_KIND_SMALL, ICON_SMALL, hostControl->getPluginInstance(), ICON_SMALL, 1);
+
+    createPageAction(HOST_CONFIG_PAGES, ACTION_PAGE, TYPE_PAGE, PLUGIN_NAME, ICON_SMALL, 0, 0, 0, 0);
+
+    char credits[1024];
+    memset(credits, 0, sizeof credits);
+    snprintf(credits, sizeof credits, CREDITS_FORMAT, __TIME__, __DATE__);
+    addInfoBox(ACTION_PAGE, DESCRIPTION, credits, iconUrl(ICON_LARGE).c_str(), -2, nullptr, true);
+
+    declareCriteria();
+    declareResults();
+
+    createActionAt(HOST_MAIN_MENU, ACTION_OPEN_WINDOW, 2, TYPE_MENU_ENTRY, "Szukaj na liscie", ICON_SMALL,
+                   0, 0, 0, 0);
+    return 1;
+}

@@ -1,0 +1,85 @@
+#include "views/search_window.h"
+
+#include <string.h>
+
+#include "plugin/action_ids.h"
+#include "plugin/host_calls.h"
+
+HWND searchWindow = nullptr;
+
+namespace {
+
+const int SMALL_ICON_RESOURCE = ICON_SMALL & 0xFFFF;  // 53259
+const DWORD SEARCH_WINDOW_STYLE = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+const int SEARCH_WINDOW_SIZE = 450;
+
+WNDCLASSEXA windowClass;
+// Set only while the class that exists is the one we registered: a class
+// left by an earlier load would name a window procedure that is gone.
+HINSTANCE registeredUnder = nullptr;
+
+BOOL CALLBACK destroyIfOurs(HWND hwnd, LPARAM)
+{
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) == searchWindowProc)
+        DestroyWindow(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
+int registerSearchWindowClass()
+{
+    memset(&windowClass, 0, sizeof windowClass);
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    windowClass.lpfnWndProc = searchWindowProc;
+    windowClass.hInstance = hostControl->getAppInstance();
+    windowClass.hIcon = LoadIconA(hostControl->getPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = PLUGIN_NAME;
+    windowClass.hIconSm = LoadIconA(hostControl->getPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
+    if (!RegisterClassExA(&windowClass))
+        return 0;
+    registeredUnder = windowClass.hInstance;
+    return 1;
+}
+
+void unregisterSearchWindowClass()
+{
+    if (!registeredUnder)
+        return;
+    EnumThreadWindows(GetCurrentThreadId(), destroyIfOurs, 0);
+    UnregisterClassA(PLUGIN_NAME, registeredUnder);
+    registeredUnder = nullptr;
+}
+
+intptr_t openSearchWindow()
+{
+    HINSTANCE instance = hostControl->getAppInstance();
+    searchWindow = nullptr;
+    if (registeredUnder)
+        searchWindow = CreateWindowExA(0, PLUGIN_NAME, "Szukaj na liście kontaktów", SEARCH_WINDOW_STYLE,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, SEARCH_WINDOW_SIZE, SEARCH_WINDOW_SIZE,
+                                       nullptr, nullptr, instance, nullptr);
+    if (!searchWindow)
+        return 1;
+    ShowWindow(searchWindow, SW_SHOW);
+    return 0;
+}
+
+LRESULT CALLBACK searchWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY) {
+        // Closing any search window closes the latest one too. The handle is
+        // forgotten first, so it never outlives its window nor names it twice.
+        HWND latest = searchWindow;
+        if (latest == hwnd || !IsWindow(latest))
+            searchWindow = nullptr;
+        else if (latest) {
+            searchWindow = nullptr;
+            DestroyWindow(latest);
+        }
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}

@@ -1,0 +1,15 @@
+// The plug-in's own top-level window, opened from its menu entry.
+#pragma once
+
+#include <windows.h>
+
+extern HWND searchWindow;  // the latest search window; forgotten once it is gone
+
+// At HM_START: 1 when the class "Lunetka" was registered.
+int registerSearchWindowClass();
+// At HM_STOP: closes our windows and unregisters the class, so it cannot
+// outlive the library with a dangling window procedure.
+void unregisterSearchWindowClass();
+// 0, or 1 when the window could not be created.
+intptr_t openSearchWindow();
+LRESULT CALLBACK searchWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
