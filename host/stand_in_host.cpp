@@ -143,6 +143,9 @@ StandInHost::StandInHost() : control_(new RawControl)
 
 StandInHost::~StandInHost()
 {
+    // A host that shuts down stops its plug-ins before it unloads them.
+    if (started_ && entry_)
+        stop();
     closePage();
     for (auto& icon : icons_)
         DestroyIcon(icon.second);
@@ -222,6 +225,7 @@ intptr_t StandInHost::sendRecord(const std::vector<uint8_t>& bytes)
 
 void StandInHost::start()
 {
+    started_ = true;
     send(MSG_START, reinterpret_cast<intptr_t>(&control_->raw), 0);
     send(MSG_SETTINGS_COLUMNS);
     send(MSG_BUILD_UI);
@@ -229,6 +233,7 @@ void StandInHost::start()
 
 void StandInHost::stop()
 {
+    started_ = false;
     closePage();
     send(MSG_STOP);
     saveProfile();

@@ -189,6 +189,7 @@ private:
     void* entry_ = nullptr;
     HMODULE pluginModule_ = nullptr;
     bool ownsModule_ = false;
+    bool started_ = false;
     int pluginId_ = 7;
     int queryState_ = 0;
     ContactTable contacts_;

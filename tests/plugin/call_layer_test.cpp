@@ -1,0 +1,251 @@
+// The call layer, called directly (this program links its own copy of the
+// plug-in), against the stand-in host's raw control object. Every record is
+// checked as the host received it, byte by byte at its offsets.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "plugin/host_calls.h"
+#include "plugin/message_dispatch.h"
+#include "tests/support/plugin_session.h"
+
+namespace {
+
+class CallLayer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        host.attachEntry(reinterpret_cast<void*>(IMessageProc), GetModuleHandleA(nullptr));
+        hostControl = static_cast<HostControl*>(host.controlObject());
+    }
+    void TearDown() override
+    {
+        hostControl = nullptr;
+        EXPECT_TRUE(host.abiErrors().empty());
+    }
+
+    const host::Exchange& lastSent(int message)
+    {
+        auto found = host.find("sendMessage", message);
+        static const host::Exchange none;
+        if (found.empty()) {
+            ADD_FAILURE() << "message " << message << " was not sent";
+            return none;
+        }
+        return *found.back();
+    }
+
+    host::StandInHost host;
+};
+
+std::string repeated(size_t length)
+{
+    std::string text;
+    for (size_t i = 0; i < length; ++i)
+        text += static_cast<char>('a' + i % 26);
+    return text;
+}
+
+}  // namespace
+
+TEST_F(CallLayer, LogLineIsAMessageWithTextAndLevel)
+{
+    logLine("searching : %d %s %d %d", 18, "abc", 1, 1);
+    const host::Exchange& sent = lastSent(1);
+    ASSERT_EQ(30u, sent.record.size());
+    EXPECT_EQ(30, U16(sent.record, 0));
+    EXPECT_EQ(1, I32(sent.record, 2));
+    EXPECT_TRUE(support::zeroBytes(sent.record, 6, 22)) << "tags";
+    EXPECT_NE(0, I32(sent.record, 22));
+    EXPECT_EQ(256, I32(sent.record, 26));
+    EXPECT_EQ("searching : 18 abc 1 1", sent.text);
+}
+
+TEST_F(CallLayer, LogLineIsCutAt254Characters)
+{
+    const struct {
+        size_t length, delivered;
+    } cases[] = {{253, 253}, {254, 254}, {255, 254}, {300, 254}};
+    for (const auto& c : cases) {
+        std::string line = repeated(c.length);
+        logLine("%s", line.c_str());
+        EXPECT_EQ(line.substr(0, c.delivered), host.log().back()) << c.length << " characters";
+    }
+}
+
+TEST_F(CallLayer, SendToPluginAsksItsOwnIdOnlyForTargetZero)
+{
+    host.setPluginId(41);
+    intptr_t name = pluginSend(30016, 0, 0, 0);
+    EXPECT_STREQ("Lunetka", reinterpret_cast<const char*>(name)) << "delivered to the plug-in itself";
+    EXPECT_EQ(1u, host.find("getPluginId").size());
+    const host::Exchange& sent = ONLY(host.find("sendMessageTo"));
+    EXPECT_EQ(std::vector<intptr_t>{41}, sent.args);
+    EXPECT_EQ(30, U16(sent.record, 0));
+    EXPECT_EQ(30016, I32(sent.record, 2));
+    EXPECT_TRUE(support::zeroBytes(sent.record, 6, 30));
+
+    host.clearExchanges();
+    pluginSend(30011, 302, 5, 6);
+    EXPECT_TRUE(host.find("getPluginId").empty());
+    const host::Exchange& direct = ONLY(host.find("sendMessageTo"));
+    EXPECT_EQ(std::vector<intptr_t>{302}, direct.args);
+    EXPECT_EQ(5, I32(direct.record, 22));
+    EXPECT_EQ(6, I32(direct.record, 26));
+    EXPECT_EQ(0x20, direct.reply) << "the host's network plug-in answered";
+}
+
+TEST_F(CallLayer, HostSendTaggedPutsTag3AndNothingElse)
+{
+    EXPECT_EQ(5, hostSendTagged(240, 0, -1, 0, 0));  // the host, the plug-in and three networks
+    const host::Exchange& sent = lastSent(240);
+    EXPECT_EQ(0, I32(sent.record, 6));
+    EXPECT_EQ(0, I32(sent.record, 10));
+    EXPECT_EQ(-1, I32(sent.record, 14));
+    EXPECT_EQ(0, I32(sent.record, 18));
+    EXPECT_TRUE(support::zeroBytes(sent.record, 22, 30));
+
+    hostSend(243, 2, 0);
+    EXPECT_TRUE(support::zeroBytes(lastSent(243).record, 6, 22));
+    EXPECT_EQ(2, I32(lastSent(243).record, 22));
+}
+
+TEST_F(CallLayer, SettingsColumnRecord)
+{
+    static const char key[] = "Lunetka/Test";
+    static const char empty[] = "";
+    addSettingsColumn(0, 512004, 1, reinterpret_cast<intptr_t>(empty), key);
+    const host::Exchange& sent = lastSent(1102);
+    ASSERT_EQ(39u, sent.record.size());
+    EXPECT_EQ(39, U16(sent.record, 0));
+    EXPECT_EQ(1102, I32(sent.record, 2));
+    EXPECT_TRUE(support::zeroBytes(sent.record, 6, 23)) << "tags and table 0";
+    EXPECT_EQ(512004, I32(sent.record, 23));
+    EXPECT_EQ(1, I32(sent.record, 27));
+    EXPECT_EQ(reinterpret_cast<intptr_t>(empty), I32(sent.record, 31));
+    EXPECT_EQ(reinterpret_cast<intptr_t>(key), I32(sent.record, 35));
+    EXPECT_EQ("", host.settings()[512004].defaultValue);
+}
+
+TEST_F(CallLayer, ActionRecordShortAndLong)
+{
+    static const char text[] = "caption";
+    createAction(512001, 512002, 0x0A169040, text, 512002, 100, -2, 0x6666, 0x5858);
+    createActionEx(512001, 512002, 0x0A169040, text, 512002, 0x7474, 0x7676, 100, -2, 0x6666, 0x5858);
+    auto sent = host.find("sendMessage", 10101);
+    ASSERT_EQ(2u, sent.size());
+    const std::vector<uint8_t>& shortForm = sent[0]->payload;
+    const std::vector<uint8_t>& longForm = sent[1]->payload;
+    ASSERT_EQ(74u, shortForm.size()) << "nothing beyond byte 73";
+    ASSERT_EQ(78u, longForm.size());
+    EXPECT_EQ(74, U16(shortForm, 0));
+    EXPECT_EQ(78, U16(longForm, 0));
+    EXPECT_TRUE(std::equal(shortForm.begin() + 2, shortForm.end(), longForm.begin() + 2))
+        << "both forms agree on bytes 2-73";
+    EXPECT_EQ(0x7474, I16(longForm, 74));
+    EXPECT_EQ(0x7676, I16(longForm, 76));
+
+    EXPECT_EQ(512002, I32(shortForm, 2));
+    EXPECT_EQ(512001, I32(shortForm, 6));
+    EXPECT_EQ(-2, I32(shortForm, 10));
+    EXPECT_EQ(-1, I32(shortForm, 14));
+    EXPECT_TRUE(support::zeroBytes(shortForm, 18, 30));
+    EXPECT_EQ(0x35F, I32(shortForm, 30));
+    EXPECT_EQ(0x0A169040, I32(shortForm, 34));
+    EXPECT_EQ(-1, I32(shortForm, 38));
+    EXPECT_TRUE(support::zeroBytes(shortForm, 42, 50));
+    EXPECT_EQ(reinterpret_cast<intptr_t>(text), I32(shortForm, 50));
+    EXPECT_EQ(0, I32(shortForm, 54));
+    EXPECT_EQ(0x5858, I32(shortForm, 58));
+    EXPECT_EQ(512002, I32(shortForm, 62));
+    EXPECT_EQ(0x6666, I32(shortForm, 66));
+    EXPECT_EQ(100, I16(shortForm, 70));
+    EXPECT_EQ(-2, I16(shortForm, 72));
+    EXPECT_EQ(0, I32(sent[0]->record, 26)) << "p2";
+}
+
+TEST_F(CallLayer, PositionOnlyThroughCreateActionAt)
+{
+    createActionAt(12, 512009, 2, 0, "menu", 512011, 0, 0, 0, 0);
+    EXPECT_EQ(2, I32(lastSent(10101).payload, 14));
+}
+
+TEST_F(CallLayer, PageActionAddsBit0x10)
+{
+    createPageAction(46, 512001, 0, "Lunetka", 512011, 0, 0, 0, 0);
+    EXPECT_EQ(0x10, I32(lastSent(10101).payload, 34));
+    createPageAction(46, 512001, 0x0A000001, "Lunetka", 512011, 0, 0, 0, 0);
+    EXPECT_EQ(0x0A000011, I32(lastSent(10101).payload, 34));
+}
+
+TEST_F(CallLayer, ValueRequestRecord)
+{
+    char buffer[10];
+    getActionValue(512003, 512001, -2, buffer, sizeof buffer, true);
+    const std::vector<uint8_t>& request = lastSent(10106).payload;
+    ASSERT_EQ(74u, request.size());
+    EXPECT_EQ(74, U16(request, 0));
+    EXPECT_EQ(512003, I32(request, 2));
+    EXPECT_EQ(512001, I32(request, 6));
+    EXPECT_EQ(-2, I32(request, 10));
+    EXPECT_EQ(0, I32(request, 14)) << "position";
+    EXPECT_TRUE(support::zeroBytes(request, 18, 30));
+    EXPECT_EQ(65600, I32(request, 30));
+    EXPECT_TRUE(support::zeroBytes(request, 34, 50));
+    EXPECT_EQ(reinterpret_cast<intptr_t>(buffer), I32(request, 50));
+    EXPECT_EQ(10, I32(request, 54));
+    EXPECT_TRUE(support::zeroBytes(request, 58, 74));
+
+    getActionValue(512003, 512001, -2, buffer, sizeof buffer, false);
+    EXPECT_EQ(64, I32(lastSent(10106).payload, 30));
+}
+
+TEST_F(CallLayer, IconRecordKeepsAlignmentAndReturnsItsOwnId)
+{
+    HINSTANCE module = reinterpret_cast<HINSTANCE>(0x12340000);
+    // This module has no such resource, so the host refuses the icon (reply 0).
+    EXPECT_EQ(512010, registerIcon(2, 512010, module, 512010, 1));
+    const host::Exchange& sent = lastSent(10130);
+    EXPECT_EQ(0, sent.reply);
+    const std::vector<uint8_t>& icon = sent.payload;
+    ASSERT_EQ(36u, icon.size());
+    EXPECT_EQ(36, U16(icon, 0));
+    EXPECT_EQ(0, U16(icon, 2)) << "alignment bytes";
+    EXPECT_EQ(512010, I32(icon, 4));
+    EXPECT_EQ(2, I32(icon, 8));
+    EXPECT_EQ(0, I32(icon, 12));
+    EXPECT_EQ(1, I32(icon, 16));
+    EXPECT_EQ(0x12340000, I32(icon, 20));
+    EXPECT_EQ(512010, I32(icon, 24));
+    EXPECT_TRUE(support::zeroBytes(icon, 28, 36));
+}
+
+TEST_F(CallLayer, ContactCellsComeBackAsTheHostGaveThem)
+{
+    host.setContacts(host::ContactTable::fromCsvText("uid,net,display\n1,5,Ja\n2,3,Ala\n", "test"));
+    const char* text = readContactText(1, 8, nullptr, 0);
+    ASSERT_STREQ("Ala", text);
+    EXPECT_EQ(host.contacts().text(1, 8), text) << "the host's own pointer, not a copy";
+    const host::Exchange& read = ONLY(host.find("readCell"));
+    EXPECT_EQ((std::vector<intptr_t>{1, 1, 8}), read.args);
+    EXPECT_EQ(1, U16(read.record, 0));
+    EXPECT_EQ(0, I32(read.record, 6));
+
+    EXPECT_EQ(3, readContactInt(1, 1));
+    EXPECT_EQ(0, U16(host.find("readCell").back()->record, 0));
+    EXPECT_EQ(nullptr, readContactText(9, 8, nullptr, 0)) << "a row the table does not have";
+}
+
+TEST_F(CallLayer, ActionCallDefaults)
+{
+    ActionCall call;
+    memset(&call, 0xCC, sizeof call);
+    initActionCall(&call);
+    std::vector<uint8_t> bytes = host::bytesOf(&call, sizeof call);
+    ASSERT_EQ(30u, bytes.size());
+    EXPECT_EQ(30, U16(bytes, 0));
+    EXPECT_EQ(0, I32(bytes, 2));
+    EXPECT_EQ(0, I32(bytes, 6));
+    EXPECT_EQ(-2, I32(bytes, 10));
+    EXPECT_TRUE(support::zeroBytes(bytes, 14, 30));
+}

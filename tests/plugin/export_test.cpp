@@ -1,0 +1,50 @@
+// The DLL as the host finds it: one export, by its decorated name, __stdcall.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "host/stack_check.h"
+#include "tests/support/plugin_session.h"
+
+TEST(Export, OnlyTheDecoratedEntryIsExported)
+{
+    HMODULE module = LoadLibraryA(support::pluginPath().c_str());
+    ASSERT_NE(nullptr, module);
+    EXPECT_NE(nullptr, GetProcAddress(module, "_IMessageProc@4"));
+    EXPECT_EQ(nullptr, GetProcAddress(module, "IMessageProc"));
+    EXPECT_EQ(nullptr, GetProcAddress(module, "IMessageProc@4"));
+
+    const BYTE* base = reinterpret_cast<const BYTE*>(module);
+    const IMAGE_NT_HEADERS* nt =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    EXPECT_EQ(IMAGE_FILE_MACHINE_I386, nt->FileHeader.Machine);
+    const IMAGE_DATA_DIRECTORY& exports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    ASSERT_NE(0u, exports.VirtualAddress);
+    const IMAGE_EXPORT_DIRECTORY* directory =
+        reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + exports.VirtualAddress);
+    EXPECT_EQ(1u, directory->NumberOfNames);
+    EXPECT_EQ(1u, directory->NumberOfFunctions);
+    FreeLibrary(module);
+}
+
+TEST(Export, EntryCleansItsOwnArgument)
+{
+    HMODULE module = LoadLibraryA(support::pluginPath().c_str());
+    ASSERT_NE(nullptr, module);
+    void* entry = reinterpret_cast<void*>(GetProcAddress(module, "_IMessageProc@4"));
+    ASSERT_NE(nullptr, entry);
+    std::vector<uint8_t> record = support::messageRecord(30, 30010);
+    int stackDelta = 1;
+    EXPECT_EQ(512, host::callStdcallChecked(entry, record.data(), &stackDelta));
+    EXPECT_EQ(0, stackDelta) << "a cdecl entry would leave its argument on the stack";
+    FreeLibrary(module);
+}
+
+TEST(Export, LoadsWithoutFailureAndUnloadsCleanly)
+{
+    for (int i = 0; i < 3; ++i) {
+        auto host = support::startPlugin();
+        EXPECT_TRUE(host->abiErrors().empty());
+        host->stop();
+    }
+}

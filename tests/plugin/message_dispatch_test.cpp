@@ -1,0 +1,224 @@
+// The entry's replies and the routing of action events, through the real DLL.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "tests/support/plugin_session.h"
+
+using host::StandInHost;
+using support::messageRecord;
+using support::pluginCalls;
+
+namespace {
+
+const int START = 20001, STOP = 20002, SETTINGS = 21001, BUILD_UI = 22000, ACTION_EVENT = 22200;
+
+std::vector<uint8_t> eventRecord(uint16_t size, int32_t id, int32_t code)
+{
+    std::vector<uint8_t> event(std::max<size_t>(size, 18) + 64, 0);
+    host::putU16(event.data(), 0, size);
+    host::putI32(event.data(), 2, id);
+    host::putI32(event.data(), 10, -2);
+    host::putI32(event.data(), 14, code);
+    return event;
+}
+
+intptr_t sendEvent(StandInHost& host, std::vector<uint8_t>& event)
+{
+    return host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+}
+
+// The replies the host relies on, whether the plug-in is attached or not.
+struct ConstantReply {
+    int message;
+    intptr_t reply;
+};
+const ConstantReply constantReplies[] = {
+    {20020, 2}, {22100, 1}, {22101, 1}, {30010, 512}, {30011, 0}, {30012, 0}, {30017, 0},
+};
+
+void expectConstantReplies(StandInHost& host, const char* state)
+{
+    for (const ConstantReply& expected : constantReplies) {
+        host.clearExchanges();
+        EXPECT_EQ(expected.reply, host.send(expected.message)) << state << ", message " << expected.message;
+        EXPECT_TRUE(pluginCalls(host).empty()) << state << ", message " << expected.message << " called the host";
+    }
+}
+
+}  // namespace
+
+TEST(MessageDispatch, ConstantRepliesDetachedAndAttached)
+{
+    auto host = support::loadPlugin();
+    expectConstantReplies(*host, "detached");
+    host->start();
+    expectConstantReplies(*host, "attached");
+    host->stop();
+    expectConstantReplies(*host, "after stop");
+}
+
+TEST(MessageDispatch, NameRepliesAreOneStaticText)
+{
+    auto host = support::loadPlugin();
+    intptr_t name = host->send(30013);
+    EXPECT_STREQ("Lunetka", reinterpret_cast<const char*>(name));
+    EXPECT_EQ(name, host->send(30016));
+    host->start();
+    EXPECT_EQ(name, host->send(30013));
+    EXPECT_EQ(name, host->send(30016));
+    EXPECT_TRUE(host->abiErrors().empty());
+}
+
+TEST(MessageDispatch, UnknownMessageSetsStatusOnlyWhileAttached)
+{
+    auto host = support::loadPlugin();
+    for (int message : {30014, 30015, 12345}) {
+        host->clearExchanges();
+        EXPECT_EQ(0, host->send(message));
+        EXPECT_TRUE(pluginCalls(*host).empty()) << "detached, message " << message;
+    }
+    host->start();
+    for (int message : {30014, 30015, 12345}) {
+        host->clearExchanges();
+        EXPECT_EQ(0, host->send(message));
+        const host::Exchange& status = ONLY(host->find("setStatus"));
+        EXPECT_EQ(std::vector<intptr_t>{1}, status.args);
+        EXPECT_EQ(std::vector<std::string>{"setStatus"}, pluginCalls(*host));
+    }
+    host->clearExchanges();
+    EXPECT_EQ(1, host->send(STOP));
+    EXPECT_EQ(0, host->send(30014));
+    EXPECT_TRUE(host->find("setStatus").empty());
+}
+
+TEST(MessageDispatch, StartRegistersTheWindowClassAndStopReleasesIt)
+{
+    auto host = support::loadPlugin();
+    EXPECT_EQ(1, host->send(START, reinterpret_cast<intptr_t>(host->controlObject())));
+    WNDCLASSEXA found;
+    ZeroMemory(&found, sizeof found);
+    found.cbSize = sizeof found;
+    EXPECT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "Lunetka", &found));
+    EXPECT_EQ(1, host->send(STOP));
+    EXPECT_FALSE(GetClassInfoExA(GetModuleHandleA(nullptr), "Lunetka", &found))
+        << "the class would outlive the library with a dangling window procedure";
+    // Once released, the class can be registered again by a new start.
+    EXPECT_EQ(1, host->send(START, reinterpret_cast<intptr_t>(host->controlObject())));
+    EXPECT_EQ(1, host->send(STOP));
+}
+
+TEST(MessageDispatch, StartWithoutParameterDoesNotAttach)
+{
+    auto host = support::loadPlugin();
+    // The record says 18 bytes; a control object stands where p1 would be.
+    EXPECT_EQ(0, host->sendRecord(messageRecord(18, START, reinterpret_cast<intptr_t>(host->controlObject()))));
+    EXPECT_EQ(0, host->send(30014));
+    EXPECT_TRUE(host->find("setStatus").empty()) << "a short HM_START record was read for p1";
+
+    EXPECT_EQ(0, host->send(START, 0));
+    EXPECT_EQ(0, host->send(30014));
+    EXPECT_TRUE(host->find("setStatus").empty());
+    EXPECT_TRUE(pluginCalls(*host).empty());
+}
+
+TEST(MessageDispatch, ShortStopStillDetaches)
+{
+    auto host = support::startPlugin();
+    EXPECT_EQ(1, host->sendRecord(messageRecord(6, STOP)));
+    host->clearExchanges();
+    EXPECT_EQ(0, host->send(30014));
+    EXPECT_TRUE(pluginCalls(*host).empty());
+}
+
+TEST(MessageDispatch, MalformedActionEventsAreAnsweredZeroWithoutEffect)
+{
+    auto host = support::startPlugin();
+    auto event = eventRecord(18, 512009, 1);  // would open the search window
+    host->clearExchanges();
+
+    // A 29-byte message does not carry p1, though the bytes hold a valid one.
+    EXPECT_EQ(0, host->sendRecord(messageRecord(29, ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()))));
+    EXPECT_EQ(0, host->send(ACTION_EVENT, 0));
+    auto shortEvent = eventRecord(17, 512009, 1);
+    EXPECT_EQ(0, sendEvent(*host, shortEvent));
+    EXPECT_TRUE(pluginCalls(*host).empty());
+    EXPECT_EQ(nullptr, FindWindowA("Lunetka", nullptr));
+
+    EXPECT_EQ(0, sendEvent(*host, event));  // the same event, well formed, does open it
+    HWND opened = FindWindowA("Lunetka", nullptr);
+    EXPECT_NE(nullptr, opened);
+    DestroyWindow(opened);
+}
+
+TEST(MessageDispatch, DetachedHandlersMakeNoHostCall)
+{
+    auto host = support::loadPlugin();
+    EXPECT_EQ(0, host->send(SETTINGS));
+    EXPECT_EQ(0, host->send(BUILD_UI));
+    for (int id : {512002, 512003, 512004, 512005, 512007, 512008, 512009}) {
+        for (int code : {1, 2, 12, 220, 221}) {
+            auto event = eventRecord(68, id, code);
+            EXPECT_EQ(0, sendEvent(*host, event)) << id << "/" << code;
+        }
+    }
+    EXPECT_TRUE(pluginCalls(*host).empty());
+    EXPECT_TRUE(host->actions().empty());
+}
+
+TEST(ActionRouting, CriteriaControlsReachTheSearchExceptOnCode13)
+{
+    auto host = support::startPlugin();
+    for (int id : {512002, 512003, 512004}) {
+        host->clearExchanges();
+        auto ignored = eventRecord(18, id, 13);
+        EXPECT_EQ(0, sendEvent(*host, ignored));
+        EXPECT_TRUE(pluginCalls(*host).empty()) << id;
+
+        for (int code : {0, 1, 2, 12, 221}) {
+            host->clearExchanges();
+            auto event = eventRecord(18, id, code);
+            EXPECT_EQ(0, sendEvent(*host, event));
+            EXPECT_EQ(3u, host->find("sendMessage", 10106).size()) << id << "/" << code;
+        }
+    }
+}
+
+TEST(ActionRouting, EventsOutsideTheTableDoNothing)
+{
+    auto host = support::startPlugin();
+    const int routes[][2] = {
+        {512001, 1}, {512006, 1}, {512006, 220}, {512005, 1}, {512005, 222}, {512007, 2}, {512008, 12},
+        {512009, 2}, {512009, 220}, {512010, 1}, {999, 1}, {0, 0},
+    };
+    for (const auto& route : routes) {
+        host->clearExchanges();
+        auto event = eventRecord(68, route[0], route[1]);
+        EXPECT_EQ(0, sendEvent(*host, event)) << route[0] << "/" << route[1];
+        EXPECT_TRUE(pluginCalls(*host).empty()) << route[0] << "/" << route[1];
+        EXPECT_TRUE(host::u32At(event.data(), 24) == 0) << "the record was written";
+    }
+    EXPECT_EQ(nullptr, FindWindowA("Lunetka", nullptr));
+}
+
+TEST(ActionRouting, ResultSlotCreateAndDestroy)
+{
+    auto host = support::startPlugin();
+    host->openPage();
+    HWND list = host->slotControl(512005);
+    ASSERT_NE(nullptr, list);
+    char className[64] = "";
+    GetClassNameA(list, className, sizeof className);
+    EXPECT_STREQ("SysListView32", className);
+    host->closePage();
+    EXPECT_FALSE(IsWindow(list));
+}
+
+TEST(ActionRouting, OpenWindowOnlyOnActivation)
+{
+    auto host = support::startPlugin();
+    EXPECT_EQ(0, host->actionEvent(512009, 1));
+    HWND opened = FindWindowA("Lunetka", nullptr);
+    EXPECT_NE(nullptr, opened);
+    DestroyWindow(opened);
+}

@@ -1,0 +1,45 @@
+// Helpers shared by the tests: a stand-in host with the real DLL loaded, and
+// readers that check a record's bytes at offsets, reporting the caller's line.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/record_reader.h"
+#include "host/stand_in_host.h"
+
+namespace support {
+
+// The DLL built beside the test programs.
+std::string pluginPath();
+
+// A host with a fresh copy of the real plug-in (its globals start anew).
+std::unique_ptr<host::StandInHost> loadPlugin();
+// ... already started (HM_START, HM_SETTINGS_COLUMNS, HM_BUILD_UI).
+std::unique_ptr<host::StandInHost> startPlugin();
+
+// A HostMessage as the host would send it, with every field given.
+std::vector<uint8_t> messageRecord(uint16_t size, int32_t id, intptr_t p1 = 0, intptr_t p2 = 0);
+
+// Exactly one exchange of that kind, or a failure at the caller's line.
+const host::Exchange& only(const std::vector<const host::Exchange*>& found, const char* file, int line);
+#define ONLY(found) support::only((found), __FILE__, __LINE__)
+
+int32_t i32(const std::vector<uint8_t>& bytes, size_t offset, const char* file, int line);
+int16_t i16(const std::vector<uint8_t>& bytes, size_t offset, const char* file, int line);
+uint16_t u16(const std::vector<uint8_t>& bytes, size_t offset, const char* file, int line);
+#define I32(bytes, offset) support::i32((bytes), (offset), __FILE__, __LINE__)
+#define I16(bytes, offset) support::i16((bytes), (offset), __FILE__, __LINE__)
+#define U16(bytes, offset) support::u16((bytes), (offset), __FILE__, __LINE__)
+
+// True when every byte in [from, to) is zero.
+bool zeroBytes(const std::vector<uint8_t>& bytes, size_t from, size_t to);
+
+// The operations the plug-in made on the host since the last clear, leaving
+// out the host's own calls into the plug-in.
+std::vector<std::string> pluginCalls(const host::StandInHost& host);
+
+}  // namespace support
