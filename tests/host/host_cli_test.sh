@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# lunetka-host on bad input: a clear one-line error and a non-zero exit.
+set -uo pipefail
+bin="$1"; root="$(cd "$(dirname "$0")/../.." && pwd)"
+run() { "$root/scripts/wine-run.sh" "$bin/lunetka-host.exe" "$@"; }
+work="$(mktemp -d)"; trap 'rm -rf "$work"' EXIT
+passed=0; failed=0
+
+expect_error() {  # expect_error EXIT-CODE MESSAGE-PART ARGS...
+    local want="$1" part="$2"; shift 2
+    local err code
+    err="$(run "$@" 2>&1 >/dev/null)"; code=$?
+    if [ "$code" -eq "$want" ] && [ "$(wc -l <<<"$err")" -eq 1 ] && grep -qF -- "$part" <<<"$err"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1)); echo "FAIL: lunetka-host $* -> exit $code, stderr: $err"
+    fi
+}
+
+printf 'uid,net\n1,x\n' >"$work/bad.csv"
+expect_error 2 "no plug-in given"
+expect_error 2 "cannot load plug-in" "$work/missing.dll"
+expect_error 2 "does not export _IMessageProc@4" 'C:\windows\system32\version.dll'
+expect_error 2 "cannot read contact file" "$bin/lunetka.dll" --contacts "$work/none.csv"
+expect_error 2 "bad.csv:2: network 'x' is not a number" "$bin/lunetka.dll" --contacts "$work/bad.csv"
+expect_error 2 "unknown argument '--frobnicate'" "$bin/lunetka.dll" --frobnicate
+expect_error 2 "--query-state needs a number" "$bin/lunetka.dll" --query-state x
+expect_error 2 "no item 'kolor' in the list" "$bin/lunetka.dll" --search kolor zawiera x
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

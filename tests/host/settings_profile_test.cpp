@@ -1,0 +1,76 @@
+// The stand-in host keeps the plug-in's settings in a profile file between runs.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <fstream>
+#include <sstream>
+
+#include "tests/support/plugin_session.h"
+
+namespace {
+
+std::string temporaryProfile(const char* name)
+{
+    char directory[MAX_PATH];
+    GetTempPathA(sizeof directory, directory);
+    std::string path = std::string(directory) + name;
+    DeleteFileA(path.c_str());
+    return path;
+}
+
+std::string fileText(const std::string& path)
+{
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+TEST(SettingsProfile, ChangesSurviveARestart)
+{
+    std::string profile = temporaryProfile("lunetka-profile-test.txt");
+    {
+        auto first = support::loadPlugin();
+        first->setProfileFile(profile);
+        first->start();
+        EXPECT_EQ("1", first->settings()[512002].value) << "the declared default";
+        first->changeControl(512004, "\xA3\xF3\x64\x9F");  // "Łódź" in Windows-1250
+        first->changeControl(512003, "3");
+        first->stop();
+    }
+    EXPECT_NE(std::string::npos, fileText(profile).find("Lunetka/KryteriumWyszukiwania1=Łódź\n"))
+        << "kept as UTF-8 text";
+
+    auto second = support::loadPlugin();
+    second->setProfileFile(profile);
+    second->start();
+    EXPECT_EQ("\xA3\xF3\x64\x9F", second->settings()[512004].value);
+    EXPECT_EQ("3", second->settings()[512003].value);
+    EXPECT_EQ("1", second->settings()[512002].value);
+    second->openPage();  // the page's refresh reads the stored values back
+    auto requests = second->find("sendMessage", 10106);
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ("3", requests[0]->text) << "condition first";
+    EXPECT_EQ("\xA3\xF3\x64\x9F", requests[1]->text);
+    DeleteFileA(profile.c_str());
+}
+
+TEST(SettingsProfile, DamagedProfileGivesDefaultsAndIsReplaced)
+{
+    std::string profile = temporaryProfile("lunetka-damaged-profile.txt");
+    {
+        std::ofstream file(profile.c_str(), std::ios::binary);
+        file << "Lunetka/KryteriumWyszukiwania1=stare\nto nie jest ustawienie\n\xC3\x28=x\n";
+    }
+    auto host = support::loadPlugin();
+    host->setProfileFile(profile);
+    host->start();
+    EXPECT_EQ("", host->settings()[512004].value) << "nothing of a damaged file is trusted";
+    host->stop();
+    std::string rewritten = fileText(profile);
+    EXPECT_NE(std::string::npos, rewritten.find("Lunetka/KryteriumWyszukiwania1=\n"));
+    EXPECT_EQ(std::string::npos, rewritten.find("to nie jest"));
+    DeleteFileA(profile.c_str());
+}
