@@ -1,0 +1,105 @@
+// The info box, declared by this program's own copy of the plug-in into a
+// stand-in host that answers the name request through IMessageProc.
+#include <gtest/gtest.h>
+
+#include "plugin/host_calls.h"
+#include "plugin/message_dispatch.h"
+#include "tests/support/plugin_session.h"
+#include "ui/info_box.h"
+
+namespace {
+
+class InfoBox : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // This program has no version block: the host writes an empty version text.
+        host.attachEntry(reinterpret_cast<void*>(IMessageProc), GetModuleHandleA(nullptr));
+        hostControl = static_cast<HostControl*>(host.controlObject());
+    }
+    void TearDown() override { hostControl = nullptr; }
+
+    std::vector<std::vector<uint8_t>> declared()
+    {
+        std::vector<std::vector<uint8_t>> records;
+        for (const host::Exchange* sent : host.find("sendMessage", 10101))
+            records.push_back(sent->payload);
+        return records;
+    }
+    std::string imageParams() { return host.actions().at(declared().size() == 4 ? 1 : 0).text; }
+
+    host::StandInHost host;
+};
+
+}  // namespace
+
+TEST_F(InfoBox, GroupedDeclaresFourActionsInOrder)
+{
+    addInfoBox(512001, "opis", "<br/>extra", "reg://IML32/512010.ICON", -2, "Tytuł", true);
+    auto records = declared();
+    ASSERT_EQ(4u, records.size());
+    const std::vector<host::Action>& actions = host.actions();
+    EXPECT_EQ(0x000F0000u, actions[0].type);
+    EXPECT_TRUE(actions[0].hasText) << "an empty, not a null, caption";
+    EXPECT_EQ("", actions[0].text);
+    EXPECT_EQ(0x001C0040u, actions[1].type);
+    EXPECT_EQ(0x00180080u, actions[2].type);
+    EXPECT_EQ(0x00100000u, actions[3].type);
+    EXPECT_FALSE(actions[3].hasText);
+    for (const auto& record : records) {
+        EXPECT_EQ(512001, I32(record, 6));
+        EXPECT_EQ(0, I32(record, 2)) << "info box actions have id 0";
+        EXPECT_EQ(-1, I32(record, 14));
+    }
+    EXPECT_EQ(74, U16(records[1], 0));
+    EXPECT_EQ(40, I16(records[1], 70));
+    EXPECT_EQ(40, I16(records[1], 72));
+    EXPECT_EQ(78, U16(records[2], 0));
+    EXPECT_EQ(300, I16(records[2], 70));
+    EXPECT_EQ(-2, I16(records[2], 72));
+    EXPECT_TRUE(support::zeroBytes(records[2], 74, 78));
+    EXPECT_EQ("opis", actions[2].text);
+    EXPECT_EQ("\x1a" "imgurl=reg://IML32/512010.ICON\x1a" "iconsize=32\x1a" "tipRich=<b>Tytuł</b><br/><br/>extra"
+              "\x1a" "tipWidth=300",
+              actions[1].text);
+}
+
+TEST_F(InfoBox, UngroupedDeclaresTwo)
+{
+    addInfoBox(7, "d", nullptr, nullptr, 5, "", false);
+    ASSERT_EQ(2u, declared().size());
+    EXPECT_EQ("\x1a" "tipRich=\x1a" "tipWidth=300", host.actions()[0].text)
+        << "no image: only tipRich (empty) and tipWidth";
+    EXPECT_EQ(5, host.actions()[1].height);
+}
+
+TEST_F(InfoBox, ImageWithItsOwnSizeGetsNoSecond)
+{
+    addInfoBox(7, "d", nullptr, "reg://IML32/1.ICON\x1a" "iconsize=16", 0, "", false);
+    EXPECT_EQ("\x1a" "imgurl=reg://IML32/1.ICON\x1a" "iconsize=16\x1a" "tipRich=\x1a" "tipWidth=300",
+              host.actions()[0].text);
+}
+
+TEST_F(InfoBox, NullTitleAsksTheNameThroughTheHost)
+{
+    host.setPluginId(55);
+    addInfoBox(7, "d", "X", nullptr, 0, nullptr, false);
+    const host::Exchange& asked = ONLY(host.find("sendMessageTo", 30016));
+    EXPECT_EQ(std::vector<intptr_t>{55}, asked.args);
+    EXPECT_TRUE(support::zeroBytes(asked.record, 6, 30)) << "tags and parameters 0";
+    EXPECT_EQ(1u, host.find("IMessageProc", 30016).size()) << "answered by the plug-in itself";
+    const host::Exchange& module = ONLY(host.find("sendMessage", 245));
+    EXPECT_EQ(55, I32(module.record, 22));
+    const host::Exchange& version = ONLY(host.find("sendMessage", 26));
+    EXPECT_EQ(module.reply, I32(version.record, 22));
+    EXPECT_NE(0, I32(version.record, 26)) << "the buffer";
+    // No version text from this module: the name, one space, nothing.
+    EXPECT_EQ("\x1a" "tipRich=<b>Lunetka </b><br/>X\x1a" "tipWidth=300", host.actions()[0].text);
+}
+
+TEST_F(InfoBox, QueryStateOneLeavesTheVersionOut)
+{
+    host.setQueryState(1);
+    addInfoBox(7, "d", nullptr, nullptr, 0, nullptr, false);
+    EXPECT_EQ("\x1a" "tipRich=<b>Lunetka</b><br/>\x1a" "tipWidth=300", host.actions()[0].text);
+}
