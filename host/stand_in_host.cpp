@@ -641,7 +641,7 @@ intptr_t StandInHost::onActionGetValue(Exchange& exchange, const void* def)
     int id = i32At(def, action_def::ID);
     char* buffer = const_cast<char*>(textAt(def, action_def::TEXT));
     int size = i32At(def, action_def::TEXT_SIZE);
-    if (!buffer || size <= 0)
+    if (!buffer || size <= 0 || !answerValueRequests_)
         return 0;
     std::string value = controlValue(id);
     size_t length = std::min(value.size(), static_cast<size_t>(size - 1));

@@ -123,6 +123,8 @@ public:
     void setProfileFile(const std::string& path);
     void setRecordCellReads(bool record) { recordCellReads_ = record; }
     void setLogToStderr(bool echo) { logToStderr_ = echo; }
+    // A host that leaves value requests unanswered (writes nothing into the buffer).
+    void setAnswerValueRequests(bool answer) { answerValueRequests_ = answer; }
 
     // The host's side of a session.
     intptr_t send(int message, intptr_t p1 = 0, intptr_t p2 = 0);
@@ -201,6 +203,7 @@ private:
     int maxLockDepth_ = 0;
     bool recordCellReads_ = true;
     bool logToStderr_ = false;
+    bool answerValueRequests_ = true;
     std::vector<Action> actions_;
     std::map<int, SettingsColumn> settings_;
     std::map<std::string, std::string> storedSettings_;  // from the profile, by key

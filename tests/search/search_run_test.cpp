@@ -1,0 +1,271 @@
+// Searches end to end: the real DLL in the stand-in host, criteria changed as
+// a user would, results read back from Wine's list view.
+#include <gtest/gtest.h>
+
+#include "host/result_list_reader.h"
+#include "tests/support/plugin_session.h"
+
+namespace {
+
+const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
+enum { EQUALS, CONTAINS, DIFFERS, STARTS, ENDS, NOT_CONTAINS };
+
+const char CONTACTS[] =
+    "uid,net,display,first_name,last_name,nick,mobile,city,ip,description\n"
+    "100,1,Ja,Jan,Kowalski,ja,500000000,Kraków,10.0.0.1,w pracy\n"  // row 0: the user, never searched
+    "101,1,Adam Kowalski,Adam,Kowalski,adi,501111111,Kraków,10.0.0.11,w pracy\n"
+    "102,2,beata Nowak,Beata,Nowak,becia,502222222,Gdańsk,10.0.0.12,na urlopie\n"
+    "103,3,Cezary Kowalczyk,Cezary,Kowalczyk,czarek,503333333,kraków,10.0.0.13,\n"
+    "104,9,Dorota Zielińska,Dorota,Zielińska,dora,504444444,Łódź,10.0.0.14,w pracy\n";
+
+class SearchRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        host = support::loadPlugin();
+        host->setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
+        host->start();
+        host->openPage();
+        list = host->slotControl(RESULTS);
+        ASSERT_NE(nullptr, list);
+        host->clearExchanges();
+        host->clearLog();
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(0, host->lockDepth());
+        EXPECT_TRUE(host->abiErrors().empty());
+    }
+
+    // The user has set all three criteria; the value edit reports its change.
+    void search(int field, int condition, const std::string& value)
+    {
+        host->settings()[FIELD].value = std::to_string(field);
+        host->settings()[CONDITION].value = std::to_string(condition);
+        host->settings()[VALUE].value = value;
+        host->actionEvent(VALUE, 2);
+    }
+
+    std::vector<std::string> shownValues()
+    {
+        std::vector<std::string> values;
+        for (const host::ResultRow& row : host::readResultRows(list))
+            values.push_back(row.value);
+        return values;
+    }
+    std::vector<std::string> shownNames()
+    {
+        std::vector<std::string> names;
+        for (const host::ResultRow& row : host::readResultRows(list))
+            names.push_back(row.contact);
+        return names;
+    }
+    bool searched() const
+    {
+        for (const std::string& line : host->log())
+            if (line.compare(0, 12, "searching : ") == 0)
+                return true;
+        return false;
+    }
+
+    std::unique_ptr<host::StandInHost> host;
+    HWND list = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SearchRun, EachFieldSearchesItsColumn)
+{
+    // Row 2's text in every column is unique; Equals must find row 2 alone.
+    const char* rowTwo[9] = {"na urlopie", "102", "beata Nowak", "502222222", "10.0.0.12",
+                             "Gda\xF1sk", "Beata", "Nowak", "becia"};
+    for (int field = 0; field < 9; ++field) {
+        search(field, EQUALS, rowTwo[field]);
+        EXPECT_EQ(std::vector<std::string>{rowTwo[field]}, shownValues()) << "field " << field;
+        EXPECT_EQ(std::vector<std::string>{"beata Nowak"}, shownNames()) << "field " << field;
+    }
+}
+
+TEST_F(SearchRun, EachConditionInAscendingRowOrder)
+{
+    const int LAST_NAME = 7;
+    const struct {
+        int condition;
+        const char* value;
+        std::vector<std::string> names;
+    } cases[] = {
+        {CONTAINS, "KOW", {"Adam Kowalski", "Cezary Kowalczyk"}},
+        {EQUALS, "nowak", {"beata Nowak"}},
+        {DIFFERS, "Nowak", {"Adam Kowalski", "Cezary Kowalczyk", "Dorota Zieli\xF1ska"}},
+        {STARTS, "kowal", {"Adam Kowalski", "Cezary Kowalczyk"}},
+        {ENDS, "ski", {"Adam Kowalski"}},
+        {NOT_CONTAINS, "kow", {"beata Nowak", "Dorota Zieli\xF1ska"}},
+        {6, "a", {}},
+    };
+    for (const auto& c : cases) {
+        search(LAST_NAME, c.condition, c.value);
+        EXPECT_EQ(c.names, shownNames()) << "condition " << c.condition << " '" << c.value << "'";
+    }
+    // Row 0 ("Kowalski" too) is never read in the searched column.
+    for (const host::Exchange* read : host->find("readCell"))
+        EXPECT_NE(0, read->args.at(1));
+}
+
+TEST_F(SearchRun, RowsShowNameValueIconAndEntryIndex)
+{
+    search(5, CONTAINS, "KRAK");
+    std::vector<host::ResultRow> rows = host::readResultRows(list);
+    ASSERT_EQ(2u, rows.size());
+    EXPECT_EQ("Adam Kowalski", rows[0].contact);
+    EXPECT_EQ("Krak\xF3w", rows[0].value) << "as the host holds it, not folded";
+    EXPECT_EQ(1, rows[0].image);
+    EXPECT_EQ(0, rows[0].itemData);
+    EXPECT_EQ("Cezary Kowalczyk", rows[1].contact);
+    EXPECT_EQ("krak\xF3w", rows[1].value);
+    EXPECT_EQ(3, rows[1].image);
+    EXPECT_EQ(1, rows[1].itemData);
+
+    search(5, EQUALS, "\xA3\xF3\x64\x9F");
+    rows = host::readResultRows(list);
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_EQ(0, rows[0].image) << "network 9 has no icon: the general one";
+    EXPECT_EQ("net 9, used icon number 0", host->log().back());
+}
+
+TEST_F(SearchRun, LogOfASearchWithTwoHits)
+{
+    search(5, CONTAINS, "Krak");
+    EXPECT_EQ((std::vector<std::string>{
+                  "searching : 13 Krak 1 1",
+                  "returning krak\xF3w",
+                  "found : Adam Kowalski Krak\xF3w 1",
+                  "searching : 13 krak 1 2",
+                  "returning krak\xF3w",
+                  "found : Cezary Kowalczyk krak\xF3w 3",
+                  "searching : 13 krak 1 4",
+                  "not found : 13 krak 1 4",
+                  "net 1, used icon number 1",
+                  "net 3, used icon number 3",
+              }),
+              host->log());
+    // The hit's cells are read after the walk let the table go.
+    std::vector<std::string> calls = support::pluginCalls(*host);
+    auto firstUnlock = std::find(calls.begin(), calls.end(), "unlockTable");
+    ASSERT_NE(calls.end(), firstUnlock);
+    EXPECT_EQ((std::vector<std::string>{"readCell", "readCell", "readCell"}),
+              std::vector<std::string>(firstUnlock + 1, firstUnlock + 4));
+}
+
+TEST_F(SearchRun, ValueRequestsInOrderWithTheirSizes)
+{
+    search(5, CONTAINS, "x");
+    auto requests = host->find("sendMessage", 10106);
+    ASSERT_EQ(3u, requests.size());
+    const int ids[] = {CONDITION, VALUE, FIELD}, sizes[] = {10, 500, 10};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(ids[i], I32(requests[i]->payload, 2));
+        EXPECT_EQ(512001, I32(requests[i]->payload, 6));
+        EXPECT_EQ(sizes[i], I32(requests[i]->payload, 54));
+        EXPECT_EQ(65600, I32(requests[i]->payload, 30));
+    }
+    EXPECT_EQ(I32(requests[0]->payload, 50), I32(requests[1]->payload, 50)) << "one work buffer";
+}
+
+TEST_F(SearchRun, SearchesOnlyWhenSomethingChangedOrIsForced)
+{
+    search(5, CONTAINS, "krak");
+    ASSERT_EQ(2u, shownNames().size());
+
+    host->clearLog();
+    host->clearExchanges();
+    host->actionEvent(FIELD, 2);
+    EXPECT_FALSE(searched()) << "nothing changed";
+    EXPECT_EQ(3u, host->find("sendMessage", 10106).size()) << "the texts are still read";
+    EXPECT_EQ(2u, shownNames().size());
+
+    host->clearExchanges();
+    host->settings()[VALUE].value = "gda";
+    host->actionEvent(CONDITION, 13);
+    EXPECT_TRUE(host->find("sendMessage", 10106).empty()) << "code 13 reads nothing";
+    EXPECT_EQ(2u, shownNames().size());
+
+    host->actionEvent(CONDITION, 2);
+    EXPECT_EQ(std::vector<std::string>{"beata Nowak"}, shownNames()) << "the change is seen after a 13";
+
+    host->clearLog();
+    host->actionEvent(VALUE, 12);
+    EXPECT_TRUE(searched()) << "code 12 forces a search";
+    EXPECT_EQ(std::vector<std::string>{"beata Nowak"}, shownNames());
+
+    host->clearLog();
+    host->settings()[VALUE].value = "GDA";
+    host->actionEvent(VALUE, 2);
+    EXPECT_TRUE(searched()) << "a change of case is a change";
+    EXPECT_EQ(std::vector<std::string>{"beata Nowak"}, shownNames());
+}
+
+TEST_F(SearchRun, LongValueIsReadAndSearchedWhole)
+{
+    std::string long499(499, 'q');
+    long499[0] = 'Q';
+    host::ContactTable table = host->contacts();
+    table.addRow({{1, "1"}, {8, "long"}, {18, std::string(499, 'q')}});
+    table.addRow({{1, "1"}, {8, "longer"}, {18, std::string(500, 'q')}});
+    host->setContacts(table);
+
+    search(0, EQUALS, long499);
+    EXPECT_EQ(std::vector<std::string>{"long"}, shownNames());
+    search(0, EQUALS, long499 + "qqq");  // the host cuts it to 499 bytes: no change, no search
+    EXPECT_EQ(std::vector<std::string>{"long"}, shownNames());
+    search(0, STARTS, long499);
+    EXPECT_EQ((std::vector<std::string>{"long", "longer"}), shownNames());
+}
+
+TEST_F(SearchRun, FieldOutsideTheListSearchesNothing)
+{
+    search(5, CONTAINS, "krak");
+    for (const char* field : {"9", "-1", "2147483647"}) {
+        host->clearLog();
+        host->settings()[FIELD].value = field;
+        host->actionEvent(FIELD, 2);
+        EXPECT_TRUE(shownNames().empty()) << field;
+        EXPECT_FALSE(searched()) << field;
+    }
+    EXPECT_EQ("unknown field 214748364, nothing searched", host->log().back()) << "read into 10 bytes";
+}
+
+TEST_F(SearchRun, UnansweredValueRequestsReadAsEmpty)
+{
+    host->setAnswerValueRequests(false);
+    host->actionEvent(VALUE, 12);
+    // Condition 0 (Equals), field 0 (description), value "": the contact with no description.
+    EXPECT_EQ(std::vector<std::string>{"Cezary Kowalczyk"}, shownNames());
+}
+
+TEST_F(SearchRun, HitWithoutTextsShowsEmptyTexts)
+{
+    host::ContactTable bare = host::ContactTable::fromCsvText("uid\n0\n7\n", "test");
+    host->setContacts(bare);
+    search(1, EQUALS, "7");
+    std::vector<host::ResultRow> rows = host::readResultRows(list);
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_EQ("", rows[0].contact) << "no display name column";
+    EXPECT_EQ("found :  7 0", host->log().at(2));
+}
+
+TEST(SearchWithoutList, FillsTheResultsAndSendsNoListMessage)
+{
+    auto host = support::loadPlugin();
+    host->setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
+    host->start();
+    host->settings()[512002].value = "5";
+    host->settings()[512003].value = "1";
+    host->settings()[512004].value = "krak";
+    host->actionEvent(512004, 2);
+    EXPECT_EQ("net 3, used icon number 0", host->log().back()) << "no list, no image list: every net is 0";
+    host->clearExchanges();
+    host->actionEvent(512008, 1);
+    host->actionEvent(512007, 1);
+    EXPECT_TRUE(host->find("sendMessage", 10103).empty()) << "no list, no focused row";
+    EXPECT_EQ(0, host->lockDepth());
+}
