@@ -46,14 +46,15 @@ std::vector<ResultRow> readResultRows(HWND list)
 
 void clickHeader(HWND list, int column)
 {
-    NMLISTVIEW click;
-    memset(&click, 0, sizeof click);
-    click.hdr.hwndFrom = list;
-    click.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list));
-    click.hdr.code = LVN_COLUMNCLICK;
-    click.iItem = -1;
-    click.iSubItem = column;
-    SendMessageA(GetParent(list), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+    // A press and release on the header item: the header tells the list view,
+    // which reports LVN_COLUMNCLICK to its parent, as under a real mouse.
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    RECT item;
+    if (!header || !SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item)))
+        return;
+    LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(header, WM_LBUTTONUP, 0, point);
 }
 
 void focusRow(HWND list, int row, bool select)

@@ -1,0 +1,306 @@
+// The result list in a real page window: its creation record, columns, image
+// list, header-click sorting, and the contact requests of a double click and
+// the two buttons, all through Wine's list view.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "host/result_list_reader.h"
+#include "tests/support/plugin_session.h"
+
+namespace {
+
+const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
+const int TALK = 512007, PROPERTIES = 512008;
+
+// Names chosen so that case-insensitive order differs from byte order.
+const char CONTACTS[] =
+    "uid,net,display,city\n"
+    "0,1,Ja,Opole\n"
+    "1,1,bogdan,Opole\n"
+    "2,2,Adam,Opole\n"
+    "3,3,ADELA,Opole\n"
+    "4,9,celina,Opole\n";
+
+class ResultList : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        host = support::loadPlugin();
+        host->setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
+        host->start();
+        host->openPage();
+        list = host->slotControl(RESULTS);
+        ASSERT_NE(nullptr, list);
+        // Everyone in Opole: rows 1-4, in that order.
+        host->settings()[FIELD].value = "5";
+        host->settings()[CONDITION].value = "0";
+        host->settings()[VALUE].value = "opole";
+        host->actionEvent(VALUE, 2);
+        host->clearExchanges();
+    }
+    void TearDown() override { EXPECT_TRUE(host->abiErrors().empty()); }
+
+    std::vector<std::string> names()
+    {
+        std::vector<std::string> shown;
+        for (const host::ResultRow& row : host::readResultRows(list))
+            shown.push_back(row.contact);
+        return shown;
+    }
+    int rowOf(const std::string& name)
+    {
+        std::vector<std::string> shown = names();
+        return static_cast<int>(std::find(shown.begin(), shown.end(), name) - shown.begin());
+    }
+    // The contact rows of every host action requested since the last clear.
+    std::vector<std::vector<int32_t>> requests()
+    {
+        std::vector<std::vector<int32_t>> sent;
+        for (const host::Exchange* call : host->find("sendMessage", 10103)) {
+            const std::vector<uint8_t>& r = call->payload;
+            EXPECT_EQ(30u, r.size());
+            EXPECT_EQ(30, U16(r, 0));
+            EXPECT_EQ(1, I32(r, 14)) << "code";
+            EXPECT_TRUE(support::zeroBytes(r, 18, 30));
+            EXPECT_EQ(0, I32(call->record, 26)) << "p2";
+            sent.push_back({I32(r, 2), I32(r, 6), I32(r, 10)});
+        }
+        host->clearExchanges();
+        return sent;
+    }
+
+    std::unique_ptr<host::StandInHost> host;
+    HWND list = nullptr;
+};
+
+std::string columnText(HWND list, int index, int* width)
+{
+    char text[64] = "";
+    LVCOLUMNA column;
+    ZeroMemory(&column, sizeof column);
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    column.pszText = text;
+    column.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+    *width = column.cx;
+    EXPECT_EQ(LVCFMT_LEFT, column.fmt & LVCFMT_JUSTIFYMASK);
+    return text;
+}
+
+}  // namespace
+
+TEST_F(ResultList, CreationRecordAndControl)
+{
+    const host::ControlSlot& slot = host->slots().at(0);
+    EXPECT_EQ(list, slot.window);
+    EXPECT_EQ(slot.x + 415, slot.endX);
+    EXPECT_EQ(slot.y + 200, slot.endY);
+    EXPECT_EQ(host->pageWindow(), GetParent(list));
+
+    RECT bounds;
+    GetWindowRect(list, &bounds);
+    EXPECT_EQ(415, bounds.right - bounds.left);
+    EXPECT_EQ(200, bounds.bottom - bounds.top);
+    EXPECT_EQ(0x50000001, GetWindowLongA(list, GWL_STYLE) & 0xFFFF00FF);
+    EXPECT_EQ(0x21, SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    EXPECT_EQ(host->pluginModule(), reinterpret_cast<HMODULE>(GetWindowLongPtrA(list, GWLP_HINSTANCE)));
+
+    int width = 0;
+    EXPECT_EQ("Kontakt", columnText(list, 0, &width));
+    EXPECT_EQ(100, width);
+    EXPECT_EQ("Szukana warto\x9C\xE6", columnText(list, 1, &width));
+    EXPECT_EQ(313, width);
+}
+
+TEST_F(ResultList, ImageListHasTheGeneralIconAndOnePerNetwork)
+{
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_NE(nullptr, images);
+    EXPECT_EQ(4, ImageList_GetImageCount(images));
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(images, &cx, &cy);
+    EXPECT_EQ(16, cx);
+    EXPECT_EQ(16, cy);
+
+    // What the host was asked while the list was created.
+    auto host2 = support::loadPlugin();
+    host2->start();
+    host2->clearExchanges();
+    host2->clearLog();
+    host2->openPage();
+    auto icons = host2->find("sendMessage", 10136);
+    ASSERT_EQ(4u, icons.size());
+    EXPECT_EQ(0x20000000, icons[0]->args[0]);
+    EXPECT_EQ(1, icons[0]->args[1]);
+    EXPECT_EQ(0x20100000, icons[1]->args[0]);
+    EXPECT_EQ(0x20300000, icons[3]->args[0]);
+    EXPECT_EQ(-1, I32(ONLY(host2->find("sendMessage", 240)).record, 14));
+    EXPECT_EQ(4u, host2->find("sendMessage", 243).size()) << "positions 1 to n-1";
+    EXPECT_EQ("adding icon for net 1 on pos 1", host2->log().at(0));
+    EXPECT_EQ("adding icon for net 3 on pos 3", host2->log().at(2));
+}
+
+TEST(ResultListAlone, HostWithoutNetworksGivesOneImage)
+{
+    auto host = support::loadPlugin();
+    host->networkPlugins().clear();
+    host->start();
+    host->openPage();
+    HIMAGELIST images =
+        reinterpret_cast<HIMAGELIST>(SendMessageA(host->slotControl(512005), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    EXPECT_EQ(1, ImageList_GetImageCount(images));
+}
+
+TEST_F(ResultList, HeaderClicksSortDescendingFirstThenAlternate)
+{
+    ASSERT_EQ((std::vector<std::string>{"bogdan", "Adam", "ADELA", "celina"}), names());
+    host::clickHeader(list, 0);
+    EXPECT_EQ((std::vector<std::string>{"celina", "bogdan", "ADELA", "Adam"}), names()) << "first click: descending";
+    host::clickHeader(list, 0);
+    EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), names()) << "case-insensitive";
+    host::clickHeader(list, 1);  // every value is "Opole": ties keep no particular order, but all rows stay
+    EXPECT_EQ(4u, names().size());
+    for (const host::ResultRow& row : host::readResultRows(list))
+        EXPECT_EQ("Opole", row.value);
+    host::clickHeader(list, 0);
+    EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), names())
+        << "the direction is shared by both columns";
+}
+
+TEST_F(ResultList, SortKeepsEachRowWithItsContact)
+{
+    host::clickHeader(list, 0);
+    for (const host::ResultRow& row : host::readResultRows(list)) {
+        const char* expected[] = {"bogdan", "Adam", "ADELA", "celina"};
+        ASSERT_GE(row.itemData, 0);
+        ASSERT_LT(row.itemData, 4);
+        EXPECT_EQ(expected[row.itemData], row.contact) << "item data still names the row's entry";
+    }
+}
+
+TEST_F(ResultList, DoubleClickAndButtonsActOnTheFocusedRowAfterASort)
+{
+    host::clickHeader(list, 0);  // celina, bogdan, ADELA, Adam
+    int adela = rowOf("ADELA");
+    ASSERT_EQ(2, adela);
+    host::focusRow(list, adela, true);
+    host::doubleClickRow(list, adela);
+    EXPECT_EQ((std::vector<std::vector<int32_t>>{{202, 200, 3}}), requests()) << "ADELA is contact row 3";
+
+    EXPECT_EQ(0, host->actionEvent(PROPERTIES, 1));
+    EXPECT_EQ((std::vector<std::vector<int32_t>>{{202, 200, 3}}), requests());
+    EXPECT_EQ(0, host->actionEvent(TALK, 1));
+    EXPECT_EQ((std::vector<std::vector<int32_t>>{{130, 30, 3}}), requests());
+}
+
+TEST_F(ResultList, FocusedRowCountsEvenWhenNotSelected)
+{
+    host::focusRow(list, rowOf("celina"), false);
+    host->actionEvent(TALK, 1);
+    EXPECT_EQ((std::vector<std::vector<int32_t>>{{130, 30, 4}}), requests());
+}
+
+TEST_F(ResultList, NoFocusedRowSendsNothing)
+{
+    host->actionEvent(PROPERTIES, 1);
+    host->actionEvent(TALK, 1);
+    host::doubleClickRow(list, 0);
+    EXPECT_TRUE(requests().empty());
+}
+
+TEST_F(ResultList, RowWhoseItemDataNamesNoEntryIsNotUsed)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_PARAM;
+    item.iItem = 1;
+    item.lParam = 4;  // one past the last entry
+    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    host::focusRow(list, 1, true);
+    host->actionEvent(PROPERTIES, 1);
+    EXPECT_TRUE(requests().empty());
+    item.lParam = -1;
+    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    host::doubleClickRow(list, 1);
+    EXPECT_TRUE(requests().empty());
+}
+
+TEST_F(ResultList, OtherControlsNotificationsAreNotOurs)
+{
+    host::focusRow(list, 0, true);
+    NMHDR other;
+    other.hwndFrom = host->pageWindow();  // not the list
+    other.idFrom = 0;
+    other.code = NM_DBLCLK;
+    SendMessageA(host->pageWindow(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&other));
+    EXPECT_TRUE(requests().empty());
+}
+
+TEST_F(ResultList, DestroyAndCreateAgain)
+{
+    host->closePage();
+    EXPECT_FALSE(IsWindow(list));
+    host->openPage();
+    HWND again = host->slotControl(RESULTS);
+    ASSERT_NE(nullptr, again);
+    list = again;
+    EXPECT_EQ(4u, names().size()) << "the page's refresh searched again";
+    host::focusRow(list, 0, true);
+    host::doubleClickRow(list, 0);
+    EXPECT_EQ(1u, requests().size());
+}
+
+TEST_F(ResultList, SecondCreationOnASubclassedPageKeepsForwarding)
+{
+    HWND page = host->pageWindow();
+    std::vector<uint8_t> event(68, 0);
+    host::putU16(event.data(), 0, 68);
+    host::putI32(event.data(), 2, RESULTS);
+    host::putI32(event.data(), 14, 220);
+    host::putPtr(event.data(), 28, page);
+    host::putI32(event.data(), 36, 300);
+    host->send(22200, reinterpret_cast<intptr_t>(event.data()));
+    HWND second = reinterpret_cast<HWND>(static_cast<uintptr_t>(host::u32At(event.data(), 24)));
+    ASSERT_NE(nullptr, second);
+
+    // Any message to the page still reaches the host's own procedure, once.
+    EXPECT_EQ(0, SendMessageA(page, WM_NULL, 0, 0));
+    char title[32] = "";
+    SendMessageA(page, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("strona"));
+    GetWindowTextA(page, title, sizeof title);
+    EXPECT_STREQ("strona", title);
+
+    host::putI32(event.data(), 14, 221);
+    host->send(22200, reinterpret_cast<intptr_t>(event.data()));
+    EXPECT_FALSE(IsWindow(second));
+    EXPECT_NE(0, GetWindowLongPtrA(page, GWLP_WNDPROC));
+    // The page got its own procedure back: nothing of the plug-in is left in it.
+    char className[64];
+    GetClassNameA(page, className, sizeof className);
+    WNDCLASSA pageClass;
+    ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), className, &pageClass));
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(pageClass.lpfnWndProc), GetWindowLongPtrA(page, GWLP_WNDPROC));
+}
+
+TEST_F(ResultList, ShortControlRecordsAreNotTouched)
+{
+    std::vector<uint8_t> event(96, 0xEE);
+    host::putU16(event.data(), 0, 67);
+    host::putI32(event.data(), 2, RESULTS);
+    host::putI32(event.data(), 10, -2);
+    host::putI32(event.data(), 14, 220);
+    host::putPtr(event.data(), 28, host->pageWindow());
+    std::vector<uint8_t> before = event;
+    host->clearExchanges();
+    EXPECT_EQ(0, host->send(22200, reinterpret_cast<intptr_t>(event.data())));
+    EXPECT_EQ(before, event) << "nothing written";
+    EXPECT_TRUE(support::pluginCalls(*host).empty()) << "no list created";
+
+    host::putU16(event.data(), 0, 31);
+    host::putI32(event.data(), 14, 221);
+    host::putPtr(event.data(), 24, list);
+    EXPECT_EQ(0, host->send(22200, reinterpret_cast<intptr_t>(event.data())));
+    EXPECT_TRUE(IsWindow(list)) << "a 31-byte destroy record does not carry the window";
+}

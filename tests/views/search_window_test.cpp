@@ -1,0 +1,117 @@
+// The plug-in's own window class and the search window its menu entry opens.
+#include <gtest/gtest.h>
+
+#include "tests/support/plugin_session.h"
+
+namespace {
+
+const int OPEN_WINDOW = 512009;
+
+class SearchWindow : public ::testing::Test {
+protected:
+    void SetUp() override { host = support::startPlugin(); }
+    HWND open()
+    {
+        EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
+        HWND latest = nullptr;
+        for (HWND w = FindWindowExA(nullptr, nullptr, "Lunetka", nullptr); w;
+             w = FindWindowExA(nullptr, w, "Lunetka", nullptr))
+            if (std::find(seen.begin(), seen.end(), w) == seen.end())
+                latest = w;
+        seen.push_back(latest);
+        return latest;
+    }
+    std::unique_ptr<host::StandInHost> host;
+    std::vector<HWND> seen;
+};
+
+}  // namespace
+
+TEST_F(SearchWindow, ClassAsRegisteredAtStart)
+{
+    EXPECT_EQ(1, ONLY(host->find("IMessageProc", 20001)).reply);
+    WNDCLASSEXA found;
+    ZeroMemory(&found, sizeof found);
+    found.cbSize = sizeof found;
+    ASSERT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "Lunetka", &found)) << "under the host's instance";
+    EXPECT_EQ(static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS), found.style);
+    EXPECT_EQ(0, found.cbClsExtra);
+    EXPECT_EQ(0, found.cbWndExtra);
+    EXPECT_NE(nullptr, found.hIcon) << "icon 53259 of the plug-in's library";
+    EXPECT_NE(nullptr, found.hIconSm);
+    EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)), found.hCursor);
+    EXPECT_EQ(GetSysColorBrush(COLOR_BTNFACE), found.hbrBackground);
+    EXPECT_EQ(nullptr, found.lpszMenuName);
+}
+
+TEST_F(SearchWindow, OpensAnEmptyFixedSizeWindow)
+{
+    HWND window = open();
+    ASSERT_NE(nullptr, window);
+    char caption[64] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    EXPECT_STREQ("Szukaj na li\x9C" "cie kontakt\xF3w", caption);
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_EQ(static_cast<LONG>(WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX),
+              style & (WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_MAXIMIZEBOX))
+        << "no sizing border, no maximize box";
+    EXPECT_EQ(0, GetWindowLongA(window, GWL_EXSTYLE) & ~(WS_EX_WINDOWEDGE));
+    RECT bounds;
+    GetWindowRect(window, &bounds);
+    EXPECT_EQ(450, bounds.right - bounds.left);
+    EXPECT_EQ(450, bounds.bottom - bounds.top);
+    EXPECT_EQ(nullptr, GetWindow(window, GW_CHILD)) << "no content";
+    EXPECT_EQ(nullptr, GetParent(window));
+}
+
+TEST_F(SearchWindow, TwoAtOnceAndClosingTheOlderClosesTheNewer)
+{
+    HWND older = open();
+    HWND newer = open();
+    ASSERT_NE(nullptr, older);
+    ASSERT_NE(nullptr, newer);
+    EXPECT_NE(older, newer);
+    DestroyWindow(older);
+    EXPECT_FALSE(IsWindow(newer));
+}
+
+TEST_F(SearchWindow, ForgottenHandleNeverReachesAnotherWindow)
+{
+    HWND older = open();
+    HWND newer = open();
+    DestroyWindow(newer);  // the latest goes first: nothing else to close
+    EXPECT_TRUE(IsWindow(older));
+    HWND bystander = CreateWindowExA(0, "STATIC", "x", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(older);
+    EXPECT_TRUE(IsWindow(bystander));
+    DestroyWindow(bystander);
+}
+
+TEST_F(SearchWindow, StopClosesTheWindowsAndReleasesTheClass)
+{
+    HWND window = open();
+    host->stop();
+    EXPECT_FALSE(IsWindow(window));
+    WNDCLASSA found;
+    EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &found));
+}
+
+TEST(SearchWindowClass, ForeignClassOfTheSameNameIsNeverUsed)
+{
+    // A class "Lunetka" that is not ours (as an earlier load could leave).
+    WNDCLASSA foreign;
+    ZeroMemory(&foreign, sizeof foreign);
+    foreign.lpfnWndProc = DefWindowProcA;
+    foreign.hInstance = GetModuleHandleA(nullptr);
+    foreign.lpszClassName = "Lunetka";
+    ASSERT_TRUE(RegisterClassA(&foreign));
+    {
+        auto host = support::startPlugin();
+        EXPECT_EQ(0, ONLY(host->find("IMessageProc", 20001)).reply);
+        EXPECT_EQ(1, host->actionEvent(512009, 1)) << "creation refused";
+        EXPECT_EQ(nullptr, FindWindowA("Lunetka", nullptr));
+        host->stop();
+        EXPECT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &foreign)) << "not ours to unregister";
+    }
+    UnregisterClassA("Lunetka", GetModuleHandleA(nullptr));
+}
