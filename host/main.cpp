@@ -7,6 +7,7 @@
 #include <shellapi.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,11 @@ const char USAGE[] =
     "  --dblclick ROW         focus a result row and double-click it\n"
     "  --press properties|talk  press a button beside the result list\n"
     "  --open-window          choose the plug-in's menu entry\n"
-    "  --transcript           print every exchange between host and plug-in\n"
+    "  --transcript           print the start sequence's exchanges between host and plug-in\n"
+    "  --trace                print every later exchange too (cell reads and row counts left out)\n"
     "  --tree                 print the actions the plug-in declared\n"
-    "  --log                  print the host's log\n";
+    "  --log                  print the host's log\n"
+    "  --log-tail N           print the last N lines of the host's log\n";
 
 struct Step {
     std::string what;
@@ -44,7 +47,8 @@ struct Step {
 struct Options {
     std::string plugin, contacts, profile, locale;
     int queryState = 0;
-    bool transcript = false, tree = false, log = false;
+    size_t logTail = 0;
+    bool transcript = false, trace = false, tree = false, log = false;
     std::vector<Step> steps;
 };
 
@@ -82,12 +86,14 @@ Options parseOptions(const std::vector<std::string>& args)
     };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--contacts" || arg == "--profile" || arg == "--query-state" || arg == "--locale") {
+        if (arg == "--contacts" || arg == "--profile" || arg == "--query-state" || arg == "--locale" ||
+            arg == "--log-tail") {
             need(i, 1, arg);
             const std::string& value = args[++i];
             if (arg == "--contacts") options.contacts = value;
             else if (arg == "--profile") options.profile = value;
             else if (arg == "--locale") options.locale = value;
+            else if (arg == "--log-tail") options.logTail = static_cast<size_t>(std::max(0, parseNumber(value, arg)));
             else options.queryState = parseNumber(value, arg);
         } else if (arg == "--search") {
             need(i, 3, arg);
@@ -100,6 +106,8 @@ Options parseOptions(const std::vector<std::string>& args)
             options.steps.push_back({"open-window", {}});
         } else if (arg == "--transcript") {
             options.transcript = true;
+        } else if (arg == "--trace") {
+            options.trace = true;
         } else if (arg == "--tree") {
             options.tree = true;
         } else if (arg == "--log") {
@@ -224,19 +232,22 @@ int run(const Options& options)
             runStep(host, step);
     }
     host.stop();
-    if (options.transcript) {
-        printf("after start (%u exchanges; cell reads not shown):\n",
+    if (options.trace) {
+        printf("after start (%u exchanges; cell reads and row counts not shown):\n",
                static_cast<unsigned>(host.exchanges().size() - started));
         std::vector<std::string> lines = host.transcript();
         for (size_t i = started; i < lines.size(); ++i) {
-            if (host.exchanges()[i].op != "readCell")
+            const Exchange& exchange = host.exchanges()[i];
+            if (exchange.op != "readCell" && exchange.message != MSG_CONTACT_COUNT)
                 printf("  %s\n", lines[i].c_str());
         }
     }
-    if (options.log) {
-        printf("log:\n");
-        for (const std::string& line : host.log())
-            printf("  %s\n", cp1250ToUtf8(line).c_str());
+    const std::vector<std::string>& log = host.log();
+    if (options.log || options.logTail) {
+        size_t from = options.log || options.logTail >= log.size() ? 0 : log.size() - options.logTail;
+        printf("log (%u lines%s):\n", static_cast<unsigned>(log.size()), from ? ", the last ones" : "");
+        for (size_t i = from; i < log.size(); ++i)
+            printf("  %s\n", cp1250ToUtf8(log[i]).c_str());
     }
     if (!host.abiErrors().empty()) {
         fprintf(stderr, "lunetka-host: %u ABI error(s)\n", static_cast<unsigned>(host.abiErrors().size()));

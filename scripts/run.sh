@@ -7,5 +7,5 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/build.sh >/dev/null
 bash scripts/wineserver-session.sh scripts/wine-run.sh build/bin/lunetka-host.exe build/bin/lunetka.dll \
-    --contacts samples/contacts-small.csv --transcript --tree \
-    --search "miejscowość" "zawiera" "krak" --sort 0 --dblclick 0 --press talk --log "$@"
+    --contacts samples/kontakty.csv --transcript --tree \
+    --search "miejscowość" "zawiera" "krak" --sort 0 --dblclick 0 --press talk --log-tail 12 "$@"
