@@ -198,6 +198,11 @@ intptr_t StandInHost::callPlugin(void* record, int messageId)
     size_t index = exchanges_.size();
     exchanges_.push_back(exchange);
 
+    // Whoever sends the start message, the host stops the plug-in before unloading it.
+    if (messageId == MSG_START)
+        started_ = true;
+    else if (messageId == MSG_STOP)
+        started_ = false;
     int stackDelta = 0;
     intptr_t reply = callStdcallChecked(entry_, record, &stackDelta);
     if (stackDelta != 0)
@@ -225,7 +230,6 @@ intptr_t StandInHost::sendRecord(const std::vector<uint8_t>& bytes)
 
 void StandInHost::start()
 {
-    started_ = true;
     send(MSG_START, reinterpret_cast<intptr_t>(&control_->raw), 0);
     send(MSG_SETTINGS_COLUMNS);
     send(MSG_BUILD_UI);
@@ -233,7 +237,6 @@ void StandInHost::start()
 
 void StandInHost::stop()
 {
-    started_ = false;
     closePage();
     send(MSG_STOP);
     saveProfile();

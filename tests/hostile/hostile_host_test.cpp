@@ -1,0 +1,209 @@
+// A hostile host: random sequences of messages in and out of order, short
+// records, unknown ids and codes, contact tables and settings full of
+// traps. Afterwards the process must be alive, every table lock released,
+// no window of the plug-in's left behind, and memory flat over many searches.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <psapi.h>
+#include <stdio.h>
+#include <random>
+
+#include "host/result_list_reader.h"
+#include "tests/support/plugin_session.h"
+
+namespace {
+
+const int START = 20001, STOP = 20002, SETTINGS = 21001, BUILD_UI = 22000, ACTION_EVENT = 22200;
+const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
+
+struct Census {
+    int lists = 0, searchWindows = 0;
+};
+
+BOOL CALLBACK countWindow(HWND window, LPARAM data)
+{
+    Census* census = reinterpret_cast<Census*>(data);
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    census->lists += strcmp(name, "SysListView32") == 0;
+    census->searchWindows += strcmp(name, "Lunetka") == 0;
+    EnumChildWindows(window, countWindow, data);
+    return TRUE;
+}
+
+Census windowCensus()
+{
+    Census census;
+    EnumThreadWindows(GetCurrentThreadId(), countWindow, reinterpret_cast<LPARAM>(&census));
+    return census;
+}
+
+std::string hostileText(std::mt19937& random)
+{
+    switch (std::uniform_int_distribution<int>(0, 7)(random)) {
+    case 0: return "";
+    case 1: return std::string(65536, 'x');
+    case 2: return "%s%n%x%%%p%s%s%s";
+    case 3: return "\x01\x1a\x04\x7f\x02\x03\n\r\t";
+    case 4: return std::string(499, 'q');
+    case 5: return "\xff\xfe\x80\xa3\xb3";
+    case 6: return "-2147483649";
+    default: return "Ala";
+    }
+}
+
+host::ContactTable hostileTable(std::mt19937& random)
+{
+    host::ContactTable table;
+    int rows = std::uniform_int_distribution<int>(0, 12)(random);
+    for (int row = 0; row < rows; ++row) {
+        std::map<int, std::string> cells;
+        for (int column : {0, 1, 4, 6, 7, 8, 9, 13, 17, 18})
+            if (std::uniform_int_distribution<int>(0, 4)(random))  // some columns missing
+                cells[column] = column == 1 && random() % 2 ? std::to_string(random() % 600) : hostileText(random);
+        table.addRow(cells);
+    }
+    return table;
+}
+
+class HostileRun {
+public:
+    HostileRun(unsigned seed) : random_(seed) {}
+
+    void run(int steps)
+    {
+        auto host = support::loadPlugin();
+        host->setRecordCellReads(false);
+        host->setContacts(hostileTable(random_));
+        HWND page = CreateWindowExA(0, "STATIC", "page", WS_OVERLAPPEDWINDOW, 0, 0, 500, 500, nullptr, nullptr,
+                                    nullptr, nullptr);
+        HWND lastList = nullptr;
+        for (int step = 0; step < steps; ++step) {
+            ++inputs;
+            switch (pick(0, 11)) {
+            case 0: host->send(START, reinterpret_cast<intptr_t>(host->controlObject())); break;
+            case 1: host->send(STOP); break;
+            case 2: host->send(SETTINGS); break;
+            case 3: host->send(BUILD_UI); break;
+            case 4: host->sendRecord(support::messageRecord(static_cast<uint16_t>(pick(0, 29)),
+                                                            pick(0, 1) ? START : ACTION_EVENT,
+                                                            reinterpret_cast<intptr_t>(host->controlObject())));
+                break;
+            case 5: host->send(pick(-5, 40000)); break;
+            case 6: {  // the result slot, well or badly formed
+                std::vector<uint8_t> event(96, 0);
+                int code = pick(0, 1) ? 220 : 221;
+                host::putU16(event.data(), 0, static_cast<uint16_t>(pick(0, 3) ? 68 : pick(0, 80)));
+                host::putI32(event.data(), 2, RESULTS);
+                host::putI32(event.data(), 14, code);
+                HWND target = pick(0, 2) == 0 ? nullptr : pick(0, 1) ? lastList : reinterpret_cast<HWND>(0x1234);
+                host::putPtr(event.data(), 24, code == 221 ? target : nullptr);
+                host::putPtr(event.data(), 28, pick(0, 4) ? page : nullptr);
+                host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+                if (code == 220 && host::u32At(event.data(), 24))
+                    lastList = reinterpret_cast<HWND>(static_cast<uintptr_t>(host::u32At(event.data(), 24)));
+                break;
+            }
+            case 7: {  // any action, any code, any size
+                std::vector<uint8_t> event(96, 0);
+                host::putU16(event.data(), 0, static_cast<uint16_t>(pick(0, 90)));
+                host::putI32(event.data(), 2, pick(0, 3) ? pick(512000, 512012) : pick(-3, 3));
+                host::putI32(event.data(), 14, pick(0, 1) ? pick(0, 14) : pick(-1000, 1000));
+                host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+                break;
+            }
+            case 8: {  // settings that are no numbers, out of range, or full of traps
+                const int controls[] = {FIELD, CONDITION, VALUE};
+                int control = controls[pick(0, 2)];
+                host->settings()[control].column = control;
+                host->settings()[control].value = pick(0, 1) ? hostileText(random_) : std::to_string(pick(-9, 12));
+                host->actionEvent(control, pick(0, 2) ? 2 : 12);
+                break;
+            }
+            case 9:
+                if (IsWindow(lastList)) {
+                    host::focusRow(lastList, pick(-1, 3), pick(0, 1));
+                    host::doubleClickRow(lastList, pick(0, 3));
+                }
+                host->actionEvent(pick(512007, 512008), 1);
+                break;
+            case 10:
+                if (IsWindow(lastList))
+                    host::clickHeader(lastList, pick(0, 1));
+                break;
+            case 11:
+                host->actionEvent(512009, 1);
+                break;
+            }
+            EXPECT_EQ(0, host->lockDepth()) << "a table lock was not released";
+            host->clearExchanges();
+            host->clearLog();
+        }
+        DestroyWindow(page);  // the page goes first, as in the host, then the plug-in
+        EXPECT_TRUE(host->abiErrors().empty());
+        ++sequences;
+    }
+
+    int sequences = 0;
+    long inputs = 0;
+
+private:
+    int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    std::mt19937 random_;
+};
+
+// The process's committed memory (Wine leaves PrivateUsage at 0).
+size_t committedBytes()
+{
+    PROCESS_MEMORY_COUNTERS counters;
+    ZeroMemory(&counters, sizeof counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PagefileUsage;
+}
+
+}  // namespace
+
+TEST(HostileHost, RandomSequencesLeaveNothingBehind)
+{
+    Census before = windowCensus();
+    HostileRun run(424242);
+    DWORD started = GetTickCount();
+    for (int sequence = 0; sequence < 300 && GetTickCount() - started < 60000; ++sequence) {
+        run.run(40);
+        Census after = windowCensus();
+        ASSERT_EQ(before.lists, after.lists) << "sequence " << sequence << " left a list view";
+        ASSERT_EQ(before.searchWindows, after.searchWindows) << "sequence " << sequence << " left a search window";
+    }
+    EXPECT_GE(run.sequences, 100) << "too slow to be a campaign";
+    printf("hostile host: %d sequences, %ld inputs, 0 crashes, 0 windows left\n", run.sequences, run.inputs);
+}
+
+TEST(HostileHost, MemoryStaysFlatOver10000Searches)
+{
+    auto host = support::loadPlugin();
+    host->setRecordCellReads(false);
+    host->setContacts(host::ContactTable::fromCsvText(
+        "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,abc\n2,2,Ola,bcd\n3,3,Ela,xyz\n4,9,Iza,yzx\n", "test"));
+    host->start();
+    host->openPage();
+    host->settings()[FIELD].value = "5";
+    host->settings()[CONDITION].value = "1";
+    auto searches = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            host->settings()[VALUE].value = i % 2 ? "ab" : "xy";  // one hit each: the list view is slow under Wine
+            host->actionEvent(VALUE, 2);
+            host->clearExchanges();
+            host->clearLog();
+        }
+    };
+    searches(500);  // warm up: heaps and caches reach their working size
+    size_t before = committedBytes();
+    searches(10000);
+    size_t after = committedBytes();
+    ASSERT_EQ(1u, host::readResultRows(host->slotControl(RESULTS)).size());
+    ASSERT_NE(0u, before) << "no memory figure on this system";
+    EXPECT_LT(after, before + 256 * 1024) << "grew by " << (after - before) << " bytes";
+    printf("hostile host: 10000 searches, committed bytes %u -> %u\n", static_cast<unsigned>(before),
+           static_cast<unsigned>(after));
+}
