@@ -6,6 +6,7 @@
 #include "plugin/action_ids.h"
 #include "plugin/host_calls.h"
 #include "search/found_contacts.h"
+#include "views/sort_order.h"
 
 HWND resultList = nullptr;
 NetIconMap netIcons;
@@ -20,8 +21,6 @@ const DWORD LIST_STYLE = WS_CHILD | WS_VISIBLE | LVS_REPORT;
 const DWORD LIST_EXTENDED_STYLE = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
 const intptr_t GENERAL_ICON_ID = 0x20000000;
 const int PLUGIN_TYPE_NETWORK = 0x20;
-// A sort compares what the 256-byte read of a cell would have held.
-const size_t SORT_TEXT_LIMIT = 255;
 
 HWND subclassedPage = nullptr;
 
@@ -90,18 +89,15 @@ HIMAGELIST buildNetworkImages()
     return images;
 }
 
-// The text that a row shows in the sorted column, as the sort compares it.
-const char* sortText(LPARAM itemData, int listColumn, char* spill)
+// The text that a row shows in the sorted column; item data that names no
+// entry sorts as an empty text.
+const std::string& shownText(LPARAM itemData, int listColumn)
 {
+    static const std::string none;
     const FoundContact* hit = foundContactAt(itemData);
     if (!hit)
-        return "";
-    const std::string& text = listColumn == 0 ? hit->displayName : hit->matchedValue;
-    if (text.size() <= SORT_TEXT_LIMIT)
-        return text.c_str();
-    memcpy(spill, text.data(), SORT_TEXT_LIMIT);
-    spill[SORT_TEXT_LIMIT] = '\0';
-    return spill;
+        return none;
+    return listColumn == 0 ? hit->displayName : hit->matchedValue;
 }
 
 void sortByColumn(int listColumn)
@@ -180,10 +176,8 @@ LRESULT CALLBACK pageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 int CALLBACK compareRows(LPARAM item1, LPARAM item2, LPARAM params)
 {
     const SortParams* sort = reinterpret_cast<const SortParams*>(params);
-    char spill1[SORT_TEXT_LIMIT + 1];
-    char spill2[SORT_TEXT_LIMIT + 1];
-    int order = _strcmpi(sortText(item1, sort->listColumn, spill1), sortText(item2, sort->listColumn, spill2));
-    return sort->ascending ? order : -order;
+    return compareShownTexts(shownText(item1, sort->listColumn), shownText(item2, sort->listColumn),
+                             sort->ascending != 0);
 }
 
 void requestContactAction(int hostAction, int hostGroup)
