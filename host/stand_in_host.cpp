@@ -195,8 +195,7 @@ intptr_t StandInHost::callPlugin(void* record, int messageId)
     exchange.op = "IMessageProc";
     exchange.message = messageId;
     exchange.record = bytesOf(record, message::LENGTH);
-    size_t index = exchanges_.size();
-    exchanges_.push_back(exchange);
+    size_t index = keep(exchange);
 
     // Whoever sends the start message, the host stops the plug-in before unloading it.
     if (messageId == MSG_START)
@@ -208,7 +207,7 @@ intptr_t StandInHost::callPlugin(void* record, int messageId)
     if (stackDelta != 0)
         abiError("IMessageProc moved the stack by " + std::to_string(stackDelta) + " bytes (message " +
                  std::to_string(messageId) + "): not __stdcall with one argument");
-    exchanges_[index].reply = reply;
+    setReply(index, reply);
     return reply;
 }
 
@@ -372,7 +371,7 @@ int StandInHost::opGetPluginId()
     Exchange exchange;
     exchange.op = "getPluginId";
     exchange.reply = pluginId_;
-    exchanges_.push_back(exchange);
+    keep(exchange);
     return pluginId_;
 }
 
@@ -382,7 +381,7 @@ HINSTANCE StandInHost::opGetAppInstance()
     Exchange exchange;
     exchange.op = "getAppInstance";
     exchange.reply = reinterpret_cast<intptr_t>(instance);
-    exchanges_.push_back(exchange);
+    keep(exchange);
     return instance;
 }
 
@@ -391,7 +390,7 @@ HINSTANCE StandInHost::opGetPluginInstance()
     Exchange exchange;
     exchange.op = "getPluginInstance";
     exchange.reply = reinterpret_cast<intptr_t>(pluginModule_);
-    exchanges_.push_back(exchange);
+    keep(exchange);
     return pluginModule_;
 }
 
@@ -400,7 +399,7 @@ int StandInHost::opQueryState()
     Exchange exchange;
     exchange.op = "queryState";
     exchange.reply = queryState_;
-    exchanges_.push_back(exchange);
+    keep(exchange);
     return queryState_;
 }
 
@@ -409,7 +408,7 @@ void StandInHost::opSetStatus(int status)
     Exchange exchange;
     exchange.op = "setStatus";
     exchange.args.push_back(status);
-    exchanges_.push_back(exchange);
+    keep(exchange);
 }
 
 void StandInHost::opReserved(int slot)
@@ -417,17 +416,36 @@ void StandInHost::opReserved(int slot)
     Exchange exchange;
     exchange.op = "reserved";
     exchange.args.push_back(slot);
-    exchanges_.push_back(exchange);
+    keep(exchange);
     abiError("the plug-in called unused slot " + std::to_string(slot) + " of the control object");
+}
+
+size_t StandInHost::keep(const Exchange& exchange)
+{
+    if (!recordExchanges_)
+        return SIZE_MAX;
+    exchanges_.push_back(exchange);
+    return exchanges_.size() - 1;
+}
+
+void StandInHost::setReply(size_t index, intptr_t reply)
+{
+    if (index < exchanges_.size())
+        exchanges_[index].reply = reply;
 }
 
 intptr_t StandInHost::opSendMessage(void* record)
 {
+    if (!recordExchanges_ && record) {
+        // As cheap as the real host promises: no copies kept, the scratch record reused.
+        scratch_.message = i32At(record, message::ID);
+        return answer(scratch_, record);
+    }
     Exchange exchange;
     exchange.op = "sendMessage";
     if (!record) {
         abiError("sendMessage with a null record");
-        exchanges_.push_back(exchange);
+        keep(exchange);
         return 0;
     }
     exchange.message = i32At(record, message::ID);
@@ -437,7 +455,7 @@ intptr_t StandInHost::opSendMessage(void* record)
     exchange.record = bytesOf(record, size == column_def::LENGTH ? column_def::LENGTH : message::LENGTH);
     intptr_t reply = answer(exchange, record);
     exchange.reply = reply;
-    exchanges_.push_back(exchange);
+    keep(exchange);
     return reply;
 }
 
@@ -448,13 +466,12 @@ intptr_t StandInHost::opSendMessageTo(int target, void* record)
     exchange.args.push_back(target);
     if (!record) {
         abiError("sendMessageTo with a null record");
-        exchanges_.push_back(exchange);
+        keep(exchange);
         return 0;
     }
     exchange.message = i32At(record, message::ID);
     exchange.record = bytesOf(record, message::LENGTH);
-    size_t index = exchanges_.size();
-    exchanges_.push_back(exchange);
+    size_t index = keep(exchange);
 
     intptr_t reply = 0;
     if (target == pluginId_) {
@@ -465,7 +482,7 @@ intptr_t StandInHost::opSendMessageTo(int target, void* record)
                 reply = networkPluginAnswer(plugin, exchange.message);
         }
     }
-    exchanges_[index].reply = reply;
+    setReply(index, reply);
     return reply;
 }
 
@@ -502,14 +519,14 @@ int StandInHost::opReadCell(int table, int row, int column, void* cell)
     } else {
         putI32(cell, cell_value::VALUE, text ? atoi(text) : 0);
     }
-    if (recordCellReads_) {
+    if (recordCellReads_ && recordExchanges_) {
         Exchange exchange;
         exchange.op = "readCell";
         exchange.args = {table, row, column};
         exchange.record = bytesOf(cell, cell_value::LENGTH);
         exchange.text = textOrEmpty(text);
         exchange.reply = 1;
-        exchanges_.push_back(exchange);
+        keep(exchange);
     }
     return 1;
 }
@@ -521,7 +538,7 @@ void StandInHost::opLockTable(int table, int row, int flags)
     Exchange exchange;
     exchange.op = "lockTable";
     exchange.args = {table, row, flags};
-    exchanges_.push_back(exchange);
+    keep(exchange);
 }
 
 void StandInHost::opUnlockTable(int table, int row, int flags)
@@ -533,7 +550,7 @@ void StandInHost::opUnlockTable(int table, int row, int flags)
     Exchange exchange;
     exchange.op = "unlockTable";
     exchange.args = {table, row, flags};
-    exchanges_.push_back(exchange);
+    keep(exchange);
 }
 
 // --- The messages the host answers ------------------------------------------
@@ -546,6 +563,11 @@ intptr_t StandInHost::answer(Exchange& exchange, void* record)
     case MSG_LOG:
         exchange.text = textOrEmpty(reinterpret_cast<const char*>(p1));
         log_.push_back(exchange.text);
+        if (timeLog_) {
+            LARGE_INTEGER now;
+            QueryPerformanceCounter(&now);
+            logTimes_.push_back(now.QuadPart);
+        }
         if (logToStderr_)
             fprintf(stderr, "log: %s\n", printable(exchange.text).c_str());
         return 0;

@@ -123,6 +123,11 @@ public:
     void setProfileFile(const std::string& path);
     void setRecordCellReads(bool record) { recordCellReads_ = record; }
     void setLogToStderr(bool echo) { logToStderr_ = echo; }
+    // Off: nothing but the log is kept (for long runs and measurements).
+    void setRecordExchanges(bool record) { recordExchanges_ = record; }
+    // On: every log line's arrival time (QueryPerformanceCounter) is kept too.
+    void setTimeLog(bool time) { timeLog_ = time; }
+    const std::vector<int64_t>& logTimes() const { return logTimes_; }
     // A host that leaves value requests unanswered (writes nothing into the buffer).
     void setAnswerValueRequests(bool answer) { answerValueRequests_ = answer; }
 
@@ -147,7 +152,11 @@ public:
     std::vector<const Exchange*> find(const std::string& op, int message = 0) const;
     void clearExchanges() { exchanges_.clear(); }
     const std::vector<std::string>& log() const { return log_; }
-    void clearLog() { log_.clear(); }
+    void clearLog()  // and give its memory back
+    {
+        std::vector<std::string>().swap(log_);
+        std::vector<int64_t>().swap(logTimes_);
+    }
     const std::vector<std::string>& abiErrors() const { return abiErrors_; }
     int lockDepth() const { return lockDepth_; }
     int maxLockDepth() const { return maxLockDepth_; }
@@ -185,6 +194,8 @@ private:
     void loadProfile();
     void saveProfile() const;
     void abiError(const std::string& what);
+    size_t keep(const Exchange& exchange);  // its index, or SIZE_MAX when not recording
+    void setReply(size_t index, intptr_t reply);
 
     struct RawControl;
     std::unique_ptr<RawControl> control_;
@@ -204,6 +215,10 @@ private:
     bool recordCellReads_ = true;
     bool logToStderr_ = false;
     bool answerValueRequests_ = true;
+    bool recordExchanges_ = true;
+    bool timeLog_ = false;
+    std::vector<int64_t> logTimes_;
+    Exchange scratch_;
     std::vector<Action> actions_;
     std::map<int, SettingsColumn> settings_;
     std::map<std::string, std::string> storedSettings_;  // from the profile, by key

@@ -1,0 +1,356 @@
+// What a search costs the messenger, beside what the platform cannot avoid.
+// Loads the real DLL into the stand-in host, runs searches on synthetic
+// contact tables, and measures the same work done the shortest possible way:
+//   F1  the case-folded tests over the same cells, read straight from the table
+//   F2  the same rows inserted into a fresh list view in one loop
+//   F3  the same texts sorted with the same comparison in memory
+// Prints one table of medians with each figure's floor and the ratio.
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+#include <malloc.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/result_list_reader.h"
+#include "host/stand_in_host.h"
+#include "plugin/host_calls.h"
+#include "search/text_match.h"
+#include "views/sort_order.h"
+
+namespace {
+
+const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
+const int DESCRIPTION = 18, DISPLAY = 8, NET = 1, CITY = 13;
+
+double frequency()
+{
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+}
+
+int64_t now()
+{
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+
+double ms(int64_t ticks) { return ticks * 1000.0 / frequency(); }
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// Bytes in use on the C runtime's heap, which the plug-in and the host share
+// (the list view allocates elsewhere).
+size_t heapInUse()
+{
+    _HEAPINFO entry;
+    entry._pentry = nullptr;
+    size_t used = 0;
+    while (_heapwalk(&entry) == _HEAPOK)
+        if (entry._useflag == _USEDENTRY)
+            used += entry._size;
+    return used;
+}
+
+size_t committed()
+{
+    PROCESS_MEMORY_COUNTERS counters;
+    ZeroMemory(&counters, sizeof counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PagefileUsage;
+}
+
+// Windows-1250 texts of realistic lengths.
+const char* FIRST[] = {"Adam", "\xA3ukasz", "Zofia", "Ma\xB3gorzata", "Pawe\xB3", "Katarzyna", "J\xEA" "drzej",
+                       "\xAF" "aneta", "Grzegorz", "El\xBF" "bieta", "Miko\xB3" "aj", "Agnieszka"};
+const char* LAST[] = {"Nowak", "Kowalski", "Wi\x9Cniewska", "W\xF3jcik", "Kami\xF1ski", "Zieli\xF1ska",
+                      "Szyma\xF1ski", "Wo\x9Fniak", "D\xB9" "browska", "Koz\xB3owski", "Krawczyk", "\xA3" "\xEA" "cka"};
+const char* CITIES[] = {"Warszawa", "Krak\xF3w", "\xA3\xF3" "d\x9F", "Wroc\xB3" "aw", "Pozna\xF1", "Gda\xF1sk",
+                        "Szczecin", "Bia\xB3ystok", "Zielona G\xF3ra", "Bielsko-Bia\xB3" "a"};
+const char* WORDS[] = {"w", "pracy", "na", "urlopie", "zaraz", "wracam", "nie", "przeszkadza\xE6", "wiecz\xF3r",
+                       "spotkanie", "podr\xF3\xBF", "uczelnia", "mecz", "ksi\xB9\xBFka", "g\xF3ry", "morze"};
+
+// Row 0 is the user; rows 1..n are contacts. About 1% carry "pilne", about 50% "dom".
+host::ContactTable makeTable(int rows, unsigned seed)
+{
+    std::mt19937 random(seed);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    host::ContactTable table;
+    table.addRow({{0, "1000"}, {NET, "1"}, {DISPLAY, "Ja"}, {CITY, "Krak\xF3w"}, {DESCRIPTION, "moje konto"}});
+    for (int row = 1; row <= rows; ++row) {
+        std::string description;
+        int words = 1 + pick(5);
+        for (int w = 0; w < words; ++w)
+            description += std::string(w ? " " : "") + WORDS[pick(16)];
+        if (pick(100) == 0)
+            description += " pilne";
+        if (pick(2) == 0)
+            description += " dom";
+        std::string name = std::string(FIRST[pick(12)]) + " " + LAST[pick(12)];
+        table.addRow({{0, std::to_string(2000000 + row)},
+                      {NET, std::to_string(1 + pick(3) + (pick(10) == 0 ? 6 : 0))},
+                      {DISPLAY, name},
+                      {CITY, CITIES[pick(10)]},
+                      {DESCRIPTION, description}});
+    }
+    return table;
+}
+
+struct Scenario {
+    const char* name;
+    const char* value;
+};
+
+struct Figures {
+    double walk = 0, fill = 0, total = 0, sort = 0;
+    double f1 = 0, f2 = 0, f3 = 0, hostShare = 0;
+    size_t hits = 0, hitBytes = 0, peak = 0, retained = 0;
+};
+
+class Bench {
+public:
+    Bench(const std::string& dll, int rows, int reps) : rows_(rows), reps_(reps)
+    {
+        host_.reset(new host::StandInHost);
+        host_->setRecordExchanges(false);
+        host_->setRecordCellReads(false);
+        host_->setTimeLog(true);
+        host_->setContacts(makeTable(rows, 1250));
+        host_->loadPlugin(dll);
+        host_->start();
+        host_->openPage();
+        host_->settings()[FIELD].value = "0";      // description
+        host_->settings()[CONDITION].value = "1";  // contains
+        list_ = host_->slotControl(RESULTS);
+    }
+
+    Figures measure(const Scenario& scenario, bool sort)
+    {
+        Figures figures;
+        std::vector<double> walks, fills, totals, sorts, f1s, f2s, f3s, shares;
+        // Start from an empty result set, so the heap figure is this search's alone.
+        host_->settings()[VALUE].value = "\x01nothing";
+        host_->actionEvent(VALUE, 12);
+        host_->clearLog();
+        size_t before = committed();
+        size_t heapBefore = heapInUse();
+        for (int rep = 0; rep < reps_; ++rep) {
+            host_->clearLog();
+            host_->settings()[VALUE].value = scenario.value;
+            int64_t start = now();
+            host_->actionEvent(VALUE, 12);  // forced: every run searches, changed or not
+            int64_t end = now();
+            int64_t walkEnd = lastWalkEnd();
+            walks.push_back(ms(walkEnd - start));
+            fills.push_back(ms(end - walkEnd));
+            totals.push_back(ms(end - start));
+            figures.peak = std::max(figures.peak, committed());
+            if (sort) {
+                int64_t sortStart = now();
+                host::clickHeader(list_, 0);
+                sorts.push_back(ms(now() - sortStart));
+            }
+            f1s.push_back(floorWalk(scenario.value, &figures.hits, &figures.hitBytes));
+            f2s.push_back(floorFill(scenario.value));
+            if (sort)
+                f3s.push_back(floorSort(scenario.value));
+            shares.push_back(hostShare());
+        }
+        // What stays after the search, the host's log let go: the plug-in's result set.
+        host_->clearLog();
+        size_t heapAfter = heapInUse();
+        figures.retained = heapAfter > heapBefore ? heapAfter - heapBefore : 0;
+        figures.peak = figures.peak > before ? figures.peak - before : 0;
+        figures.walk = median(walks);
+        figures.fill = median(fills);
+        figures.total = median(totals);
+        figures.sort = median(sorts);
+        figures.f1 = median(f1s);
+        figures.f2 = median(f2s);
+        figures.f3 = median(f3s);
+        figures.hostShare = median(shares);
+        return figures;
+    }
+
+private:
+    // The walk ends with the matcher's last log line, "not found ...".
+    int64_t lastWalkEnd() const
+    {
+        const std::vector<std::string>& log = host_->log();
+        for (size_t i = log.size(); i-- > 0;)
+            if (log[i].compare(0, 9, "not found") == 0)
+                return host_->logTimes()[i];
+        return now();
+    }
+
+    std::vector<size_t> hitRows(const char* value)
+    {
+        std::string folded = value;
+        foldCase(folded);
+        std::vector<size_t> hits;
+        std::string cell;
+        for (int row = 1; row <= rows_; ++row) {
+            const char* text = host_->contacts().text(row, DESCRIPTION);
+            cell.assign(text ? text : "");
+            foldCase(cell);
+            if (matchesCondition(cell.data(), cell.size(), folded, 1))
+                hits.push_back(static_cast<size_t>(row));
+        }
+        return hits;
+    }
+
+    double floorWalk(const char* value, size_t* hits, size_t* hitBytes)
+    {
+        int64_t start = now();
+        std::vector<size_t> rows = hitRows(value);
+        double elapsed = ms(now() - start);
+        *hits = rows.size();
+        *hitBytes = 0;
+        for (size_t row : rows)
+            *hitBytes += strlen(host_->contacts().text(static_cast<int>(row), DISPLAY)) +
+                         strlen(host_->contacts().text(static_cast<int>(row), DESCRIPTION));
+        return elapsed;
+    }
+
+    double floorFill(const char* value)
+    {
+        std::vector<size_t> rows = hitRows(value);
+        // Visible, as the host's page is: a hidden list view is far cheaper to fill.
+        HWND page = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 500, 400, nullptr, nullptr,
+                                    nullptr, nullptr);
+        HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 415, 200, page,
+                                    nullptr, nullptr, nullptr);
+        LVCOLUMNA column;
+        ZeroMemory(&column, sizeof column);
+        column.mask = LVCF_WIDTH | LVCF_TEXT;
+        column.cx = 100;
+        column.pszText = const_cast<char*>("a");
+        SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+        SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+        int64_t start = now();
+        SendMessageA(list, WM_SETREDRAW, FALSE, 0);  // the cheapest fill there is
+        int n = 0;
+        for (size_t row : rows) {
+            LVITEMA item;
+            ZeroMemory(&item, sizeof item);
+            item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+            item.iItem = n;
+            item.pszText = const_cast<char*>(host_->contacts().text(static_cast<int>(row), DISPLAY));
+            item.lParam = n;
+            SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            ZeroMemory(&item, sizeof item);
+            item.iSubItem = 1;
+            item.pszText = const_cast<char*>(host_->contacts().text(static_cast<int>(row), DESCRIPTION));
+            SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(&item));
+            ++n;
+        }
+        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+        double elapsed = ms(now() - start);
+        DestroyWindow(page);
+        return elapsed;
+    }
+
+    double floorSort(const char* value)
+    {
+        std::vector<size_t> rows = hitRows(value);
+        std::vector<std::string> names;
+        for (size_t row : rows)
+            names.push_back(host_->contacts().text(static_cast<int>(row), DISPLAY));
+        std::vector<size_t> order(names.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        int64_t start = now();
+        std::sort(order.begin(), order.end(),
+                  [&](size_t a, size_t b) { return compareShownTexts(names[a], names[b], false) < 0; });
+        return ms(now() - start);
+    }
+
+    // The host's own cost of a walk: a row count and a cell read per row,
+    // through the same control object the plug-in calls.
+    double hostShare()
+    {
+        HostControl* saved = hostControl;
+        hostControl = static_cast<HostControl*>(host_->controlObject());
+        int64_t start = now();
+        for (int row = 1; row <= rows_; ++row) {
+            hostSend(HM_CONTACT_COUNT, 0, 0);
+            readContactText(row, DESCRIPTION, nullptr, 0);
+        }
+        double elapsed = ms(now() - start);
+        hostControl = saved;
+        return elapsed;
+    }
+
+    std::unique_ptr<host::StandInHost> host_;
+    HWND list_ = nullptr;
+    int rows_, reps_;
+};
+
+void printRow(const char* what, double figure, double floor)
+{
+    printf("    %-34s %10.2f ms   floor %10.2f ms   ratio %6.2f\n", what, figure, floor, floor > 0 ? figure / floor : 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string dll = "lunetka.dll";
+    std::vector<int> sizes = {1000, 10000, 100000};
+    int reps = 5;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--dll" && i + 1 < argc) {
+            dll = argv[++i];
+        } else if (arg == "--reps" && i + 1 < argc) {
+            reps = std::max(1, atoi(argv[++i]));
+        } else if (arg == "--sizes" && i + 1 < argc) {
+            sizes.clear();
+            for (char* part = strtok(argv[++i], ","); part; part = strtok(nullptr, ","))
+                sizes.push_back(atoi(part));
+        } else {
+            fprintf(stderr, "usage: lunetka-bench [--dll PATH] [--sizes 1000,10000,100000] [--reps 5]\n");
+            return 2;
+        }
+    }
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    const Scenario scenarios[] = {
+        {"S1 selective (~1%)", "pilne"},
+        {"S2 broad (~50%)", "dom"},
+        {"S3 every row", ""},
+    };
+    printf("Lunetka search cost, medians of %d runs (Wine list view, stand-in host)\n", reps);
+    for (int rows : sizes) {
+        Bench bench(dll, rows, reps);
+        printf("\n%d contacts\n", rows);
+        for (const Scenario& scenario : scenarios) {
+            bool sorted = scenario.value[0] != 'p';
+            Figures f = bench.measure(scenario, sorted);
+            printf("  %s: %u hits, %u bytes of hit texts\n", scenario.name, static_cast<unsigned>(f.hits),
+                   static_cast<unsigned>(f.hitBytes));
+            printRow("search walk (event to last walk)", f.walk, f.f1);
+            printRow("  of it the host's calls", f.hostShare, f.f1);
+            printRow("list fill", f.fill, f.f2);
+            printRow("whole event", f.total, f.f1 + f.f2);
+            if (sorted)
+                printRow("S4 header click (sort)", f.sort, f.f3);
+            printf("    memory: peak committed +%u KiB; retained on the heap %u KiB (%.2fx the hit texts)\n",
+                   static_cast<unsigned>(f.peak / 1024), static_cast<unsigned>(f.retained / 1024),
+                   f.hitBytes ? static_cast<double>(f.retained) / static_cast<double>(f.hitBytes) : 0.0);
+        }
+    }
+    return 0;
+}
