@@ -22,10 +22,7 @@ class SearchRun : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        host = support::loadPlugin();
-        host->setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
-        host->start();
-        host->openPage();
+        host = support::openPluginPage(CONTACTS);
         list = host->slotControl(RESULTS);
         ASSERT_NE(nullptr, list);
         host->clearExchanges();

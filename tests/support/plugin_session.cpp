@@ -27,6 +27,15 @@ std::unique_ptr<host::StandInHost> startPlugin()
     return stand;
 }
 
+std::unique_ptr<host::StandInHost> openPluginPage(const char* contactsCsv)
+{
+    std::unique_ptr<host::StandInHost> stand = loadPlugin();
+    stand->setContacts(host::ContactTable::fromCsvText(contactsCsv, "test"));
+    stand->start();
+    stand->openPage();
+    return stand;
+}
+
 std::vector<uint8_t> messageRecord(uint16_t size, int32_t id, intptr_t p1, intptr_t p2)
 {
     std::vector<uint8_t> record(30, 0);

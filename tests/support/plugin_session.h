@@ -20,6 +20,8 @@ std::string pluginPath();
 std::unique_ptr<host::StandInHost> loadPlugin();
 // ... already started (HM_START, HM_SETTINGS_COLUMNS, HM_BUILD_UI).
 std::unique_ptr<host::StandInHost> startPlugin();
+// ... started on a contact table given as CSV, with its page (and result list) open.
+std::unique_ptr<host::StandInHost> openPluginPage(const char* contactsCsv);
 
 // A HostMessage as the host would send it, with every field given.
 std::vector<uint8_t> messageRecord(uint16_t size, int32_t id, intptr_t p1 = 0, intptr_t p2 = 0);

@@ -27,10 +27,7 @@ class ResultList : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        host = support::loadPlugin();
-        host->setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
-        host->start();
-        host->openPage();
+        host = support::openPluginPage(CONTACTS);
         list = host->slotControl(RESULTS);
         ASSERT_NE(nullptr, list);
         // Everyone in Opole: rows 1-4, in that order.
