@@ -107,14 +107,19 @@ host::ContactTable makeTable(int rows, unsigned seed)
     return table;
 }
 
+int CALLBACK compareItemData(LPARAM first, LPARAM second, LPARAM)
+{
+    return (first > second) - (first < second);
+}
+
 struct Scenario {
     const char* name;
     const char* value;
 };
 
 struct Figures {
-    double walk = 0, fill = 0, total = 0, sort = 0;
-    double f1 = 0, f2 = 0, f3 = 0, hostShare = 0;
+    double walk = 0, fill = 0, total = 0, sort = 0, listViewSort = 0;
+    double f1 = 0, f2 = 0, f3 = 0, hostShare = 0, logs = 0;
     size_t hits = 0, hitBytes = 0, peak = 0, retained = 0;
 };
 
@@ -125,7 +130,7 @@ public:
         host_.reset(new host::StandInHost);
         host_->setRecordExchanges(false);
         host_->setRecordCellReads(false);
-        host_->setTimeLog(true);
+        host_->setTimeLog("not found");  // the matcher's last line of a walk
         host_->setContacts(makeTable(rows, 1250));
         host_->loadPlugin(dll);
         host_->start();
@@ -138,14 +143,13 @@ public:
     Figures measure(const Scenario& scenario, bool sort)
     {
         Figures figures;
-        std::vector<double> walks, fills, totals, sorts, f1s, f2s, f3s, shares;
+        std::vector<double> walks, fills, totals, sorts, listViewSorts, f1s, f2s, f3s, shares;
         // Start from an empty result set, so the heap figure is this search's alone.
-        host_->settings()[VALUE].value = "\x01nothing";
-        host_->actionEvent(VALUE, 12);
-        host_->clearLog();
+        emptyResults();
         size_t before = committed();
         size_t heapBefore = heapInUse();
         for (int rep = 0; rep < reps_; ++rep) {
+            emptyResults();  // the fill is measured into an empty list, as F2 fills a fresh one
             host_->clearLog();
             host_->settings()[VALUE].value = scenario.value;
             int64_t start = now();
@@ -160,6 +164,10 @@ public:
                 int64_t sortStart = now();
                 host::clickHeader(list_, 0);
                 sorts.push_back(ms(now() - sortStart));
+                // The list view's own share: the same rows sorted with a comparison that costs nothing.
+                int64_t ownStart = now();
+                SendMessageA(list_, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(compareItemData));
+                listViewSorts.push_back(ms(now() - ownStart));
             }
             f1s.push_back(floorWalk(scenario.value, &figures.hits, &figures.hitBytes));
             f2s.push_back(floorFill(scenario.value));
@@ -167,6 +175,7 @@ public:
                 f3s.push_back(floorSort(scenario.value));
             shares.push_back(hostShare());
         }
+        figures.logs = logLines(figures.hits);
         // What stays after the search, the host's log let go: the plug-in's result set.
         host_->clearLog();
         size_t heapAfter = heapInUse();
@@ -176,6 +185,7 @@ public:
         figures.fill = median(fills);
         figures.total = median(totals);
         figures.sort = median(sorts);
+        figures.listViewSort = median(listViewSorts);
         figures.f1 = median(f1s);
         figures.f2 = median(f2s);
         figures.f3 = median(f3s);
@@ -184,14 +194,35 @@ public:
     }
 
 private:
+    void emptyResults()
+    {
+        host_->settings()[VALUE].value = "\x01nothing";
+        host_->actionEvent(VALUE, 12);
+        host_->clearLog();
+    }
+
     // The walk ends with the matcher's last log line, "not found ...".
     int64_t lastWalkEnd() const
     {
-        const std::vector<std::string>& log = host_->log();
-        for (size_t i = log.size(); i-- > 0;)
-            if (log[i].compare(0, 9, "not found") == 0)
-                return host_->logTimes()[i];
-        return now();
+        const auto& times = host_->logTimes();
+        return times.empty() ? now() : times.back().second;
+    }
+
+    // The plug-in's three log lines of a hit, sent through the host alone.
+    double logLines(size_t hits)
+    {
+        HostControl* saved = hostControl;
+        hostControl = static_cast<HostControl*>(host_->controlObject());
+        int64_t start = now();
+        for (size_t i = 0; i < hits; ++i) {
+            logLine("searching : %d %s %d %d", 18, "", 1, static_cast<int>(i));
+            logLine("returning %s", "w pracy na urlopie dom");
+            logLine("found : %s %s %d", "Ma\xB3gorzata Kowalska", "w pracy na urlopie dom", 2);
+        }
+        double elapsed = ms(now() - start);
+        host_->clearLog();
+        hostControl = saved;
+        return elapsed;
     }
 
     std::vector<size_t> hitRows(const char* value)
@@ -238,6 +269,13 @@ private:
         column.pszText = const_cast<char*>("a");
         SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
         SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+        // The same rows as the user sees them: styles and an image list like the result list's.
+        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+        HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32, 1, 1);
+        HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
+        for (int i = 0; i < 4; ++i)
+            ImageList_ReplaceIcon(images, -1, icon);
+        SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
         int64_t start = now();
         SendMessageA(list, WM_SETREDRAW, FALSE, 0);  // the cheapest fill there is
         int n = 0;
@@ -247,6 +285,7 @@ private:
             item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
             item.iItem = n;
             item.pszText = const_cast<char*>(host_->contacts().text(static_cast<int>(row), DISPLAY));
+            item.iImage = n % 4;
             item.lParam = n;
             SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
             ZeroMemory(&item, sizeof item);
@@ -343,10 +382,13 @@ int main(int argc, char** argv)
                    static_cast<unsigned>(f.hitBytes));
             printRow("search walk (event to last walk)", f.walk, f.f1);
             printRow("  of it the host's calls", f.hostShare, f.f1);
+            printRow("  of it 3 log lines per hit", f.logs, f.f1);
             printRow("list fill", f.fill, f.f2);
             printRow("whole event", f.total, f.f1 + f.f2);
-            if (sorted)
+            if (sorted) {
                 printRow("S4 header click (sort)", f.sort, f.f3);
+                printRow("  of it the list view's own work", f.listViewSort, f.f3);
+            }
             printf("    memory: peak committed +%u KiB; retained on the heap %u KiB (%.2fx the hit texts)\n",
                    static_cast<unsigned>(f.peak / 1024), static_cast<unsigned>(f.retained / 1024),
                    f.hitBytes ? static_cast<double>(f.retained) / static_cast<double>(f.hitBytes) : 0.0);

@@ -354,6 +354,24 @@ intptr_t StandInHost::changeControl(int actionId, const std::string& value)
     return actionEvent(actionId, EVENT_CHANGED);
 }
 
+std::vector<std::string> StandInHost::log() const
+{
+    std::vector<std::string> lines;
+    size_t begin = 0;
+    for (size_t end : logEnds_) {
+        lines.push_back(logText_.substr(begin, end - begin));
+        begin = end;
+    }
+    return lines;
+}
+
+void StandInHost::clearLog()
+{
+    std::string().swap(logText_);
+    std::vector<size_t>().swap(logEnds_);
+    std::vector<std::pair<size_t, int64_t>>().swap(logTimes_);
+}
+
 std::vector<const Exchange*> StandInHost::find(const std::string& op, int messageId) const
 {
     std::vector<const Exchange*> found;
@@ -366,57 +384,50 @@ std::vector<const Exchange*> StandInHost::find(const std::string& op, int messag
 
 // --- Plug-in -> host: the control object's operations ------------------------
 
+void StandInHost::noteCall(const char* op, std::initializer_list<intptr_t> args, intptr_t reply)
+{
+    if (!recordExchanges_)
+        return;  // the hot paths (lock, unlock) then cost next to nothing
+    Exchange exchange;
+    exchange.op = op;
+    exchange.args = args;
+    exchange.reply = reply;
+    exchanges_.push_back(exchange);
+}
+
 int StandInHost::opGetPluginId()
 {
-    Exchange exchange;
-    exchange.op = "getPluginId";
-    exchange.reply = pluginId_;
-    keep(exchange);
+    noteCall("getPluginId", {}, pluginId_);
     return pluginId_;
 }
 
 HINSTANCE StandInHost::opGetAppInstance()
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    Exchange exchange;
-    exchange.op = "getAppInstance";
-    exchange.reply = reinterpret_cast<intptr_t>(instance);
-    keep(exchange);
+    noteCall("getAppInstance", {}, reinterpret_cast<intptr_t>(instance));
     return instance;
 }
 
 HINSTANCE StandInHost::opGetPluginInstance()
 {
-    Exchange exchange;
-    exchange.op = "getPluginInstance";
-    exchange.reply = reinterpret_cast<intptr_t>(pluginModule_);
-    keep(exchange);
+    noteCall("getPluginInstance", {}, reinterpret_cast<intptr_t>(pluginModule_));
     return pluginModule_;
 }
 
 int StandInHost::opQueryState()
 {
-    Exchange exchange;
-    exchange.op = "queryState";
-    exchange.reply = queryState_;
-    keep(exchange);
+    noteCall("queryState", {}, queryState_);
     return queryState_;
 }
 
 void StandInHost::opSetStatus(int status)
 {
-    Exchange exchange;
-    exchange.op = "setStatus";
-    exchange.args.push_back(status);
-    keep(exchange);
+    noteCall("setStatus", {status});
 }
 
 void StandInHost::opReserved(int slot)
 {
-    Exchange exchange;
-    exchange.op = "reserved";
-    exchange.args.push_back(slot);
-    keep(exchange);
+    noteCall("reserved", {slot});
     abiError("the plug-in called unused slot " + std::to_string(slot) + " of the control object");
 }
 
@@ -535,10 +546,7 @@ void StandInHost::opLockTable(int table, int row, int flags)
 {
     ++lockDepth_;
     maxLockDepth_ = std::max(maxLockDepth_, lockDepth_);
-    Exchange exchange;
-    exchange.op = "lockTable";
-    exchange.args = {table, row, flags};
-    keep(exchange);
+    noteCall("lockTable", {table, row, flags});
 }
 
 void StandInHost::opUnlockTable(int table, int row, int flags)
@@ -547,10 +555,7 @@ void StandInHost::opUnlockTable(int table, int row, int flags)
         abiError("unlockTable without lockTable");
     else
         --lockDepth_;
-    Exchange exchange;
-    exchange.op = "unlockTable";
-    exchange.args = {table, row, flags};
-    keep(exchange);
+    noteCall("unlockTable", {table, row, flags});
 }
 
 // --- The messages the host answers ------------------------------------------
@@ -561,12 +566,13 @@ intptr_t StandInHost::answer(Exchange& exchange, void* record)
     intptr_t p2 = i32At(record, message::P2);
     switch (exchange.message) {
     case MSG_LOG:
-        exchange.text = textOrEmpty(reinterpret_cast<const char*>(p1));
-        log_.push_back(exchange.text);
-        if (timeLog_) {
+        exchange.text.assign(p1 ? reinterpret_cast<const char*>(p1) : "");  // reuses the scratch text's storage
+        logText_ += exchange.text;
+        logEnds_.push_back(logText_.size());
+        if (!timeLogPrefix_.empty() && exchange.text.compare(0, timeLogPrefix_.size(), timeLogPrefix_) == 0) {
             LARGE_INTEGER now;
             QueryPerformanceCounter(&now);
-            logTimes_.push_back(now.QuadPart);
+            logTimes_.push_back({logEnds_.size() - 1, now.QuadPart});
         }
         if (logToStderr_)
             fprintf(stderr, "log: %s\n", printable(exchange.text).c_str());

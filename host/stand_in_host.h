@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <stdint.h>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -125,9 +126,11 @@ public:
     void setLogToStderr(bool echo) { logToStderr_ = echo; }
     // Off: nothing but the log is kept (for long runs and measurements).
     void setRecordExchanges(bool record) { recordExchanges_ = record; }
-    // On: every log line's arrival time (QueryPerformanceCounter) is kept too.
-    void setTimeLog(bool time) { timeLog_ = time; }
-    const std::vector<int64_t>& logTimes() const { return logTimes_; }
+    // The arrival time (QueryPerformanceCounter) of every log line that begins
+    // with prefix is kept; empty: none. Only those, so timing stays cheap.
+    void setTimeLog(const std::string& prefix) { timeLogPrefix_ = prefix; }
+    // Pairs of (line number, time).
+    const std::vector<std::pair<size_t, int64_t>>& logTimes() const { return logTimes_; }
     // A host that leaves value requests unanswered (writes nothing into the buffer).
     void setAnswerValueRequests(bool answer) { answerValueRequests_ = answer; }
 
@@ -151,12 +154,10 @@ public:
     const std::vector<Exchange>& exchanges() const { return exchanges_; }
     std::vector<const Exchange*> find(const std::string& op, int message = 0) const;
     void clearExchanges() { exchanges_.clear(); }
-    const std::vector<std::string>& log() const { return log_; }
-    void clearLog()  // and give its memory back
-    {
-        std::vector<std::string>().swap(log_);
-        std::vector<int64_t>().swap(logTimes_);
-    }
+    // The log lines, oldest first. Kept in one buffer: a line costs a copy, not an allocation.
+    std::vector<std::string> log() const;
+    size_t logLines() const { return logEnds_.size(); }
+    void clearLog();  // and give its memory back
     const std::vector<std::string>& abiErrors() const { return abiErrors_; }
     int lockDepth() const { return lockDepth_; }
     int maxLockDepth() const { return maxLockDepth_; }
@@ -195,6 +196,7 @@ private:
     void saveProfile() const;
     void abiError(const std::string& what);
     size_t keep(const Exchange& exchange);  // its index, or SIZE_MAX when not recording
+    void noteCall(const char* op, std::initializer_list<intptr_t> args, intptr_t reply = 0);
     void setReply(size_t index, intptr_t reply);
 
     struct RawControl;
@@ -208,7 +210,8 @@ private:
     ContactTable contacts_;
     std::vector<NetworkPlugin> networkPlugins_;
     std::vector<Exchange> exchanges_;
-    std::vector<std::string> log_;
+    std::string logText_;
+    std::vector<size_t> logEnds_;
     std::vector<std::string> abiErrors_;
     int lockDepth_ = 0;
     int maxLockDepth_ = 0;
@@ -216,8 +219,8 @@ private:
     bool logToStderr_ = false;
     bool answerValueRequests_ = true;
     bool recordExchanges_ = true;
-    bool timeLog_ = false;
-    std::vector<int64_t> logTimes_;
+    std::string timeLogPrefix_;
+    std::vector<std::pair<size_t, int64_t>> logTimes_;
     Exchange scratch_;
     std::vector<Action> actions_;
     std::map<int, SettingsColumn> settings_;

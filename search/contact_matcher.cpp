@@ -22,7 +22,9 @@ int findContact(int column, std::string& value, int condition, int firstRow)
     foldCase(value);
 
     ContactTableLock lock;
-    std::string cell;  // our own copy: the host's pointer is dead after its next call
+    // Our own copy of each cell: the host's pointer is dead after its next
+    // call. One buffer for every walk, so a search allocates once, not per hit.
+    static std::string cell;
     // The table may change under us between rows, so its size is asked every time.
     for (int row = firstRow; row < static_cast<int>(hostSend(HM_CONTACT_COUNT, 0, 0)); ++row) {
         const char* text = readContactText(row, column, nullptr, 0);
