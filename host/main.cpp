@@ -8,10 +8,13 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "host/host_error.h"
+#include "host/messenger.h"
+#include "host/script_runner.h"
 #include "host/record_reader.h"
 #include "host/result_list_reader.h"
 #include "host/stand_in_host.h"
@@ -37,7 +40,12 @@ const char USAGE[] =
     "  --trace                print every later exchange too (cell reads and row counts left out)\n"
     "  --tree                 print the actions the plug-in declared\n"
     "  --log                  print the host's log\n"
-    "  --log-tail N           print the last N lines of the host's log\n";
+    "  --log-tail N           print the last N lines of the host's log\n"
+    "  --gui                  open the messenger's window and let a person use it\n"
+    "  --script FILE          run a script of user actions in the messenger's windows (see --script-help)\n"
+    "  --do \"CMD; CMD\"        the same, commands given on the command line\n"
+    "  --log-file FILE        append every log line to FILE (UTF-8)\n"
+    "  --script-help          list the script commands\n";
 
 struct Step {
     std::string what;
@@ -45,7 +53,9 @@ struct Step {
 };
 
 struct Options {
-    std::string plugin, contacts, profile, locale;
+    std::string plugin, contacts, profile, locale, logFile;
+    std::vector<std::string> script;
+    bool gui = false;
     int queryState = 0;
     size_t logTail = 0;
     bool transcript = false, trace = false, tree = false, log = false;
@@ -77,6 +87,18 @@ int parseNumber(const std::string& text, const std::string& option)
     return static_cast<int>(value);
 }
 
+std::vector<std::string> readLines(const std::string& path)
+{
+    std::ifstream file(path.c_str(), std::ios::binary);
+    if (!file)
+        throw HostError("cannot read script " + path);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(file, line))
+        lines.push_back(line);
+    return lines;
+}
+
 Options parseOptions(const std::vector<std::string>& args)
 {
     Options options;
@@ -86,7 +108,19 @@ Options parseOptions(const std::vector<std::string>& args)
     };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--contacts" || arg == "--profile" || arg == "--query-state" || arg == "--locale" ||
+        if (arg == "--gui") {
+            options.gui = true;
+        } else if (arg == "--script-help") {
+            fputs(SCRIPT_HELP, stdout);
+            exit(0);
+        } else if (arg == "--script" || arg == "--do") {
+            need(i, 1, arg);
+            std::vector<std::string> lines = arg == "--do" ? splitCommands(args[++i]) : readLines(args[++i]);
+            options.script.insert(options.script.end(), lines.begin(), lines.end());
+        } else if (arg == "--log-file") {
+            need(i, 1, arg);
+            options.logFile = args[++i];
+        } else if (arg == "--contacts" || arg == "--profile" || arg == "--query-state" || arg == "--locale" ||
             arg == "--log-tail") {
             need(i, 1, arg);
             const std::string& value = args[++i];
@@ -230,6 +264,14 @@ int run(const Options& options)
         host.openPage();
         for (const Step& step : options.steps)
             runStep(host, step);
+        host.closePage();
+    }
+    if (options.gui || !options.script.empty()) {
+        Messenger messenger(host, options.logFile);
+        if (!options.script.empty())
+            runScript(messenger, host, options.script, stdout);
+        if (options.gui)
+            messenger.run();
     }
     host.stop();
     if (options.trace) {

@@ -274,45 +274,59 @@ HWND StandInHost::openPage()
     pageClass.lpszClassName = PAGE_CLASS;
     pageClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
     RegisterClassA(&pageClass);  // fails harmlessly when already there
-    pageWindow_ = CreateWindowExA(0, PAGE_CLASS, "Lunetka", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, PAGE_WIDTH, PAGE_HEIGHT, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-    if (!pageWindow_)
+    HWND page = CreateWindowExA(0, PAGE_CLASS, "Lunetka", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
+                                CW_USEDEFAULT, PAGE_WIDTH, PAGE_HEIGHT, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                nullptr);
+    if (!page)
         throw HostError("cannot create the page window (Windows error " + std::to_string(GetLastError()) + ")");
+    adoptPage(page, true);
 
-    std::vector<int> customSlots, criteria;
+    int y = SLOT_Y;
     for (const Action& declared : actions_) {
         if (declared.kind() == KIND_CUSTOM && declared.id)
-            customSlots.push_back(declared.id);
-        if ((declared.kind() == KIND_COMBO || declared.kind() == KIND_EDIT) && declared.id)
-            criteria.push_back(declared.id);
+            y = requestControl(declared.id, SLOT_X, y).endY + 8;
     }
-    int y = SLOT_Y;
-    for (int slotId : customSlots) {
-        std::vector<uint8_t> event(action_event::CONTROL_LENGTH, 0);
-        putU16(event.data(), action_event::SIZE, action_event::CONTROL_LENGTH);
-        putI32(event.data(), action_event::ID, slotId);
-        putI32(event.data(), action_event::PARENT, action(slotId)->parent);
-        putI32(event.data(), action_event::CONTACT, -2);
-        putI32(event.data(), action_event::CODE, EVENT_CREATE_CONTROL);
-        putPtr(event.data(), action_event::PARENT_WINDOW, pageWindow_);
-        putI32(event.data(), action_event::X, SLOT_X);
-        putI32(event.data(), action_event::Y, y);
-        send(MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()), 0);
-        ControlSlot slot;
-        slot.actionId = slotId;
-        slot.window = reinterpret_cast<HWND>(static_cast<uintptr_t>(u32At(event.data(), action_event::WINDOW)));
-        slot.x = SLOT_X;
-        slot.y = y;
-        slot.endX = i32At(event.data(), action_event::X);
-        slot.endY = i32At(event.data(), action_event::Y);
-        slots_.push_back(slot);
-        y = slot.endY + 8;
-    }
-    // Show the stored search at once: each criteria control hears "refresh".
-    for (int controlId : criteria)
-        actionEvent(controlId, EVENT_REFRESH);
+    refreshCriteria();
     return pageWindow_;
+}
+
+void StandInHost::adoptPage(HWND page, bool owned)
+{
+    pageWindow_ = page;
+    ownsPage_ = owned;
+}
+
+ControlSlot StandInHost::requestControl(int actionId, int x, int y)
+{
+    std::vector<uint8_t> event(action_event::CONTROL_LENGTH, 0);
+    const Action* declared = action(actionId);
+    putU16(event.data(), action_event::SIZE, action_event::CONTROL_LENGTH);
+    putI32(event.data(), action_event::ID, actionId);
+    putI32(event.data(), action_event::PARENT, declared ? declared->parent : 0);
+    putI32(event.data(), action_event::CONTACT, -2);
+    putI32(event.data(), action_event::CODE, EVENT_CREATE_CONTROL);
+    putPtr(event.data(), action_event::PARENT_WINDOW, pageWindow_);
+    putI32(event.data(), action_event::X, x);
+    putI32(event.data(), action_event::Y, y);
+    send(MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()), 0);
+    ControlSlot slot;
+    slot.actionId = actionId;
+    slot.window = reinterpret_cast<HWND>(static_cast<uintptr_t>(u32At(event.data(), action_event::WINDOW)));
+    slot.x = x;
+    slot.y = y;
+    slot.endX = i32At(event.data(), action_event::X);
+    slot.endY = i32At(event.data(), action_event::Y);
+    slots_.push_back(slot);
+    return slot;
+}
+
+void StandInHost::refreshCriteria()
+{
+    // Show the stored search at once: each criteria control hears "refresh".
+    for (const Action& declared : actions_) {
+        if ((declared.kind() == KIND_COMBO || declared.kind() == KIND_EDIT) && declared.id)
+            actionEvent(declared.id, EVENT_REFRESH);
+    }
 }
 
 void StandInHost::closePage()
@@ -331,7 +345,8 @@ void StandInHost::closePage()
             send(MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()), 0);
     }
     slots_.clear();
-    DestroyWindow(pageWindow_);
+    if (ownsPage_)
+        DestroyWindow(pageWindow_);
     pageWindow_ = nullptr;
 }
 
@@ -363,6 +378,14 @@ std::vector<std::string> StandInHost::log() const
         begin = end;
     }
     return lines;
+}
+
+void StandInHost::hostLog(const std::string& line)
+{
+    logText_ += line;
+    logEnds_.push_back(logText_.size());
+    if (onLog)
+        onLog(line);
 }
 
 void StandInHost::clearLog()
@@ -569,6 +592,8 @@ intptr_t StandInHost::answer(Exchange& exchange, void* record)
         exchange.text.assign(p1 ? reinterpret_cast<const char*>(p1) : "");  // reuses the scratch text's storage
         logText_ += exchange.text;
         logEnds_.push_back(logText_.size());
+        if (onLog)
+            onLog(exchange.text);
         if (!timeLogPrefix_.empty() && exchange.text.compare(0, timeLogPrefix_.size(), timeLogPrefix_) == 0) {
             LARGE_INTEGER now;
             QueryPerformanceCounter(&now);
@@ -596,8 +621,13 @@ intptr_t StandInHost::answer(Exchange& exchange, void* record)
     case MSG_ACTION_CREATE:
         return onActionCreate(exchange, reinterpret_cast<const void*>(p1));
     case MSG_ACTION_CALL:
-        if (p1)
-            exchange.payload = bytesOf(reinterpret_cast<const void*>(p1), action_event::CALL_LENGTH);
+        if (p1) {
+            const void* call = reinterpret_cast<const void*>(p1);
+            exchange.payload = bytesOf(call, action_event::CALL_LENGTH);
+            if (onHostAction)
+                onHostAction(i32At(call, action_event::ID), i32At(call, action_event::PARENT),
+                             i32At(call, action_event::CONTACT));
+        }
         return 0;
     case MSG_ACTION_GET_VALUE:
         return onActionGetValue(exchange, reinterpret_cast<const void*>(p1));

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <stdint.h>
 #include <initializer_list>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -131,6 +132,10 @@ public:
     void setTimeLog(const std::string& prefix) { timeLogPrefix_ = prefix; }
     // Pairs of (line number, time).
     const std::vector<std::pair<size_t, int64_t>>& logTimes() const { return logTimes_; }
+    // Called when the plug-in asks the host to run one of its actions (10103).
+    std::function<void(int action, int group, int contact)> onHostAction;
+    // Called with every log line (Windows-1250) as it arrives.
+    std::function<void(const std::string& line)> onLog;
     // A host that leaves value requests unanswered (writes nothing into the buffer).
     void setAnswerValueRequests(bool answer) { answerValueRequests_ = answer; }
 
@@ -144,6 +149,11 @@ public:
     // every custom slot's control; then refreshes the controls (code 12).
     HWND openPage();
     void closePage();
+    // For a page drawn elsewhere: the window the plug-in's controls go into,
+    // then each custom slot's control asked for at (x, y), then the refresh.
+    void adoptPage(HWND page, bool owned);
+    ControlSlot requestControl(int actionId, int x, int y);
+    void refreshCriteria();
     HWND pageWindow() const { return pageWindow_; }
     const std::vector<ControlSlot>& slots() const { return slots_; }
     HWND slotControl(int actionId) const;
@@ -157,6 +167,8 @@ public:
     // The log lines, oldest first. Kept in one buffer: a line costs a copy, not an allocation.
     std::vector<std::string> log() const;
     size_t logLines() const { return logEnds_.size(); }
+    // A line of the host's own in the same log (Windows-1250).
+    void hostLog(const std::string& line);
     void clearLog();  // and give its memory back
     const std::vector<std::string>& abiErrors() const { return abiErrors_; }
     int lockDepth() const { return lockDepth_; }
@@ -228,6 +240,7 @@ private:
     std::string profileFile_;
     std::map<int, HICON> icons_;
     HWND pageWindow_ = nullptr;
+    bool ownsPage_ = false;
     std::vector<ControlSlot> slots_;
 };
 

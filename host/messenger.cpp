@@ -1,0 +1,390 @@
+#include "host/messenger.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+
+#include "host/contact_table.h"
+#include "host/host_error.h"
+#include "host/net_icons.h"
+#include "host/rich_text.h"
+#include "host/text_codec.h"
+
+namespace host {
+
+namespace {
+
+const char MAIN_CLASS[] = "LunetkaMessenger";
+const char CONFIG_CLASS[] = "LunetkaConfiguration";
+const char CONTACT_CLASS[] = "LunetkaContactWindow";
+const int MENU_CONFIGURATION = 1, MENU_LOG = 2, MENU_QUIT = 3, MENU_PLUGIN_FIRST = 100;
+const int PLUGIN_MENU_PARENT = 12, CONFIG_PAGES_PARENT = 46;
+const int HOST_ACTION_PROPERTIES = 202, HOST_GROUP_PROPERTIES = 200;
+const int HOST_ACTION_TALK = 130, HOST_GROUP_TALK = 30;
+const int PAGE_LIST_WIDTH = 170;
+
+// The host's own texts are UTF-8 in its sources; windows take Windows-1250.
+std::string ansi(const char* utf8)
+{
+    return utf8ToCp1250(utf8);
+}
+
+HWND makeListView(HWND parent, DWORD style, int x, int y, int width, int height)
+{
+    HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | style, x, y,
+                                width, height, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(false)), 0);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    return list;
+}
+
+void addColumn(HWND list, int index, const std::string& title, int width)
+{
+    LVCOLUMNA column;
+    ZeroMemory(&column, sizeof column);
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = width;
+    column.pszText = const_cast<char*>(title.c_str());
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+int addRow(HWND list, const std::string& text, int image, const std::string& second = std::string())
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<char*>(text.c_str());
+    item.iImage = image;
+    int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (!second.empty()) {
+        ZeroMemory(&item, sizeof item);
+        item.iSubItem = 1;
+        item.pszText = const_cast<char*>(second.c_str());
+        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+    return row;
+}
+
+// A menu item picture from an icon: 16x16, 32-bit with alpha.
+HBITMAP menuBitmap(HICON icon)
+{
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 16;
+    info.bmiHeader.biHeight = -16;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    return bitmap;
+}
+
+void registerClass(const char* name, WNDPROC procedure)
+{
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+}
+
+LRESULT CALLBACK contactWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+Messenger::Messenger(StandInHost& host, const std::string& logFile) : host_(host), logFile_(logFile)
+{
+    registerClass(MAIN_CLASS, mainProc);
+    registerClass(CONFIG_CLASS, configProc);
+    registerClass(CONTACT_CLASS, contactWindowProc);
+    host_.onHostAction = [this](int action, int group, int contact) { onHostAction(action, group, contact); };
+    host_.onLog = [this](const std::string& line) { onLogLine(line); };
+
+    main_ = CreateWindowExA(0, MAIN_CLASS, ansi("Komunikator — kontakty").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                            20, 20, 300, 520, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+    if (!main_)
+        throw HostError("cannot create the messenger's window");
+    RECT client;
+    GetClientRect(main_, &client);
+    contacts_ = makeListView(main_, LVS_SINGLESEL | LVS_NOCOLUMNHEADER | LVS_SORTASCENDING, 0, 0, client.right,
+                             client.bottom);
+    addColumn(contacts_, 0, "", client.right - 24);
+    fillContacts();
+    buildMenu();
+}
+
+Messenger::~Messenger()
+{
+    closeConfiguration();
+    host_.onHostAction = nullptr;
+    host_.onLog = nullptr;
+    if (log_)
+        DestroyWindow(log_);
+    if (main_)
+        DestroyWindow(main_);
+}
+
+void Messenger::fillContacts()
+{
+    HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32, 4, 4);
+    ImageList_ReplaceIcon(images, -1, createNetworkIcon(0x20000000, host_.networkPlugins()));
+    std::map<int, int> imageOfNet;
+    for (const NetworkPlugin& plugin : host_.networkPlugins()) {
+        HICON icon = createNetworkIcon(((plugin.net & 0xFF) | 0x200) << 20, host_.networkPlugins());
+        imageOfNet[plugin.net] = ImageList_ReplaceIcon(images, -1, icon);
+        DestroyIcon(icon);
+    }
+    SendMessageA(contacts_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    for (int row = 1; row < host_.contacts().rows(); ++row) {
+        const char* name = host_.contacts().text(row, COLUMN_DISPLAY);
+        int net = host_.contacts().integer(row, COLUMN_NET);
+        addRow(contacts_, name ? name : "", imageOfNet.count(net) ? imageOfNet[net] : 0);
+    }
+}
+
+void Messenger::buildMenu()
+{
+    HMENU bar = CreateMenu();
+    HMENU messenger = CreatePopupMenu();
+    AppendMenuA(messenger, MF_STRING, MENU_CONFIGURATION, ansi("&Konfiguracja…").c_str());
+    AppendMenuA(messenger, MF_STRING, MENU_LOG, ansi("&Dziennik").c_str());
+    AppendMenuA(messenger, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(messenger, MF_STRING, MENU_QUIT, ansi("&Zakończ").c_str());
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(messenger), "&Komunikator");
+    HMENU plugins = CreatePopupMenu();
+    AppendMenuA(plugins, MF_STRING, MENU_CONFIGURATION, ansi("Ustawienia wtyczek…").c_str());
+    AppendMenuA(plugins, MF_SEPARATOR, 0, nullptr);
+    for (const Action& action : host_.actions()) {
+        if (action.parent != PLUGIN_MENU_PARENT || !action.id)
+            continue;
+        MENUITEMINFOA item;
+        ZeroMemory(&item, sizeof item);
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_STRING | MIIM_ID;
+        item.wID = MENU_PLUGIN_FIRST + static_cast<UINT>(&action - &host_.actions()[0]);
+        item.dwTypeData = const_cast<char*>(action.caption.c_str());
+        auto icon = host_.registeredIcons().find(action.param);
+        if (icon != host_.registeredIcons().end()) {
+            item.fMask |= MIIM_BITMAP;
+            item.hbmpItem = menuBitmap(icon->second);
+        }
+        int count = GetMenuItemCount(plugins);
+        int position = action.position >= 0 && action.position < count ? action.position : count;
+        InsertMenuItemA(plugins, static_cast<UINT>(position), TRUE, &item);
+    }
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(plugins), "&Wtyczki");
+    SetMenu(main_, bar);
+}
+
+void Messenger::chooseMenuEntry(int actionId)
+{
+    for (size_t i = 0; i < host_.actions().size(); ++i) {
+        if (host_.actions()[i].id == actionId && host_.actions()[i].parent == PLUGIN_MENU_PARENT) {
+            SendMessageA(main_, WM_COMMAND, MAKEWPARAM(MENU_PLUGIN_FIRST + i, 0), 0);
+            return;
+        }
+    }
+    throw HostError("the menu has no entry " + std::to_string(actionId));
+}
+
+void Messenger::openConfiguration(int pageId)
+{
+    if (!config_) {
+        config_ = CreateWindowExA(0, CONFIG_CLASS, "Konfiguracja", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 340, 20, 650, 700,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), this);
+        pages_ = makeListView(config_, LVS_SINGLESEL | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS, 6, 6, PAGE_LIST_WIDTH,
+                              640);
+        addColumn(pages_, 0, "", PAGE_LIST_WIDTH - 24);
+        HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32, 2, 2);
+        pageIds_.clear();
+        for (const Action& action : host_.actions()) {
+            if (action.parent != CONFIG_PAGES_PARENT || !(action.type & 0x10))
+                continue;
+            auto icon = host_.registeredIcons().find(action.param);
+            int image = icon == host_.registeredIcons().end() ? -1 : ImageList_ReplaceIcon(images, -1, icon->second);
+            addRow(pages_, action.text, image);
+            pageIds_.push_back(action.id);
+        }
+        SendMessageA(pages_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    }
+    if (pageIds_.empty())
+        return;
+    if (!pageId)
+        pageId = pageIds_[0];
+    page_.reset();  // the old page gives its controls back first
+    page_.reset(new PageView(host_, config_, pageId, PAGE_LIST_WIDTH + 14, 6));
+    for (size_t i = 0; i < pageIds_.size(); ++i) {
+        if (pageIds_[i] != pageId)
+            continue;
+        LVITEMA item;
+        ZeroMemory(&item, sizeof item);
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(pages_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void Messenger::closeConfiguration()
+{
+    page_.reset();
+    if (config_) {
+        HWND window = config_;
+        config_ = nullptr;
+        DestroyWindow(window);
+    }
+}
+
+void Messenger::showLog()
+{
+    if (!log_ || !IsWindow(log_)) {
+        log_ = CreateWindowExA(0, CONTACT_CLASS, "Dziennik", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 560, 620, 240,
+                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        RECT client;
+        GetClientRect(log_, &client);
+        logText_ = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0,
+                                   client.right, client.bottom, log_, nullptr, GetModuleHandleA(nullptr), nullptr);
+        SendMessageA(logText_, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(false)), 0);
+    }
+    std::string all;
+    for (const std::string& line : host_.log())
+        all += line + "\r\n";
+    SetWindowTextA(logText_, all.c_str());
+}
+
+void Messenger::onLogLine(const std::string& line)
+{
+    if (!logFile_.empty()) {
+        if (FILE* file = fopen(logFile_.c_str(), "ab")) {
+            std::string utf8 = cp1250ToUtf8(line);
+            fwrite(utf8.data(), 1, utf8.size(), file);
+            fputc('\n', file);
+            fclose(file);
+        }
+    }
+    if (logText_ && IsWindow(logText_)) {
+        std::string text = line + "\r\n";
+        int end = GetWindowTextLengthA(logText_);
+        SendMessageA(logText_, EM_SETSEL, end, end);
+        SendMessageA(logText_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+}
+
+void Messenger::onHostAction(int action, int group, int contact)
+{
+    if (action == HOST_ACTION_PROPERTIES && group == HOST_GROUP_PROPERTIES)
+        openProperties(contact);
+    else if (action == HOST_ACTION_TALK && group == HOST_GROUP_TALK)
+        openConversation(contact);
+    else
+        host_.hostLog("host: action " + std::to_string(action) + " of group " + std::to_string(group) +
+                      " is not supported");
+}
+
+void Messenger::openProperties(int contact)
+{
+    const char* name = host_.contacts().text(contact, COLUMN_DISPLAY);
+    std::string title = ansi("Właściwości: ") + (name ? name : "?");
+    HWND window = CreateWindowExA(0, CONTACT_CLASS, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 360, 80, 360, 300,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    RECT client;
+    GetClientRect(window, &client);
+    HWND fields = makeListView(window, 0, 0, 0, client.right, client.bottom);
+    addColumn(fields, 0, "Pole", 110);
+    addColumn(fields, 1, ansi("Wartość"), client.right - 130);
+    for (size_t i = 0; i < contactColumnCount; ++i) {
+        const char* value = host_.contacts().text(contact, contactColumns[i].number);
+        addRow(fields, ansi(contactColumns[i].polishName), -1, value ? value : "");
+    }
+    host_.hostLog("host: properties of contact " + std::to_string(contact) + " opened");
+}
+
+void Messenger::openConversation(int contact)
+{
+    const char* name = host_.contacts().text(contact, COLUMN_DISPLAY);
+    HWND window = CreateWindowExA(0, CONTACT_CLASS, name ? name : "?", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 380, 120,
+                                  380, 320, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    RECT client;
+    GetClientRect(window, &client);
+    HWND history = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY, 0,
+                                   0, client.right, client.bottom - 30, window, nullptr, GetModuleHandleA(nullptr),
+                                   nullptr);
+    HWND input = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0,
+                                 client.bottom - 28, client.right, 28, window, nullptr, GetModuleHandleA(nullptr),
+                                 nullptr);
+    SendMessageA(history, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(false)), 0);
+    SendMessageA(input, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(false)), 0);
+    host_.hostLog("host: conversation with contact " + std::to_string(contact) + " opened");
+}
+
+void Messenger::pump()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+int Messenger::run()
+{
+    MSG message;
+    while (IsWindow(main_) && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+LRESULT CALLBACK Messenger::mainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+    Messenger* app = reinterpret_cast<Messenger*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (app && message == WM_COMMAND) {
+        int id = LOWORD(wParam);
+        if (id == MENU_CONFIGURATION)
+            app->openConfiguration();
+        else if (id == MENU_LOG)
+            app->showLog();
+        else if (id == MENU_QUIT)
+            DestroyWindow(hwnd);
+        else if (id >= MENU_PLUGIN_FIRST && static_cast<size_t>(id - MENU_PLUGIN_FIRST) < app->host_.actions().size())
+            app->host_.actionEvent(app->host_.actions()[static_cast<size_t>(id - MENU_PLUGIN_FIRST)].id,
+                                   EVENT_ACTIVATED);
+        return 0;
+    }
+    if (app && message == WM_SIZE && app->contacts_)
+        MoveWindow(app->contacts_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+    if (app && message == WM_DESTROY) {
+        app->main_ = nullptr;
+        PostQuitMessage(0);
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Messenger::configProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+    Messenger* app = reinterpret_cast<Messenger*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (app && message == WM_CLOSE) {
+        app->closeConfiguration();  // the page gives its controls back before its window goes
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+}  // namespace host

@@ -1,0 +1,360 @@
+#include "host/page_view.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <vector>
+
+#include "host/host_error.h"
+#include "host/rich_text.h"
+
+namespace host {
+
+namespace {
+
+const char PAGE_VIEW_CLASS[] = "LunetkaHostPageView";
+const char RICH_TEXT_CLASS[] = "LunetkaRichText";
+const char TIP_CLASS[] = "LunetkaRichTip";
+const int PAGE_WIDTH = 440;
+const int MARGIN = 8, GROUP_TOP = 18, GROUP_INSET = 10, GAP = 8;
+const int ROW_HEIGHT = 23, BUTTON_HEIGHT = 25;
+const int FIRST_CONTROL_ID = 1000;
+
+LRESULT CALLBACK richTextProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd, &paint);
+        RECT bounds;
+        GetClientRect(hwnd, &bounds);
+        if (GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) {  // the tip: a margin inside its border
+            FillRect(dc, &bounds, GetSysColorBrush(COLOR_INFOBK));
+            InflateRect(&bounds, -4, -3);
+        }
+        int length = GetWindowTextLengthA(hwnd);
+        std::string markup(static_cast<size_t>(length) + 1, '\0');
+        GetWindowTextA(hwnd, &markup[0], length + 1);
+        markup.resize(static_cast<size_t>(length));
+        layoutRichText(dc, markup, bounds, true);
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+void registerClasses()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpfnWndProc = richTextProc;
+    windowClass.lpszClassName = RICH_TEXT_CLASS;
+    RegisterClassA(&windowClass);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_INFOBK);
+    windowClass.lpszClassName = TIP_CLASS;
+    windowClass.style = CS_DROPSHADOW;
+    RegisterClassA(&windowClass);
+}
+
+int richTextHeight(const std::string& markup, int width)
+{
+    HDC dc = GetDC(nullptr);
+    RECT bounds = {0, 0, width, 10000};
+    int height = layoutRichText(dc, markup, bounds, false);
+    ReleaseDC(nullptr, dc);
+    return height;
+}
+
+// "reg://IML32/512010.ICON": the id of a registered icon.
+int iconIdOf(const std::string& address)
+{
+    const std::string prefix = "reg://IML32/";
+    if (address.compare(0, prefix.size(), prefix) != 0)
+        return 0;
+    return atoi(address.c_str() + prefix.size());
+}
+
+}  // namespace
+
+std::map<std::string, std::string> actionParameters(const std::string& text)
+{
+    std::map<std::string, std::string> parameters;
+    size_t at = text.find('\x1a');
+    while (at != std::string::npos) {
+        size_t equals = text.find('=', at);
+        if (equals == std::string::npos)
+            break;
+        size_t end = equals + 1;
+        while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x08 && text[end] != '\x1a')
+            ++end;
+        parameters[text.substr(at + 1, equals - at - 1)] = text.substr(equals + 1, end - equals - 1);
+        at = text.find('\x1a', end);
+    }
+    return parameters;
+}
+
+PageView::PageView(StandInHost& host, HWND parent, int pageId, int x, int y) : host_(host)
+{
+    registerClasses();
+    static bool pageClassDone = false;
+    if (!pageClassDone) {
+        WNDCLASSA pageClass;
+        ZeroMemory(&pageClass, sizeof pageClass);
+        pageClass.lpfnWndProc = pageProc;
+        pageClass.hInstance = GetModuleHandleA(nullptr);
+        pageClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+        pageClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        pageClass.lpszClassName = PAGE_VIEW_CLASS;
+        RegisterClassA(&pageClass);
+        pageClassDone = true;
+    }
+    page_ = CreateWindowExA(WS_EX_CONTROLPARENT, PAGE_VIEW_CLASS, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y,
+                            PAGE_WIDTH, 600, parent, nullptr, GetModuleHandleA(nullptr), this);
+    if (!page_)
+        throw HostError("cannot create the page (Windows error " + std::to_string(GetLastError()) + ")");
+    build(pageId);
+    building_ = false;
+    host_.refreshCriteria();
+}
+
+PageView::~PageView()
+{
+    host_.closePage();
+    if (tip_)
+        DestroyWindow(tip_);
+    DestroyWindow(page_);
+}
+
+HWND PageView::addControl(int actionId, const char* className, const char* text, DWORD style, int x, int y,
+                          int width, int height)
+{
+    int controlId = FIRST_CONTROL_ID + static_cast<int>(actionOfControl_.size());
+    HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, page_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleA(nullptr),
+                                   nullptr);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(false)), 0);
+    actionOfControl_[controlId] = actionId;
+    if (actionId)
+        controlOfAction_[actionId] = control;
+    return control;
+}
+
+void PageView::build(int pageId)
+{
+    host_.adoptPage(page_, false);
+    int left = MARGIN, width = PAGE_WIDTH - 2 * MARGIN, y = MARGIN;
+    int rowX = left, rowBottom = y;  // controls that share a row: combos, buttons
+    int lastKind = -1;
+    std::vector<std::pair<HWND, int>> openGroups;  // group box, its top
+    auto newRow = [&]() {
+        y = std::max(y, rowBottom);
+        rowX = left;
+    };
+
+    for (const Action& action : host_.actions()) {
+        if (action.parent != pageId)
+            continue;
+        int kind = action.kind();
+        if (kind != lastKind || (kind != KIND_COMBO && kind != KIND_BUTTON))
+            newRow();
+        lastKind = kind;
+        if (kind == KIND_GROUP_START) {
+            HWND box = addControl(0, "BUTTON", action.text.c_str(), BS_GROUPBOX, left, y, width, 20);
+            openGroups.push_back({box, y});
+            left += GROUP_INSET;
+            width -= 2 * GROUP_INSET;
+            y += GROUP_TOP;
+            rowX = left;
+            rowBottom = y;
+        } else if (kind == KIND_GROUP_END) {
+            if (!openGroups.empty()) {
+                left -= GROUP_INSET;
+                width += 2 * GROUP_INSET;
+                y += GAP;
+                SetWindowPos(openGroups.back().first, nullptr, 0, 0, width, y - openGroups.back().second,
+                             SWP_NOMOVE | SWP_NOZORDER);
+                openGroups.pop_back();
+                y += GAP;
+                rowX = left;
+                rowBottom = y;
+            }
+        } else if (kind == KIND_INFO_IMAGE) {
+            std::map<std::string, std::string> parameters = actionParameters(action.text);
+            int side = parameters.count("iconsize") ? atoi(parameters["iconsize"].c_str()) : 32;
+            auto icon = host_.registeredIcons().find(iconIdOf(parameters["imgurl"]));
+            icon_ = addControl(0, "STATIC", "", SS_ICON | SS_REALSIZEIMAGE, rowX, y, side, side);
+            if (icon != host_.registeredIcons().end())
+                SendMessageA(icon_, STM_SETICON, reinterpret_cast<WPARAM>(icon->second), 0);
+            SetWindowPos(icon_, nullptr, 0, 0, side, side, SWP_NOMOVE | SWP_NOZORDER);
+            tipMarkup_ = parameters["tipRich"];
+            tipWidth_ = parameters.count("tipWidth") ? atoi(parameters["tipWidth"].c_str()) : 300;
+            rowX += side + GAP;
+            rowBottom = y + side;
+            lastKind = KIND_INFO_TEXT;  // the description goes beside the image
+        } else if (kind == KIND_INFO_TEXT) {
+            int textWidth = std::min(left + width - rowX, action.width > 0 ? static_cast<int>(action.width) : width);
+            int height = action.height > 0 ? action.height : richTextHeight(action.text, textWidth);
+            addControl(0, RICH_TEXT_CLASS, action.text.c_str(), 0, rowX, y, textWidth, height);
+            rowBottom = std::max(rowBottom, y + height);
+        } else if (kind == KIND_COMBO) {
+            int comboWidth = std::max(150, static_cast<int>(action.width));
+            HWND combo = addControl(action.id, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, rowX, y,
+                                    comboWidth, 200);
+            std::string stored = host_.settings().count(action.param) ? host_.settings()[action.param].value : "";
+            for (size_t i = 0; i < action.items.size(); ++i) {
+                SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(action.items[i].first.c_str()));
+                if (action.items[i].second == stored)
+                    SendMessageA(combo, CB_SETCURSEL, i, 0);
+            }
+            rowX += comboWidth + GAP;
+            rowBottom = y + ROW_HEIGHT + 2;
+        } else if (kind == KIND_EDIT) {
+            std::string stored = host_.settings().count(action.param) ? host_.settings()[action.param].value : "";
+            addControl(action.id, "EDIT", stored.c_str(), WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, left, y, width,
+                       ROW_HEIGHT - 2);
+            rowBottom = y + ROW_HEIGHT + 2;
+        } else if (kind == KIND_CUSTOM) {
+            ControlSlot slot = host_.requestControl(action.id, left, y);
+            rowBottom = slot.endY > y ? slot.endY + GAP : y + ROW_HEIGHT;
+        } else if (kind == KIND_BUTTON) {
+            int buttonWidth = action.width > 0 ? action.width : 100;
+            addControl(action.id, "BUTTON", action.caption.c_str(), BS_PUSHBUTTON | WS_TABSTOP, rowX, y, buttonWidth,
+                       BUTTON_HEIGHT);
+            rowX += buttonWidth + GAP;
+            rowBottom = y + BUTTON_HEIGHT + 2;
+        }
+    }
+    newRow();
+    size_.cx = PAGE_WIDTH;
+    size_.cy = y + MARGIN;
+    SetWindowPos(page_, nullptr, 0, 0, size_.cx, size_.cy, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+HWND PageView::control(int actionId) const
+{
+    auto found = controlOfAction_.find(actionId);
+    return found == controlOfAction_.end() ? nullptr : found->second;
+}
+
+void PageView::onCommand(int controlId, int code)
+{
+    auto found = actionOfControl_.find(controlId);
+    if (building_ || found == actionOfControl_.end() || !found->second)
+        return;
+    int actionId = found->second;
+    const Action* action = host_.action(actionId);
+    if (!action)
+        return;
+    HWND window = control(actionId);
+    if (action->kind() == KIND_COMBO && code == CBN_SELCHANGE) {
+        LRESULT chosen = SendMessageA(window, CB_GETCURSEL, 0, 0);
+        if (chosen >= 0 && static_cast<size_t>(chosen) < action->items.size())
+            host_.changeControl(actionId, action->items[static_cast<size_t>(chosen)].second);
+    } else if (action->kind() == KIND_EDIT && code == EN_CHANGE) {
+        char text[1024];
+        GetWindowTextA(window, text, sizeof text);
+        host_.changeControl(actionId, text);
+    } else if (action->kind() == KIND_BUTTON && code == BN_CLICKED) {
+        host_.actionEvent(actionId, EVENT_ACTIVATED);
+    }
+}
+
+void PageView::chooseItem(int actionId, const std::string& labelOrValue)
+{
+    const Action* action = host_.action(actionId);
+    HWND combo = control(actionId);
+    if (!action || !combo)
+        throw HostError("the page has no list " + std::to_string(actionId));
+    for (size_t i = 0; i < action->items.size(); ++i) {
+        if (action->items[i].first == labelOrValue || action->items[i].second == labelOrValue) {
+            SendMessageA(combo, CB_SETCURSEL, i, 0);
+            // What the combo tells its parent when the user picks an item.
+            SendMessageA(page_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(combo));
+            return;
+        }
+    }
+    throw HostError("no item '" + labelOrValue + "' in the list");
+}
+
+void PageView::typeText(int actionId, const std::string& text)
+{
+    HWND edit = control(actionId);
+    if (!edit)
+        throw HostError("the page has no edit " + std::to_string(actionId));
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));  // the edit reports EN_CHANGE
+}
+
+void PageView::press(int actionId)
+{
+    HWND button = control(actionId);
+    if (!button)
+        throw HostError("the page has no button " + std::to_string(actionId));
+    SendMessageA(button, BM_CLICK, 0, 0);
+}
+
+void PageView::showTip(bool show)
+{
+    if (!show) {
+        if (tip_)
+            ShowWindow(tip_, SW_HIDE);
+        return;
+    }
+    if (!icon_ || tipMarkup_.empty())
+        return;
+    if (!tip_)
+        tip_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, TIP_CLASS, tipMarkup_.c_str(), WS_POPUP | WS_BORDER,
+                               0, 0, 10, 10, page_, nullptr, GetModuleHandleA(nullptr), nullptr);
+    RECT icon;
+    GetWindowRect(icon_, &icon);
+    int height = richTextHeight(tipMarkup_, tipWidth_) + 8;
+    SetWindowPos(tip_, HWND_TOPMOST, icon.left + 8, icon.bottom + 4, tipWidth_ + 10, height, SWP_NOACTIVATE);
+    ShowWindow(tip_, SW_SHOWNOACTIVATE);
+}
+
+void PageView::onMouseMove(POINT point)
+{
+    RECT icon;
+    GetWindowRect(icon_, &icon);
+    MapWindowPoints(nullptr, page_, reinterpret_cast<POINT*>(&icon), 2);
+    bool over = PtInRect(&icon, point) != 0;
+    showTip(over);
+    if (over) {
+        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, page_, 0};
+        TrackMouseEvent(&track);
+    }
+}
+
+LRESULT CALLBACK PageView::pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+    PageView* view = reinterpret_cast<PageView*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (view) {
+        switch (message) {
+        case WM_COMMAND:
+            view->onCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_MOUSEMOVE: {
+            POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            view->onMouseMove(point);
+            return 0;
+        }
+        case WM_MOUSELEAVE:
+            view->showTip(false);
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+}  // namespace host

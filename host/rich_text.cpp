@@ -1,0 +1,92 @@
+#include "host/rich_text.h"
+
+#include <vector>
+
+namespace host {
+
+HFONT dialogFont(bool bold)
+{
+    static HFONT normal = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, EASTEUROPE_CHARSET, 0, 0, CLEARTYPE_QUALITY,
+                                      0, "Tahoma");
+    static HFONT heavy = CreateFontA(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, EASTEUROPE_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
+                                     "Tahoma");
+    return bold ? heavy : normal;
+}
+
+namespace {
+
+struct Piece {
+    std::string text;  // a word, a run of spaces, or empty for a line break
+    bool bold = false;
+    bool lineBreak = false;
+};
+
+std::vector<Piece> parse(const std::string& markup)
+{
+    std::vector<Piece> pieces;
+    bool bold = false;
+    std::string word;
+    auto flush = [&]() {
+        if (!word.empty())
+            pieces.push_back({word, bold, false});
+        word.clear();
+    };
+    for (size_t i = 0; i < markup.size();) {
+        if (markup.compare(i, 3, "<b>") == 0) {
+            flush();
+            bold = true;
+            i += 3;
+        } else if (markup.compare(i, 4, "</b>") == 0) {
+            flush();
+            bold = false;
+            i += 4;
+        } else if (markup.compare(i, 5, "<br/>") == 0) {
+            flush();
+            pieces.push_back({"", bold, true});
+            i += 5;
+        } else if (markup[i] == ' ') {
+            flush();
+            pieces.push_back({" ", bold, false});
+            ++i;
+        } else {
+            word += markup[i++];
+        }
+    }
+    flush();
+    return pieces;
+}
+
+}  // namespace
+
+int layoutRichText(HDC dc, const std::string& markup, const RECT& bounds, bool draw)
+{
+    HGDIOBJ previous = SelectObject(dc, dialogFont(false));
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    int lineHeight = metrics.tmHeight + 1;
+    int x = bounds.left, y = bounds.top, width = bounds.right - bounds.left;
+    SetBkMode(dc, TRANSPARENT);
+    for (const Piece& piece : parse(markup)) {
+        if (piece.lineBreak) {
+            x = bounds.left;
+            y += lineHeight;
+            continue;
+        }
+        SelectObject(dc, dialogFont(piece.bold));
+        SIZE size;
+        GetTextExtentPoint32A(dc, piece.text.c_str(), static_cast<int>(piece.text.size()), &size);
+        if (x > bounds.left && x + size.cx > bounds.left + width) {  // wrap before a word that does not fit
+            x = bounds.left;
+            y += lineHeight;
+            if (piece.text == " ")
+                continue;
+        }
+        if (draw)
+            TextOutA(dc, x, y, piece.text.c_str(), static_cast<int>(piece.text.size()));
+        x += size.cx;
+    }
+    SelectObject(dc, previous);
+    return y + lineHeight - bounds.top;
+}
+
+}  // namespace host

@@ -1,0 +1,331 @@
+#include "host/script_runner.h"
+
+#include <commctrl.h>
+#include <stdlib.h>
+#include <set>
+#include <sstream>
+
+#include "host/host_error.h"
+#include "host/result_list_reader.h"
+#include "host/text_codec.h"
+
+namespace host {
+
+const char SCRIPT_HELP[] =
+    "script commands, one per line (or separated by ';' with --do):\n"
+    "  config                       open the configuration window on the plug-in's page\n"
+    "  choose N|field|condition ITEM  pick ITEM (label or value) in the N-th list of the page\n"
+    "  type TEXT                    replace the text of the page's edit field\n"
+    "  header COLUMN                click a header of the result list (0 or 1)\n"
+    "  focus ROW / select ROW       give a result row the focus (select also selects it)\n"
+    "  dblclick ROW                 double-click a result row\n"
+    "  press CAPTION                press the page's button with that caption (or its first word)\n"
+    "  menu CAPTION                 choose the plug-in's menu entry with that caption\n"
+    "  tip / notip                  show or hide the info box's tip\n"
+    "  log                          open the log window\n"
+    "  close config|windows         close the configuration window, or every window the host opened\n"
+    "  wait MS                      let the windows run for MS milliseconds\n"
+    "  results                      print the result list as the list view holds it\n"
+    "  windows                      print the open windows\n"
+    "  screenshot FILE.bmp [main|config|TITLE]  save the screen area of a window (a real display is needed)\n";
+
+namespace {
+
+const int PLUGIN_MENU_PARENT = 12;
+
+std::string utf8(const std::string& cp1250) { return cp1250ToUtf8(cp1250); }
+
+std::string windowTitle(HWND window)
+{
+    char title[256] = "";
+    GetClassNameA(window, title, sizeof title);
+    if (strcmp(title, "LunetkaRichTip") == 0)
+        return "(the info box's tip)";  // its text is the tip's markup
+    GetWindowTextA(window, title, sizeof title);
+    return title;
+}
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM data)
+{
+    if (IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> topWindows()
+{
+    std::vector<HWND> windows;
+    EnumThreadWindows(GetCurrentThreadId(), collectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+int number(const std::string& text, const std::string& what)
+{
+    char* end = nullptr;
+    long value = strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end)
+        throw HostError(what + " needs a number, not '" + text + "'");
+    return static_cast<int>(value);
+}
+
+class ScriptRun {
+public:
+    ScriptRun(Messenger& messenger, StandInHost& host, FILE* out) : app_(messenger), host_(host), out_(out) {}
+
+    void line(const std::string& raw)
+    {
+        std::string text = raw.substr(0, raw.find('#'));
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\t'))
+            text.pop_back();
+        size_t start = text.find_first_not_of(" \t");
+        if (start == std::string::npos)
+            return;
+        text = text.substr(start);
+        size_t space = text.find(' ');
+        std::string command = text.substr(0, space);
+        std::string rest = space == std::string::npos ? "" : text.substr(space + 1);
+        fprintf(out_, "> %s\n", text.c_str());
+
+        std::vector<HWND> before = topWindows();
+        size_t logBefore = host_.logLines();
+        size_t exchangesBefore = host_.exchanges().size();
+        run(command, rest);
+        app_.pump();
+        report(before, logBefore, exchangesBefore);
+    }
+
+private:
+    PageView& page()
+    {
+        if (!app_.page())
+            throw HostError("no page is open (use: config)");
+        return *app_.page();
+    }
+
+    HWND resultList()
+    {
+        for (const ControlSlot& slot : host_.slots())
+            return slot.window;
+        throw HostError("the page has no result list");
+    }
+
+    // The n-th (1-based) action of a kind on the open page.
+    int nthAction(int kind, int n)
+    {
+        for (const Action& action : host_.actions())
+            if (action.kind() == kind && action.id && page().control(action.id) && --n == 0)
+                return action.id;
+        throw HostError("the page has no such control");
+    }
+
+    void run(const std::string& command, const std::string& rest)
+    {
+        if (command == "config") {
+            app_.openConfiguration();
+        } else if (command == "choose") {
+            size_t space = rest.find(' ');
+            if (space == std::string::npos)
+                throw HostError("choose needs a list and an item");
+            std::string which = rest.substr(0, space);
+            int n = which == "field" ? 1 : which == "condition" ? 2 : number(which, "choose");
+            page().chooseItem(nthAction(KIND_COMBO, n), utf8ToCp1250(rest.substr(space + 1)));
+            printResults();
+        } else if (command == "type") {
+            page().typeText(nthAction(KIND_EDIT, 1), utf8ToCp1250(rest));
+            printResults();
+        } else if (command == "header") {
+            clickHeader(resultList(), number(rest, "header"));
+            printResults();
+        } else if (command == "focus" || command == "select") {
+            focusRow(resultList(), number(rest, command), command == "select");
+        } else if (command == "dblclick") {
+            int row = number(rest, "dblclick");
+            focusRow(resultList(), row, true);
+            doubleClickRow(resultList(), row);
+        } else if (command == "press") {
+            std::string caption = utf8ToCp1250(rest);
+            for (const Action& action : host_.actions())
+                if (action.kind() == KIND_BUTTON && page().control(action.id) &&
+                    (action.caption == caption || action.caption.compare(0, caption.size(), caption) == 0)) {
+                    page().press(action.id);
+                    return;
+                }
+            throw HostError("the page has no button '" + rest + "'");
+        } else if (command == "menu") {
+            std::string caption = utf8ToCp1250(rest);
+            for (const Action& action : host_.actions())
+                if (action.parent == PLUGIN_MENU_PARENT && (rest.empty() || action.caption == caption)) {
+                    app_.chooseMenuEntry(action.id);
+                    return;
+                }
+            throw HostError("the menu has no entry '" + rest + "'");
+        } else if (command == "tip" || command == "notip") {
+            page().showTip(command == "tip");
+        } else if (command == "log") {
+            app_.showLog();
+        } else if (command == "close") {
+            if (rest == "config")
+                app_.closeConfiguration();
+            else if (rest == "windows")
+                closeOthers();
+            else
+                throw HostError("close takes config or windows");
+        } else if (command == "wait") {
+            DWORD until = GetTickCount() + static_cast<DWORD>(number(rest, "wait"));
+            while (static_cast<LONG>(until - GetTickCount()) > 0) {
+                app_.pump();
+                Sleep(10);
+            }
+        } else if (command == "results") {
+            printResults();
+        } else if (command == "windows") {
+            for (HWND window : topWindows())
+                fprintf(out_, "  window: %s\n", utf8(windowTitle(window)).c_str());
+        } else if (command == "screenshot") {
+            screenshot(rest);
+        } else {
+            throw HostError("unknown script command '" + command + "'");
+        }
+    }
+
+    void closeOthers()
+    {
+        for (HWND window : topWindows())
+            if (window != app_.mainWindow() && window != app_.configWindow() && window != app_.logWindow() &&
+                !(app_.page() && window == app_.page()->tip()))
+                DestroyWindow(window);
+    }
+
+    void screenshot(const std::string& rest)
+    {
+        size_t space = rest.find(' ');
+        std::string file = rest.substr(0, space);
+        std::string which = space == std::string::npos ? "main" : rest.substr(space + 1);
+        HWND window = which == "main" ? app_.mainWindow() : which == "config" ? app_.configWindow() : nullptr;
+        if (!window)
+            for (HWND candidate : topWindows())
+                if (utf8(windowTitle(candidate)).compare(0, which.size(), which) == 0)
+                    window = candidate;
+        if (!window)
+            throw HostError("no window '" + which + "' to take a picture of");
+        SetForegroundWindow(window);
+        BringWindowToTop(window);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+        app_.pump();
+        Sleep(200);
+        app_.pump();
+        if (!saveScreenshot(window, file))
+            throw HostError("cannot write " + file);
+        fprintf(out_, "  picture of '%s' saved to %s\n", utf8(windowTitle(window)).c_str(), file.c_str());
+    }
+
+    void printResults()
+    {
+        HWND list = nullptr;
+        for (const ControlSlot& slot : host_.slots())
+            list = slot.window;
+        std::vector<ResultRow> rows = readResultRows(list);
+        fprintf(out_, "  result list: %u row(s)\n", static_cast<unsigned>(rows.size()));
+        const size_t shown = 15;  // a screenful; the rest is counted
+        for (size_t i = 0; i < rows.size() && i < shown; ++i)
+            fprintf(out_, "    %2u. [icon %d] %s | %s\n", static_cast<unsigned>(i), rows[i].image,
+                    utf8(rows[i].contact).c_str(), utf8(rows[i].value).c_str());
+        if (rows.size() > shown)
+            fprintf(out_, "    ... and %u more\n", static_cast<unsigned>(rows.size() - shown));
+    }
+
+    void report(const std::vector<HWND>& before, size_t logBefore, size_t exchangesBefore)
+    {
+        std::set<HWND> known(before.begin(), before.end());
+        for (HWND window : topWindows())
+            if (!known.count(window))
+                fprintf(out_, "  window opened: %s\n", utf8(windowTitle(window)).c_str());
+        const std::vector<Exchange>& all = host_.exchanges();
+        for (size_t i = exchangesBefore; i < all.size(); ++i)
+            if (all[i].op == "sendMessage" && all[i].message == MSG_ACTION_CALL && all[i].payload.size() >= 18)
+                fprintf(out_, "  host action %d of group %d requested for contact row %d\n",
+                        i32At(all[i].payload.data(), 2), i32At(all[i].payload.data(), 6),
+                        i32At(all[i].payload.data(), 10));
+        std::vector<std::string> log = host_.log();
+        for (size_t i = logBefore; i < log.size(); ++i)
+            if (log[i].compare(0, 5, "host:") == 0)
+                fprintf(out_, "  %s\n", utf8(log[i]).c_str());
+    }
+
+    static int32_t i32At(const uint8_t* bytes, size_t offset)
+    {
+        int32_t value;
+        memcpy(&value, bytes + offset, sizeof value);
+        return value;
+    }
+
+    Messenger& app_;
+    StandInHost& host_;
+    FILE* out_;
+};
+
+}  // namespace
+
+std::vector<std::string> splitCommands(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    std::istringstream in(text);
+    while (std::getline(in, line, ';'))
+        lines.push_back(line);
+    return lines;
+}
+
+void runScript(Messenger& messenger, StandInHost& host, const std::vector<std::string>& lines, FILE* out)
+{
+    ScriptRun run(messenger, host, out);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        try {
+            run.line(lines[i]);
+        } catch (const HostError& error) {
+            throw HostError("script line " + std::to_string(i + 1) + ": " + error.what());
+        }
+    }
+}
+
+bool saveScreenshot(HWND window, const std::string& path)
+{
+    RECT bounds;
+    GetWindowRect(window, &bounds);
+    int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+    if (width <= 0 || height <= 0)
+        return false;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY | CAPTUREBLT);
+    SelectObject(memory, previous);
+    size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
+    BITMAPFILEHEADER header;
+    ZeroMemory(&header, sizeof header);
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+    header.bfSize = static_cast<DWORD>(header.bfOffBits + stride * static_cast<size_t>(height));
+    bool written = false;
+    if (FILE* file = fopen(path.c_str(), "wb")) {
+        written = fwrite(&header, sizeof header, 1, file) == 1 &&
+                  fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file) == 1 &&
+                  fwrite(bits, stride * static_cast<size_t>(height), 1, file) == 1;
+        written = fclose(file) == 0 && written;
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return written;
+}
+
+}  // namespace host
