@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <stdio.h>
+#include <algorithm>
 
 #include "host/contact_table.h"
 #include "host/host_error.h"
@@ -225,6 +226,12 @@ void Messenger::openConfiguration(int pageId)
         pageId = pageIds_[0];
     page_.reset();  // the old page gives its controls back first
     page_.reset(new PageView(host_, config_, pageId, PAGE_LIST_WIDTH + 14, 6));
+    // The window fits the page: the list of pages beside it, nothing below.
+    RECT frame = {0, 0, PAGE_LIST_WIDTH + 20 + page_->size().cx, std::max<LONG>(page_->size().cy + 12, 300)};
+    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    SetWindowPos(config_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveWindow(pages_, 6, 6, PAGE_LIST_WIDTH, std::max<LONG>(page_->size().cy, 288), TRUE);
     for (size_t i = 0; i < pageIds_.size(); ++i) {
         if (pageIds_[i] != pageId)
             continue;

@@ -14,7 +14,7 @@ namespace {
 const char PAGE_VIEW_CLASS[] = "LunetkaHostPageView";
 const char RICH_TEXT_CLASS[] = "LunetkaRichText";
 const char TIP_CLASS[] = "LunetkaRichTip";
-const int PAGE_WIDTH = 440;
+const int PAGE_WIDTH = 460;
 const int MARGIN = 8, GROUP_TOP = 18, GROUP_INSET = 10, GAP = 8;
 const int ROW_HEIGHT = 23, BUTTON_HEIGHT = 25;
 const int FIRST_CONTROL_ID = 1000;
@@ -160,7 +160,8 @@ void PageView::build(int pageId)
         if (action.parent != pageId)
             continue;
         int kind = action.kind();
-        if (kind != lastKind || (kind != KIND_COMBO && kind != KIND_BUTTON))
+        bool besideImage = kind == KIND_INFO_TEXT && lastKind == KIND_INFO_IMAGE;
+        if (!besideImage && (kind != lastKind || (kind != KIND_COMBO && kind != KIND_BUTTON)))
             newRow();
         lastKind = kind;
         if (kind == KIND_GROUP_START) {
@@ -195,7 +196,6 @@ void PageView::build(int pageId)
             tipWidth_ = parameters.count("tipWidth") ? atoi(parameters["tipWidth"].c_str()) : 300;
             rowX += side + GAP;
             rowBottom = y + side;
-            lastKind = KIND_INFO_TEXT;  // the description goes beside the image
         } else if (kind == KIND_INFO_TEXT) {
             int textWidth = std::min(left + width - rowX, action.width > 0 ? static_cast<int>(action.width) : width);
             int height = action.height > 0 ? action.height : richTextHeight(action.text, textWidth);
@@ -222,7 +222,7 @@ void PageView::build(int pageId)
             ControlSlot slot = host_.requestControl(action.id, left, y);
             rowBottom = slot.endY > y ? slot.endY + GAP : y + ROW_HEIGHT;
         } else if (kind == KIND_BUTTON) {
-            int buttonWidth = action.width > 0 ? action.width : 100;
+            int buttonWidth = std::min(action.width > 0 ? static_cast<int>(action.width) : 100, left + width - rowX);
             addControl(action.id, "BUTTON", action.caption.c_str(), BS_PUSHBUTTON | WS_TABSTOP, rowX, y, buttonWidth,
                        BUTTON_HEIGHT);
             rowX += buttonWidth + GAP;

@@ -75,9 +75,9 @@ public:
     void line(const std::string& raw)
     {
         std::string text = raw.substr(0, raw.find('#'));
-        while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\t'))
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\n' || text.back() == '\t'))
             text.pop_back();
-        size_t start = text.find_first_not_of(" \t");
+        size_t start = text.find_first_not_of(" \t\r\n");
         if (start == std::string::npos)
             return;
         text = text.substr(start);
