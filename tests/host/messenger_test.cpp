@@ -1,0 +1,224 @@
+// The stand-in messenger driven as a user would: the page drawn from what
+// the real DLL declared, its real controls changed through their own
+// messages, and what the plug-in and the host did in answer.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <fstream>
+#include <sstream>
+
+#include "host/messenger.h"
+#include "host/result_list_reader.h"
+#include "host/script_runner.h"
+#include "tests/support/plugin_session.h"
+
+namespace {
+
+const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
+const int TALK = 512007, PROPERTIES = 512008;
+
+const char CONTACTS[] =
+    "uid,net,display,city,description\n"
+    "0,1,Ja,Kraków,\n"
+    "1,1,Adam Nowak,Kraków,w pracy\n"
+    "2,2,Łucja Kowalska,Łódź,\n"
+    "3,3,Piotr Zieliński,kraków,dom\n";
+
+std::string windowText(HWND window)
+{
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string temporaryFile(const char* name)
+{
+    char directory[MAX_PATH];
+    GetTempPathA(sizeof directory, directory);
+    std::string path = std::string(directory) + name;
+    DeleteFileA(path.c_str());
+    return path;
+}
+
+struct ChildTexts {
+    std::vector<std::string> groups, buttons;
+};
+
+BOOL CALLBACK collectChild(HWND child, LPARAM data)
+{
+    ChildTexts* texts = reinterpret_cast<ChildTexts*>(data);
+    char className[64] = "";
+    GetClassNameA(child, className, sizeof className);
+    LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (lstrcmpiA(className, "Button") == 0)
+        ((style & 0xF) == BS_GROUPBOX ? texts->groups : texts->buttons).push_back(windowText(child));
+    return TRUE;
+}
+
+class MessengerRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        profile = temporaryFile("lunetka-messenger-profile.txt");
+        start();
+    }
+    void TearDown() override
+    {
+        stop();
+        DeleteFileA(profile.c_str());
+    }
+    void start()
+    {
+        host = support::loadPlugin();
+        host->setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
+        host->setProfileFile(profile);
+        host->start();
+        messenger.reset(new host::Messenger(*host, ""));
+        messenger->openConfiguration();
+        ASSERT_NE(nullptr, messenger->page());
+    }
+    void stop()
+    {
+        messenger.reset();
+        host->stop();
+        host.reset();
+    }
+    std::vector<std::string> shownNames()
+    {
+        std::vector<std::string> names;
+        for (const host::ResultRow& row : host::readResultRows(host->slotControl(RESULTS)))
+            names.push_back(row.contact);
+        return names;
+    }
+
+    std::string profile;
+    std::unique_ptr<host::StandInHost> host;
+    std::unique_ptr<host::Messenger> messenger;
+};
+
+}  // namespace
+
+TEST_F(MessengerRun, PageShowsWhatThePluginDeclared)
+{
+    host::PageView& page = *messenger->page();
+    ChildTexts texts;
+    EnumChildWindows(page.window(), collectChild, reinterpret_cast<LPARAM>(&texts));
+    EXPECT_EQ((std::vector<std::string>{"", "Kryteria wyszukiwania", "Znalezione kontakty"}), texts.groups);
+    EXPECT_EQ((std::vector<std::string>{"W\xB3" "a\x9C" "ciwo\x9C" "ci", "Zacznij rozmow\xEA"}), texts.buttons)
+        << "captions end before 0x03";
+
+    HWND field = page.control(FIELD);
+    ASSERT_NE(nullptr, field);
+    EXPECT_EQ(9, SendMessageA(field, CB_GETCOUNT, 0, 0));
+    char item[64] = "";
+    SendMessageA(field, CB_GETLBTEXT, 5, reinterpret_cast<LPARAM>(item));
+    EXPECT_STREQ("miejscowo\x9C\xE6", item);
+    SendMessageA(field, CB_GETLBTEXT, SendMessageA(field, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(item));
+    EXPECT_STREQ("UID", item) << "the stored default is shown";
+    HWND condition = page.control(CONDITION);
+    SendMessageA(condition, CB_GETLBTEXT, SendMessageA(condition, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(item));
+    EXPECT_STREQ("r\xF3wne", item);
+
+    HWND list = host->slotControl(RESULTS);
+    ASSERT_NE(nullptr, list);
+    EXPECT_EQ(page.window(), GetParent(list)) << "the plug-in's list sits in the drawn page";
+    // The info box: the plug-in's registered 32x32 icon and its rich tip.
+    page.showTip(true);
+    ASSERT_NE(nullptr, page.tip());
+    EXPECT_TRUE(IsWindowVisible(page.tip()));
+    EXPECT_EQ(0u, windowText(page.tip()).find("<b>Lunetka 1.0.0.3</b><br/>"));
+}
+
+TEST_F(MessengerRun, ChangingTheControlsSearches)
+{
+    host::PageView& page = *messenger->page();
+    page.chooseItem(FIELD, "miejscowo\x9C\xE6");
+    page.chooseItem(CONDITION, "zawiera");
+    page.typeText(VALUE, "krak");
+    EXPECT_EQ((std::vector<std::string>{"Adam Nowak", "Piotr Zieli\xF1ski"}), shownNames());
+    EXPECT_EQ("krak", host->settings()[VALUE].value);
+    EXPECT_EQ("5", host->settings()[FIELD].value);
+    EXPECT_EQ("1", host->settings()[CONDITION].value) << "the item's value, not its place";
+
+    // A real header click, then the buttons on the focused row.
+    host::clickHeader(host->slotControl(RESULTS), 0);
+    EXPECT_EQ((std::vector<std::string>{"Piotr Zieli\xF1ski", "Adam Nowak"}), shownNames());
+    host::focusRow(host->slotControl(RESULTS), 0, true);
+    page.press(PROPERTIES);
+    page.press(TALK);
+    HWND properties = FindWindowA(nullptr, "W\xB3" "a\x9C" "ciwo\x9C" "ci: Piotr Zieli\xF1ski");
+    HWND conversation = FindWindowA(nullptr, "Piotr Zieli\xF1ski");
+    EXPECT_NE(nullptr, properties) << "action 202 of group 200 opens the contact's properties";
+    EXPECT_NE(nullptr, conversation) << "action 130 of group 30 opens a conversation";
+    DestroyWindow(properties);
+    DestroyWindow(conversation);
+}
+
+TEST_F(MessengerRun, SettingsSurviveARestartAndTheStoredSearchShowsAtOnce)
+{
+    messenger->page()->chooseItem(FIELD, "5");
+    messenger->page()->chooseItem(CONDITION, "1");
+    messenger->page()->typeText(VALUE, "\xA3\xF3");  // "Łó"
+    EXPECT_EQ(std::vector<std::string>{"\xA3ucja Kowalska"}, shownNames());
+    stop();
+    start();
+    EXPECT_EQ("\xA3\xF3", windowText(messenger->page()->control(VALUE)));
+    EXPECT_EQ(std::vector<std::string>{"\xA3ucja Kowalska"}, shownNames()) << "code 12 on opening the page";
+}
+
+TEST_F(MessengerRun, MenuEntryAndUnsupportedHostActions)
+{
+    messenger->chooseMenuEntry(512009);
+    HWND window = FindWindowA("Lunetka", nullptr);
+    ASSERT_NE(nullptr, window);
+    EXPECT_EQ("Szukaj na li\x9C" "cie kontakt\xF3w", windowText(window));
+    DestroyWindow(window);
+
+    host->onHostAction(999, 7, 1);
+    EXPECT_EQ("host: action 999 of group 7 is not supported", host->log().back());
+}
+
+TEST_F(MessengerRun, ScriptPrintsWhatAUserSees)
+{
+    std::string output = temporaryFile("lunetka-script-output.txt");
+    FILE* out = fopen(output.c_str(), "wb");
+    ASSERT_NE(nullptr, out);
+    host::runScript(*messenger, *host,
+                    host::splitCommands("choose field miejscowość; choose condition zawiera; type krak; "
+                                        "header 0; dblclick 0; press Zacznij; windows"),
+                    out);
+    fclose(out);
+    std::ifstream file(output.c_str(), std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    std::string printed = text.str();
+    EXPECT_NE(std::string::npos, printed.find("> type krak\n  result list: 2 row(s)\n"
+                                              "     0. [icon 1] Adam Nowak | Kraków\n"
+                                              "     1. [icon 3] Piotr Zieliński | kraków\n"));
+    EXPECT_NE(std::string::npos, printed.find("  window opened: Właściwości: Piotr Zieliński\n"
+                                              "  host action 202 of group 200 requested for contact row 3\n"));
+    EXPECT_NE(std::string::npos, printed.find("  window opened: Piotr Zieliński\n"));
+    DeleteFileA(output.c_str());
+
+    EXPECT_THROW(host::runScript(*messenger, *host, {"fly away"}, stdout), std::exception);
+}
+
+TEST(MessengerLog, LinesGoToTheLogFile)
+{
+    std::string logFile = temporaryFile("lunetka-messenger-log.txt");
+    {
+        auto host = support::startPlugin();
+        host::Messenger messenger(*host, logFile);
+        messenger.openConfiguration();
+        messenger.showLog();
+        EXPECT_NE(nullptr, messenger.logWindow());
+        messenger.closeConfiguration();
+        host->stop();
+    }
+    std::ifstream file(logFile.c_str(), std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    EXPECT_NE(std::string::npos, text.str().find("searching : 0  0 1\n")) << "the refresh's search, as UTF-8 lines";
+    DeleteFileA(logFile.c_str());
+}
