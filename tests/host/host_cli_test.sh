@@ -27,5 +27,17 @@ expect_error 2 "unknown argument '--frobnicate'" "$bin/lunetka.dll" --frobnicate
 expect_error 2 "--query-state needs a number" "$bin/lunetka.dll" --query-state x
 expect_error 2 "no item 'kolor' in the list" "$bin/lunetka.dll" --search kolor zawiera x
 
+# --locale: the plug-in folds with the process's C locale, so Polish capitals fold only under a Polish one.
+printf 'uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Łódź\n' >"$work/polish.csv"
+expect_rows() {  # expect_rows COUNT ARGS...
+    local want="$1"; shift
+    local got
+    got="$(run "$bin/lunetka.dll" --contacts "$work/polish.csv" --search miejscowość równe ŁÓDŹ "$@" 2>&1 | grep -c '^  *[0-9]*\. ')"
+    if [ "$got" -eq "$want" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $* -> $got rows"; fi
+}
+expect_rows 0
+expect_rows 1 --locale Polish_Poland.1250
+expect_error 2 "the C runtime has no locale 'Klingon_Qo.1'" "$bin/lunetka.dll" --locale Klingon_Qo.1
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
