@@ -78,15 +78,6 @@ std::vector<std::string> commandLine()
     return args;
 }
 
-int parseNumber(const std::string& text, const std::string& option)
-{
-    char* end = nullptr;
-    long value = strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end)
-        throw HostError(option + " needs a number, not '" + text + "'");
-    return static_cast<int>(value);
-}
-
 std::vector<std::string> readLines(const std::string& path)
 {
     std::ifstream file(path.c_str(), std::ios::binary);

@@ -9,6 +9,7 @@
 #include "host/net_icons.h"
 #include "host/rich_text.h"
 #include "host/text_codec.h"
+#include "host/window_class.h"
 
 namespace host {
 
@@ -86,18 +87,6 @@ HBITMAP menuBitmap(HICON icon)
     return bitmap;
 }
 
-void registerClass(const char* name, WNDPROC procedure)
-{
-    WNDCLASSA windowClass;
-    ZeroMemory(&windowClass, sizeof windowClass);
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = name;
-    RegisterClassA(&windowClass);
-}
-
 LRESULT CALLBACK contactWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -107,9 +96,9 @@ LRESULT CALLBACK contactWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 Messenger::Messenger(StandInHost& host, const std::string& logFile) : host_(host), logFile_(logFile)
 {
-    registerClass(MAIN_CLASS, mainProc);
-    registerClass(CONFIG_CLASS, configProc);
-    registerClass(CONTACT_CLASS, contactWindowProc);
+    registerWindowClass(MAIN_CLASS, mainProc);
+    registerWindowClass(CONFIG_CLASS, configProc);
+    registerWindowClass(CONTACT_CLASS, contactWindowProc);
     host_.onHostAction = [this](int action, int group, int contact) { onHostAction(action, group, contact); };
     host_.onLog = [this](const std::string& line) { onLogLine(line); };
 
@@ -355,10 +344,7 @@ int Messenger::run()
 
 LRESULT CALLBACK Messenger::mainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-    Messenger* app = reinterpret_cast<Messenger*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    Messenger* app = windowOwner<Messenger>(hwnd, message, lParam);
     if (app && message == WM_COMMAND) {
         int id = LOWORD(wParam);
         if (id == MENU_CONFIGURATION)
@@ -383,10 +369,7 @@ LRESULT CALLBACK Messenger::mainProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 
 LRESULT CALLBACK Messenger::configProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-    Messenger* app = reinterpret_cast<Messenger*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    Messenger* app = windowOwner<Messenger>(hwnd, message, lParam);
     if (app && message == WM_CLOSE) {
         app->closeConfiguration();  // the page gives its controls back before its window goes
         return 0;

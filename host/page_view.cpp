@@ -6,6 +6,7 @@
 
 #include "host/host_error.h"
 #include "host/rich_text.h"
+#include "host/window_class.h"
 
 namespace host {
 
@@ -43,22 +44,8 @@ LRESULT CALLBACK richTextProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 
 void registerClasses()
 {
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    WNDCLASSA windowClass;
-    ZeroMemory(&windowClass, sizeof windowClass);
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpfnWndProc = richTextProc;
-    windowClass.lpszClassName = RICH_TEXT_CLASS;
-    RegisterClassA(&windowClass);
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_INFOBK);
-    windowClass.lpszClassName = TIP_CLASS;
-    windowClass.style = CS_DROPSHADOW;
-    RegisterClassA(&windowClass);
+    registerWindowClass(RICH_TEXT_CLASS, richTextProc);
+    registerWindowClass(TIP_CLASS, richTextProc, COLOR_INFOBK, CS_DROPSHADOW);
 }
 
 int richTextHeight(const std::string& markup, int width)
@@ -101,18 +88,7 @@ std::map<std::string, std::string> actionParameters(const std::string& text)
 PageView::PageView(StandInHost& host, HWND parent, int pageId, int x, int y) : host_(host)
 {
     registerClasses();
-    static bool pageClassDone = false;
-    if (!pageClassDone) {
-        WNDCLASSA pageClass;
-        ZeroMemory(&pageClass, sizeof pageClass);
-        pageClass.lpfnWndProc = pageProc;
-        pageClass.hInstance = GetModuleHandleA(nullptr);
-        pageClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-        pageClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        pageClass.lpszClassName = PAGE_VIEW_CLASS;
-        RegisterClassA(&pageClass);
-        pageClassDone = true;
-    }
+    registerWindowClass(PAGE_VIEW_CLASS, pageProc);
     page_ = CreateWindowExA(WS_EX_CONTROLPARENT, PAGE_VIEW_CLASS, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y,
                             PAGE_WIDTH, 600, parent, nullptr, GetModuleHandleA(nullptr), this);
     if (!page_)
@@ -332,10 +308,7 @@ void PageView::onMouseMove(POINT point)
 
 LRESULT CALLBACK PageView::pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-    PageView* view = reinterpret_cast<PageView*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    PageView* view = windowOwner<PageView>(hwnd, message, lParam);
     if (view) {
         switch (message) {
         case WM_COMMAND:

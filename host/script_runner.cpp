@@ -59,15 +59,6 @@ std::vector<HWND> topWindows()
     return windows;
 }
 
-int number(const std::string& text, const std::string& what)
-{
-    char* end = nullptr;
-    long value = strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end)
-        throw HostError(what + " needs a number, not '" + text + "'");
-    return static_cast<int>(value);
-}
-
 class ScriptRun {
 public:
     ScriptRun(Messenger& messenger, StandInHost& host, FILE* out) : app_(messenger), host_(host), out_(out) {}
@@ -127,19 +118,19 @@ private:
             if (space == std::string::npos)
                 throw HostError("choose needs a list and an item");
             std::string which = rest.substr(0, space);
-            int n = which == "field" ? 1 : which == "condition" ? 2 : number(which, "choose");
+            int n = which == "field" ? 1 : which == "condition" ? 2 : parseNumber(which, "choose");
             page().chooseItem(nthAction(KIND_COMBO, n), utf8ToCp1250(rest.substr(space + 1)));
             printResults();
         } else if (command == "type") {
             page().typeText(nthAction(KIND_EDIT, 1), utf8ToCp1250(rest));
             printResults();
         } else if (command == "header") {
-            clickHeader(resultList(), number(rest, "header"));
+            clickHeader(resultList(), parseNumber(rest, "header"));
             printResults();
         } else if (command == "focus" || command == "select") {
-            focusRow(resultList(), number(rest, command), command == "select");
+            focusRow(resultList(), parseNumber(rest, command), command == "select");
         } else if (command == "dblclick") {
-            int row = number(rest, "dblclick");
+            int row = parseNumber(rest, "dblclick");
             focusRow(resultList(), row, true);
             doubleClickRow(resultList(), row);
         } else if (command == "press") {
@@ -171,7 +162,7 @@ private:
             else
                 throw HostError("close takes config or windows");
         } else if (command == "wait") {
-            DWORD until = GetTickCount() + static_cast<DWORD>(number(rest, "wait"));
+            DWORD until = GetTickCount() + static_cast<DWORD>(parseNumber(rest, "wait"));
             while (static_cast<LONG>(until - GetTickCount()) > 0) {
                 app_.pump();
                 Sleep(10);
