@@ -15,7 +15,6 @@
 #include "host/host_error.h"
 #include "host/messenger.h"
 #include "host/script_runner.h"
-#include "host/record_reader.h"
 #include "host/result_list_reader.h"
 #include "host/stand_in_host.h"
 #include "host/text_codec.h"
@@ -168,28 +167,6 @@ std::string itemValue(const StandInHost& host, int actionId, const std::string& 
     throw HostError("no item '" + labelOrValue + "' in the list (" + known + ")");
 }
 
-void printResults(HWND list)
-{
-    std::vector<ResultRow> rows = readResultRows(list);
-    printf("result list: %u row(s)\n", static_cast<unsigned>(rows.size()));
-    for (size_t i = 0; i < rows.size(); ++i)
-        printf("  %2u. [icon %d] %s | %s\n", static_cast<unsigned>(i), rows[i].image,
-               cp1250ToUtf8(rows[i].contact).c_str(), cp1250ToUtf8(rows[i].value).c_str());
-}
-
-void printHostActions(const StandInHost& host, size_t from)
-{
-    const std::vector<Exchange>& all = host.exchanges();
-    for (size_t i = from; i < all.size(); ++i) {
-        if (all[i].op != "sendMessage" || all[i].message != MSG_ACTION_CALL || all[i].payload.size() < 18)
-            continue;
-        int row = i32At(all[i].payload.data(), 10);
-        const char* name = host.contacts().text(row, COLUMN_DISPLAY);
-        printf("host action %d of group %d requested for contact row %d (%s)\n", i32At(all[i].payload.data(), 2),
-               i32At(all[i].payload.data(), 6), row, name ? cp1250ToUtf8(name).c_str() : "?");
-    }
-}
-
 void runStep(StandInHost& host, const Step& step)
 {
     const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
@@ -202,12 +179,12 @@ void runStep(StandInHost& host, const Step& step)
         host.changeControl(FIELD, itemValue(host, FIELD, step.args[0]));
         host.changeControl(CONDITION, itemValue(host, CONDITION, step.args[1]));
         host.changeControl(VALUE, utf8ToCp1250(step.args[2]));
-        printResults(list);
+        printResultList(stdout, list, "", SIZE_MAX);
     } else if (step.what == "sort") {
         int column = parseNumber(step.args[0], "--sort");
         printf("header click on column %d\n", column);
         clickHeader(list, column);
-        printResults(list);
+        printResultList(stdout, list, "", SIZE_MAX);
     } else if (step.what == "focus") {
         focusRow(list, parseNumber(step.args[0], "--focus"), false);
     } else if (step.what == "dblclick") {
@@ -224,7 +201,7 @@ void runStep(StandInHost& host, const Step& step)
         intptr_t reply = host.actionEvent(OPEN_WINDOW, EVENT_ACTIVATED);
         printf("menu entry chosen: %s\n", reply == 0 ? "window opened" : "no window");
     }
-    printHostActions(host, before);
+    printHostActions(stdout, host, before, "");
 }
 
 int run(const Options& options)

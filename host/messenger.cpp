@@ -94,8 +94,11 @@ LRESULT CALLBACK contactWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-Messenger::Messenger(StandInHost& host, const std::string& logFile) : host_(host), logFile_(logFile)
+Messenger::Messenger(StandInHost& host, const std::string& logFile) : host_(host)
 {
+    // Opened once: a search writes thousands of lines.
+    if (!logFile.empty() && !(logFile_ = fopen(logFile.c_str(), "ab")))
+        throw HostError("cannot write log file " + logFile);
     registerWindowClass(MAIN_CLASS, mainProc);
     registerWindowClass(CONFIG_CLASS, configProc);
     registerWindowClass(CONTACT_CLASS, contactWindowProc);
@@ -124,6 +127,8 @@ Messenger::~Messenger()
         DestroyWindow(log_);
     if (main_)
         DestroyWindow(main_);
+    if (logFile_)
+        fclose(logFile_);
 }
 
 void Messenger::fillContacts()
@@ -260,13 +265,11 @@ void Messenger::showLog()
 
 void Messenger::onLogLine(const std::string& line)
 {
-    if (!logFile_.empty()) {
-        if (FILE* file = fopen(logFile_.c_str(), "ab")) {
-            std::string utf8 = cp1250ToUtf8(line);
-            fwrite(utf8.data(), 1, utf8.size(), file);
-            fputc('\n', file);
-            fclose(file);
-        }
+    if (logFile_) {
+        std::string utf8 = cp1250ToUtf8(line);
+        fwrite(utf8.data(), 1, utf8.size(), logFile_);
+        fputc('\n', logFile_);
+        fflush(logFile_);  // whole lines on disk, even if the host dies
     }
     if (logText_ && IsWindow(logText_)) {
         std::string text = line + "\r\n";

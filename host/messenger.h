@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <stdio.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,7 +48,7 @@ private:
     void openConversation(int contact);
 
     StandInHost& host_;
-    std::string logFile_;
+    FILE* logFile_ = nullptr;
     HWND main_ = nullptr, contacts_ = nullptr, config_ = nullptr, pages_ = nullptr, log_ = nullptr,
          logText_ = nullptr;
     std::unique_ptr<PageView> page_;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "host/host_error.h"
+#include "host/record_reader.h"
 #include "host/result_list_reader.h"
 #include "host/text_codec.h"
 
@@ -93,11 +94,13 @@ private:
         return *app_.page();
     }
 
-    HWND resultList()
+    HWND listWindow() const { return host_.slots().empty() ? nullptr : host_.slots().front().window; }
+
+    HWND resultList() const
     {
-        for (const ControlSlot& slot : host_.slots())
-            return slot.window;
-        throw HostError("the page has no result list");
+        if (!listWindow())
+            throw HostError("the page has no result list");
+        return listWindow();
     }
 
     // The n-th (1-based) action of a kind on the open page.
@@ -210,20 +213,7 @@ private:
         fprintf(out_, "  picture of '%s' saved to %s\n", utf8(windowTitle(window)).c_str(), file.c_str());
     }
 
-    void printResults()
-    {
-        HWND list = nullptr;
-        for (const ControlSlot& slot : host_.slots())
-            list = slot.window;
-        std::vector<ResultRow> rows = readResultRows(list);
-        fprintf(out_, "  result list: %u row(s)\n", static_cast<unsigned>(rows.size()));
-        const size_t shown = 15;  // a screenful; the rest is counted
-        for (size_t i = 0; i < rows.size() && i < shown; ++i)
-            fprintf(out_, "    %2u. [icon %d] %s | %s\n", static_cast<unsigned>(i), rows[i].image,
-                    utf8(rows[i].contact).c_str(), utf8(rows[i].value).c_str());
-        if (rows.size() > shown)
-            fprintf(out_, "    ... and %u more\n", static_cast<unsigned>(rows.size() - shown));
-    }
+    void printResults() { printResultList(out_, listWindow(), "  ", 15); }  // 15: a screenful
 
     void report(const std::vector<HWND>& before, size_t logBefore, size_t exchangesBefore)
     {
@@ -231,23 +221,11 @@ private:
         for (HWND window : topWindows())
             if (!known.count(window))
                 fprintf(out_, "  window opened: %s\n", utf8(windowTitle(window)).c_str());
-        const std::vector<Exchange>& all = host_.exchanges();
-        for (size_t i = exchangesBefore; i < all.size(); ++i)
-            if (all[i].op == "sendMessage" && all[i].message == MSG_ACTION_CALL && all[i].payload.size() >= 18)
-                fprintf(out_, "  host action %d of group %d requested for contact row %d\n",
-                        i32At(all[i].payload.data(), 2), i32At(all[i].payload.data(), 6),
-                        i32At(all[i].payload.data(), 10));
+        printHostActions(out_, host_, exchangesBefore, "  ");
         std::vector<std::string> log = host_.log();
         for (size_t i = logBefore; i < log.size(); ++i)
             if (log[i].compare(0, 5, "host:") == 0)
                 fprintf(out_, "  %s\n", utf8(log[i]).c_str());
-    }
-
-    static int32_t i32At(const uint8_t* bytes, size_t offset)
-    {
-        int32_t value;
-        memcpy(&value, bytes + offset, sizeof value);
-        return value;
     }
 
     Messenger& app_;
@@ -256,6 +234,31 @@ private:
 };
 
 }  // namespace
+
+void printResultList(FILE* out, HWND list, const char* indent, size_t limit)
+{
+    std::vector<ResultRow> rows = readResultRows(list);
+    fprintf(out, "%sresult list: %u row(s)\n", indent, static_cast<unsigned>(rows.size()));
+    for (size_t i = 0; i < rows.size() && i < limit; ++i)
+        fprintf(out, "%s  %2u. [icon %d] %s | %s\n", indent, static_cast<unsigned>(i), rows[i].image,
+                utf8(rows[i].contact).c_str(), utf8(rows[i].value).c_str());
+    if (rows.size() > limit)
+        fprintf(out, "%s  ... and %u more\n", indent, static_cast<unsigned>(rows.size() - limit));
+}
+
+void printHostActions(FILE* out, const StandInHost& host, size_t fromExchange, const char* indent)
+{
+    const std::vector<Exchange>& all = host.exchanges();
+    for (size_t i = fromExchange; i < all.size(); ++i) {
+        if (all[i].op != "sendMessage" || all[i].message != MSG_ACTION_CALL || all[i].payload.size() < 18)
+            continue;
+        const uint8_t* call = all[i].payload.data();
+        int row = i32At(call, 10);
+        const char* name = host.contacts().text(row, COLUMN_DISPLAY);
+        fprintf(out, "%shost action %d of group %d requested for contact row %d (%s)\n", indent, i32At(call, 2),
+                i32At(call, 6), row, name ? utf8(name).c_str() : "?");
+    }
+}
 
 std::vector<std::string> splitCommands(const std::string& text)
 {

@@ -12,6 +12,7 @@
 #include "host/record_reader.h"
 #include "host/stack_check.h"
 #include "host/text_codec.h"
+#include "host/window_class.h"
 
 namespace host {
 
@@ -126,6 +127,18 @@ std::vector<std::pair<std::string, std::string>> parseItems(const std::string& l
         items.push_back({label, mark == std::string::npos ? std::string() : line.substr(mark + 1)});
     }
     return items;
+}
+
+// An ActionEvent as the host sends it: header, then zeros up to length.
+std::vector<uint8_t> eventRecord(size_t length, int actionId, int parent, int code)
+{
+    std::vector<uint8_t> event(length, 0);
+    putU16(event.data(), action_event::SIZE, static_cast<uint16_t>(length));
+    putI32(event.data(), action_event::ID, actionId);
+    putI32(event.data(), action_event::PARENT, parent);
+    putI32(event.data(), action_event::CONTACT, -2);
+    putI32(event.data(), action_event::CODE, code);
+    return event;
 }
 
 LRESULT CALLBACK pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -252,13 +265,8 @@ const Action* StandInHost::action(int id) const
 
 intptr_t StandInHost::actionEvent(int actionId, int code)
 {
-    std::vector<uint8_t> event(action_event::HEADER, 0);
     const Action* declared = action(actionId);
-    putU16(event.data(), action_event::SIZE, action_event::HEADER);
-    putI32(event.data(), action_event::ID, actionId);
-    putI32(event.data(), action_event::PARENT, declared ? declared->parent : 0);
-    putI32(event.data(), action_event::CONTACT, -2);
-    putI32(event.data(), action_event::CODE, code);
+    std::vector<uint8_t> event = eventRecord(action_event::HEADER, actionId, declared ? declared->parent : 0, code);
     return send(MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()), 0);
 }
 
@@ -266,14 +274,7 @@ HWND StandInHost::openPage()
 {
     if (pageWindow_)
         return pageWindow_;
-    WNDCLASSA pageClass;
-    ZeroMemory(&pageClass, sizeof pageClass);
-    pageClass.lpfnWndProc = pageProc;
-    pageClass.hInstance = GetModuleHandleA(nullptr);
-    pageClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    pageClass.lpszClassName = PAGE_CLASS;
-    pageClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    RegisterClassA(&pageClass);  // fails harmlessly when already there
+    registerWindowClass(PAGE_CLASS, pageProc);
     HWND page = CreateWindowExA(0, PAGE_CLASS, "Lunetka", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
                                 CW_USEDEFAULT, PAGE_WIDTH, PAGE_HEIGHT, nullptr, nullptr, GetModuleHandleA(nullptr),
                                 nullptr);
@@ -298,13 +299,9 @@ void StandInHost::adoptPage(HWND page, bool owned)
 
 ControlSlot StandInHost::requestControl(int actionId, int x, int y)
 {
-    std::vector<uint8_t> event(action_event::CONTROL_LENGTH, 0);
     const Action* declared = action(actionId);
-    putU16(event.data(), action_event::SIZE, action_event::CONTROL_LENGTH);
-    putI32(event.data(), action_event::ID, actionId);
-    putI32(event.data(), action_event::PARENT, declared ? declared->parent : 0);
-    putI32(event.data(), action_event::CONTACT, -2);
-    putI32(event.data(), action_event::CODE, EVENT_CREATE_CONTROL);
+    std::vector<uint8_t> event = eventRecord(action_event::CONTROL_LENGTH, actionId, declared ? declared->parent : 0,
+                                             EVENT_CREATE_CONTROL);
     putPtr(event.data(), action_event::PARENT_WINDOW, pageWindow_);
     putI32(event.data(), action_event::X, x);
     putI32(event.data(), action_event::Y, y);
@@ -334,11 +331,8 @@ void StandInHost::closePage()
     if (!pageWindow_)
         return;
     for (const ControlSlot& slot : slots_) {
-        std::vector<uint8_t> event(action_event::CONTROL_LENGTH, 0);
-        putU16(event.data(), action_event::SIZE, action_event::CONTROL_LENGTH);
-        putI32(event.data(), action_event::ID, slot.actionId);
-        putI32(event.data(), action_event::CONTACT, -2);
-        putI32(event.data(), action_event::CODE, EVENT_DESTROY_CONTROL);
+        std::vector<uint8_t> event =
+            eventRecord(action_event::CONTROL_LENGTH, slot.actionId, 0, EVENT_DESTROY_CONTROL);
         putPtr(event.data(), action_event::WINDOW, slot.window);
         putPtr(event.data(), action_event::PARENT_WINDOW, pageWindow_);
         if (entry_)

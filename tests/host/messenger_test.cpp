@@ -5,8 +5,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <fstream>
-#include <sstream>
 
 #include "host/messenger.h"
 #include "host/result_list_reader.h"
@@ -32,15 +30,6 @@ std::string windowText(HWND window)
     return text;
 }
 
-std::string temporaryFile(const char* name)
-{
-    char directory[MAX_PATH];
-    GetTempPathA(sizeof directory, directory);
-    std::string path = std::string(directory) + name;
-    DeleteFileA(path.c_str());
-    return path;
-}
-
 struct ChildTexts {
     std::vector<std::string> groups, buttons;
 };
@@ -60,7 +49,7 @@ class MessengerRun : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        profile = temporaryFile("lunetka-messenger-profile.txt");
+        profile = support::temporaryPath("lunetka-messenger-profile.txt");
         start();
     }
     void TearDown() override
@@ -181,7 +170,7 @@ TEST_F(MessengerRun, MenuEntryAndUnsupportedHostActions)
 
 TEST_F(MessengerRun, ScriptPrintsWhatAUserSees)
 {
-    std::string output = temporaryFile("lunetka-script-output.txt");
+    std::string output = support::temporaryPath("lunetka-script-output.txt");
     FILE* out = fopen(output.c_str(), "wb");
     ASSERT_NE(nullptr, out);
     host::runScript(*messenger, *host,
@@ -189,15 +178,12 @@ TEST_F(MessengerRun, ScriptPrintsWhatAUserSees)
                                         "header 0; dblclick 0; press Zacznij; windows"),
                     out);
     fclose(out);
-    std::ifstream file(output.c_str(), std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    std::string printed = text.str();
+    std::string printed = support::fileText(output);
     EXPECT_NE(std::string::npos, printed.find("> type krak\n  result list: 2 row(s)\n"
                                               "     0. [icon 1] Adam Nowak | Kraków\n"
                                               "     1. [icon 3] Piotr Zieliński | kraków\n"));
     EXPECT_NE(std::string::npos, printed.find("  window opened: Właściwości: Piotr Zieliński\n"
-                                              "  host action 202 of group 200 requested for contact row 3\n"));
+                                              "  host action 202 of group 200 requested for contact row 3 (Piotr Zieliński)\n"));
     EXPECT_NE(std::string::npos, printed.find("  window opened: Piotr Zieliński\n"));
     DeleteFileA(output.c_str());
 
@@ -206,7 +192,7 @@ TEST_F(MessengerRun, ScriptPrintsWhatAUserSees)
 
 TEST(MessengerLog, LinesGoToTheLogFile)
 {
-    std::string logFile = temporaryFile("lunetka-messenger-log.txt");
+    std::string logFile = support::temporaryPath("lunetka-messenger-log.txt");
     {
         auto host = support::startPlugin();
         host::Messenger messenger(*host, logFile);
@@ -216,9 +202,6 @@ TEST(MessengerLog, LinesGoToTheLogFile)
         messenger.closeConfiguration();
         host->stop();
     }
-    std::ifstream file(logFile.c_str(), std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    EXPECT_NE(std::string::npos, text.str().find("searching : 0  0 1\n")) << "the refresh's search, as UTF-8 lines";
+    EXPECT_NE(std::string::npos, support::fileText(logFile).find("searching : 0  0 1\n")) << "the refresh's search, as UTF-8 lines";
     DeleteFileA(logFile.c_str());
 }

@@ -3,34 +3,15 @@
 
 #include <windows.h>
 #include <fstream>
-#include <sstream>
 
 #include "tests/support/plugin_session.h"
 
-namespace {
+using support::fileText;
 
-std::string temporaryProfile(const char* name)
-{
-    char directory[MAX_PATH];
-    GetTempPathA(sizeof directory, directory);
-    std::string path = std::string(directory) + name;
-    DeleteFileA(path.c_str());
-    return path;
-}
-
-std::string fileText(const std::string& path)
-{
-    std::ifstream file(path.c_str(), std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-}  // namespace
 
 TEST(SettingsProfile, ChangesSurviveARestart)
 {
-    std::string profile = temporaryProfile("lunetka-profile-test.txt");
+    std::string profile = support::temporaryPath("lunetka-profile-test.txt");
     {
         auto first = support::loadPlugin();
         first->setProfileFile(profile);
@@ -59,7 +40,7 @@ TEST(SettingsProfile, ChangesSurviveARestart)
 
 TEST(SettingsProfile, DamagedProfileGivesDefaultsAndIsReplaced)
 {
-    std::string profile = temporaryProfile("lunetka-damaged-profile.txt");
+    std::string profile = support::temporaryPath("lunetka-damaged-profile.txt");
     {
         std::ofstream file(profile.c_str(), std::ios::binary);
         file << "Lunetka/KryteriumWyszukiwania1=stare\nto nie jest ustawienie\n\xC3\x28=x\n";

@@ -1,6 +1,8 @@
 #include "tests/support/plugin_session.h"
 
 #include <windows.h>
+#include <fstream>
+#include <sstream>
 
 namespace support {
 
@@ -34,6 +36,23 @@ std::unique_ptr<host::StandInHost> openPluginPage(const char* contactsCsv)
     stand->start();
     stand->openPage();
     return stand;
+}
+
+std::string temporaryPath(const char* name)
+{
+    char directory[MAX_PATH];
+    GetTempPathA(sizeof directory, directory);
+    std::string path = std::string(directory) + name;
+    DeleteFileA(path.c_str());
+    return path;
+}
+
+std::string fileText(const std::string& path)
+{
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 std::vector<uint8_t> messageRecord(uint16_t size, int32_t id, intptr_t p1, intptr_t p2)

@@ -40,6 +40,11 @@ uint16_t u16(const std::vector<uint8_t>& bytes, size_t offset, const char* file,
 // True when every byte in [from, to) is zero.
 bool zeroBytes(const std::vector<uint8_t>& bytes, size_t from, size_t to);
 
+// A path in the temporary folder, with no file there yet.
+std::string temporaryPath(const char* name);
+// A whole file's bytes ("" when it cannot be read).
+std::string fileText(const std::string& path);
+
 // The operations the plug-in made on the host since the last clear, leaving
 // out the host's own calls into the plug-in.
 std::vector<std::string> pluginCalls(const host::StandInHost& host);
