@@ -10,7 +10,7 @@ namespace {
 
 const int ANY_CODE = -0x7fffffff;
 
-intptr_t onCriteriaChanged(ActionEvent* event) { return runSearch(event); }
+intptr_t onCriteriaChanged(ActionEvent* event) { return runSearch(event, fillResultList); }
 intptr_t onCreateResults(ActionEvent* event) { return createResultList(event); }
 intptr_t onDestroyResults(ActionEvent* event) { return destroyResultList(event); }
 intptr_t onTalk(ActionEvent*) { return pressTalkButton(); }

@@ -65,6 +65,9 @@ intptr_t HostControl::defineAction(int parent, int id, int position, uint32_t ty
 }
 
 // --- Free functions over hostControl ---------------------------------------
+// The host may stop us from inside one of our own calls to it (a stop sent
+// while it handles a log line, say); what we were doing then goes on with a
+// detached host, so every function is a no-op answering 0 while detached.
 
 void initActionDef(ActionDef* def, int parent, int id, int position, uint32_t type, const char* text,
                    int param, int width, int height, int value66, int value58)
@@ -93,17 +96,23 @@ intptr_t hostSend(int id, intptr_t p1, intptr_t p2)
 
 intptr_t hostSendTagged(int id, int tag2, int tag3, intptr_t p1, intptr_t p2)
 {
+    if (!hostControl)
+        return 0;
     HostMessage message = makeMessage(id, tag2, tag3, p1, p2);
     return hostControl->sendMessage(&message);
 }
 
 intptr_t pluginSend(int id, int target, intptr_t p1, intptr_t p2)
 {
+    if (!hostControl)
+        return 0;
     return hostControl->sendToPlugin(id, target, p1, p2);
 }
 
 intptr_t logLine(const char* format, ...)
 {
+    if (!hostControl)
+        return 0;
     va_list arguments;
     va_start(arguments, format);
     intptr_t reply = hostControl->logFormatted(LOG_LEVEL_PLUGIN, format, arguments);
@@ -113,6 +122,8 @@ intptr_t logLine(const char* format, ...)
 
 intptr_t addSettingsColumn(int table, int column, int valueType, intptr_t defaultValue, const char* key)
 {
+    if (!hostControl)
+        return 0;
     return hostControl->addColumn(table, column, valueType, defaultValue, key);
 }
 
@@ -125,6 +136,8 @@ intptr_t createAction(int parent, int id, uint32_t type, const char* text, int p
 intptr_t createActionAt(int parent, int id, int position, uint32_t type, const char* text, int param,
                         int width, int height, int value66, int value58)
 {
+    if (!hostControl)
+        return 0;
     return hostControl->defineAction(parent, id, position, type, text, param, width, height, value66, value58);
 }
 
@@ -175,6 +188,8 @@ int registerIcon(int kind, int iconId, HINSTANCE module, int resourceId, int las
 
 int readContactInt(int row, int column)
 {
+    if (!hostControl)
+        return 0;
     CellValue cell;
     memset(&cell, 0, sizeof cell);
     cell.type = VALUE_INTEGER;
@@ -184,6 +199,8 @@ int readContactInt(int row, int column)
 
 const char* readContactText(int row, int column, char* buffer, int bufferSize)
 {
+    if (!hostControl)
+        return nullptr;
     CellValue cell;
     memset(&cell, 0, sizeof cell);
     cell.type = VALUE_TEXT;

@@ -1,6 +1,6 @@
 // The only way the plug-in reaches the host: each function fills one record in
 // its own storage, hands it to a HostControl operation and returns the reply
-// unexamined. All of them need hostControl to be set.
+// unexamined. While hostControl is not set they send nothing and answer 0.
 #pragma once
 
 #include "plugin/host_abi.h"

@@ -1,8 +1,12 @@
 #include "plugin/message_dispatch.h"
 
+#include <stdio.h>
+
 #include "plugin/action_ids.h"
+#include "plugin/entry_guard.h"
 #include "plugin/host_calls.h"
 #include "ui/settings_page.h"
+#include "views/result_list.h"
 #include "views/search_window.h"
 
 const char PLUGIN_NAME[] = "Lunetka";
@@ -22,8 +26,11 @@ intptr_t onStart(const HostMessage* message)
     return registerSearchWindowClass();
 }
 
+// After a stop the host may unload us at once: nothing of ours may be left
+// in its windows, nor a class that names our procedure.
 intptr_t onStop(const HostMessage*)
 {
+    releaseResultList();
     if (hostControl)
         unregisterSearchWindowClass();
     hostControl = nullptr;
@@ -80,10 +87,10 @@ const MessageRoute messageRoutes[] = {
 
 }  // namespace
 
-extern "C" intptr_t __stdcall IMessageProc(HostMessage* message)
+namespace {
+
+intptr_t dispatch(const HostMessage* message)
 {
-    if (!message)
-        return 0;
     for (const MessageRoute& route : messageRoutes) {
         if (route.id == message->id)
             return route.handle ? route.handle(message) : route.constantReply;
@@ -92,4 +99,14 @@ extern "C" intptr_t __stdcall IMessageProc(HostMessage* message)
     if (hostControl)
         hostControl->setStatus(1);
     return 0;
+}
+
+}  // namespace
+
+extern "C" intptr_t __stdcall IMessageProc(HostMessage* message)
+{
+    if (!message)
+        return 0;
+    // Whatever fails inside is answered 0, the reply of a failure.
+    return guardEntry("host message", static_cast<intptr_t>(0), [message] { return dispatch(message); });
 }

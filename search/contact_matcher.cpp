@@ -5,13 +5,47 @@
 
 namespace {
 
-// The table stays locked for one walk and is released once on every way out.
+// The table stays locked for one walk and is released once on every way out,
+// an exception included. The release goes to the object that took the lock,
+// even if the host stopped us in between.
 class ContactTableLock {
 public:
-    ContactTableLock() { hostControl->lockTable(CONTACT_TABLE, -1, 0); }
-    ~ContactTableLock() { hostControl->unlockTable(CONTACT_TABLE, -1, 0); }
+    explicit ContactTableLock(HostControl* host) : host_(host)
+    {
+        if (host_)
+            host_->lockTable(CONTACT_TABLE, -1, 0);
+    }
+    ~ContactTableLock()
+    {
+        if (host_)
+            host_->unlockTable(CONTACT_TABLE, -1, 0);
+    }
     ContactTableLock(const ContactTableLock&) = delete;
     ContactTableLock& operator=(const ContactTableLock&) = delete;
+
+private:
+    HostControl* host_;
+};
+
+// Our own copy of each cell: the host's pointer is dead after its next call.
+// One buffer for every walk, so a search allocates once, not per hit; a
+// buffer grown by a giant cell is given back rather than kept for good.
+class CellBuffer {
+public:
+    ~CellBuffer()
+    {
+        if (text.capacity() > KEEP_CAPACITY)
+            std::string().swap(text);
+    }
+    std::string& text = shared();
+
+private:
+    static const size_t KEEP_CAPACITY = 64 * 1024;
+    static std::string& shared()
+    {
+        static std::string buffer;
+        return buffer;
+    }
 };
 
 }  // namespace
@@ -21,17 +55,15 @@ int findContact(int column, std::string& value, int condition, int firstRow)
     logLine("searching : %d %s %d %d", column, value.c_str(), condition, firstRow);
     foldCase(value);
 
-    ContactTableLock lock;
-    // Our own copy of each cell: the host's pointer is dead after its next
-    // call. One buffer for every walk, so a search allocates once, not per hit.
-    static std::string cell;
+    ContactTableLock lock(hostControl);
+    CellBuffer cell;
     // The table may change under us between rows, so its size is asked every time.
     for (int row = firstRow; row < static_cast<int>(hostSend(HM_CONTACT_COUNT, 0, 0)); ++row) {
         const char* text = readContactText(row, column, nullptr, 0);
-        cell.assign(text ? text : "");  // a cell without text is searched as empty
-        foldCase(cell);
-        if (matchesCondition(cell.data(), cell.size(), value, condition)) {
-            logLine("returning %s", cell.c_str());
+        cell.text.assign(text ? text : "");  // a cell without text is searched as empty
+        foldCase(cell.text);
+        if (matchesCondition(cell.text.data(), cell.text.size(), value, condition)) {
+            logLine("returning %s", cell.text.c_str());
             return row;
         }
     }

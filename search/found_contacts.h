@@ -2,6 +2,7 @@
 // into the result list: entry i is the row whose item data is i.
 #pragma once
 
+#include <stdint.h>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@ struct FoundContact {
 };
 
 extern std::vector<FoundContact> foundContacts;
+
+// A hit keeps at most this much of each of its texts: far more than a list
+// row shows or a sort compares, and 30,000 hits on megabyte cells still fit.
+const size_t HIT_TEXT_LIMIT = 4096;
 
 // The entry that a result row's item data names, or null when it names none.
 const FoundContact* foundContactAt(intptr_t itemData);

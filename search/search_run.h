@@ -1,17 +1,17 @@
 // Runs a search when a criteria control reports an event and a criterion
-// changed (or the event forces it), and refills the result list.
+// changed (or the event forces it), and hands the new result set to whatever
+// shows it.
 #pragma once
 
 #include "plugin/host_abi.h"
 
-// The three fixed-size caches of the criteria texts seen at the last event.
-extern char lastCondition[12];
-extern char lastValue[500];
-extern char lastField[12];
-
 // Contact-table column searched for each field number of the field combo.
 extern const int fieldColumns[9];
 
-intptr_t runSearch(ActionEvent* event);
-// Empties the result list and inserts one row per entry of foundContacts.
-void fillResultList();
+// Shows foundContacts, in order: the result list's fill.
+typedef void (*ShowResults)();
+
+// Always 0. A search asked for from inside a running one (the host may call
+// us back from any of our calls to it) is run once the running one has been
+// shown. A search that fails leaves no hits, an empty list and one log line.
+intptr_t runSearch(ActionEvent* event, ShowResults show);

@@ -2,18 +2,25 @@
 
 #include <commctrl.h>
 #include <string.h>
+#include <map>
 
 #include "plugin/action_ids.h"
+#include "plugin/entry_guard.h"
 #include "plugin/host_calls.h"
 #include "search/found_contacts.h"
+#include "views/page_subclass.h"
 #include "views/sort_order.h"
 
-HWND resultList = nullptr;
-NetIconMap netIcons;
-WNDPROC prevPageProc = nullptr;
-bool sortAscending = true;
-
 namespace {
+
+// Network number -> image index in the list's small image list. A lookup of
+// an absent network adds it with image 0, the general icon.
+typedef std::map<int, int> NetIconMap;
+
+HWND resultList = nullptr;       // null while there is no list
+HWND resultPage = nullptr;       // the page it lives in
+NetIconMap netIcons;             // always describes the current list's images
+bool sortAscending = true;       // flipped before every header-click sort
 
 const int LIST_WIDTH = 415;
 const int LIST_HEIGHT = 200;
@@ -22,9 +29,7 @@ const DWORD LIST_EXTENDED_STYLE = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
 const intptr_t GENERAL_ICON_ID = 0x20000000;
 const int PLUGIN_TYPE_NETWORK = 0x20;
 
-HWND subclassedPage = nullptr;
-
-void addColumn(int index, const char* header, int width)
+void addColumn(HWND list, int index, const char* header, int width)
 {
     LVCOLUMNA column;
     memset(&column, 0, sizeof column);
@@ -32,34 +37,31 @@ void addColumn(int index, const char* header, int width)
     column.fmt = LVCFMT_LEFT;
     column.cx = width;
     column.pszText = const_cast<char*>(header);
-    SendMessageA(resultList, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
-// The list view notifies its parent, so the page's procedure must see them
-// first. Subclassing a page that is already ours would save our own
-// procedure as the one to forward to, and every message would loop.
-void subclassPage(HWND page)
-{
-    if (!IsWindow(page))
-        return;
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(page, GWLP_WNDPROC)) == pageWindowProc)
-        return;
-    prevPageProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pageWindowProc)));
-    subclassedPage = page;
-}
-
-// Gives the page back its own procedure, so no message can reach this
-// library once the list is gone and the library may be unloaded.
-void releasePage()
-{
-    if (subclassedPage && IsWindow(subclassedPage) &&
-        reinterpret_cast<WNDPROC>(GetWindowLongPtrA(subclassedPage, GWLP_WNDPROC)) == pageWindowProc) {
-        SetWindowLongPtrA(subclassedPage, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevPageProc));
-        subclassedPage = nullptr;
-        prevPageProc = nullptr;
+// An image list that is destroyed unless someone takes it.
+class OwnedImages {
+public:
+    OwnedImages() : images_(ImageList_Create(16, 16, ILC_COLOR32, 1, 1)) {}
+    ~OwnedImages()
+    {
+        if (images_)
+            ImageList_Destroy(images_);
     }
-}
+    OwnedImages(const OwnedImages&) = delete;
+    OwnedImages& operator=(const OwnedImages&) = delete;
+    HIMAGELIST get() const { return images_; }
+    HIMAGELIST release()
+    {
+        HIMAGELIST images = images_;
+        images_ = nullptr;
+        return images;
+    }
+
+private:
+    HIMAGELIST images_;
+};
 
 // Appends the host's icon to the image list; the list keeps its own copy.
 int appendHostIcon(HIMAGELIST images, intptr_t iconId)
@@ -71,11 +73,9 @@ int appendHostIcon(HIMAGELIST images, intptr_t iconId)
     return index;
 }
 
-HIMAGELIST buildNetworkImages()
+void buildNetworkImages(HIMAGELIST images, NetIconMap& icons)
 {
-    HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32, 1, 1);
-    netIcons[0] = appendHostIcon(images, GENERAL_ICON_ID);
-
+    icons[0] = appendHostIcon(images, GENERAL_ICON_ID);
     int positions = static_cast<int>(hostSendTagged(HM_PLUGIN_COUNT, 0, -1, 0, 0));
     for (int position = 1; position < positions; ++position) {
         int plugin = static_cast<int>(hostSendTagged(HM_PLUGIN_ID_AT, 0, 0, position, 0));
@@ -83,10 +83,10 @@ HIMAGELIST buildNetworkImages()
             continue;
         int net = static_cast<int>(pluginSend(HM_PLUGIN_NET, plugin, 0, 0));
         intptr_t iconId = static_cast<intptr_t>(((net & 0xFF) | 0x200)) << 20;
-        netIcons[net] = appendHostIcon(images, iconId);
-        logLine("adding icon for net %d on pos %d", net, netIcons[net]);
+        int index = appendHostIcon(images, iconId);
+        icons[net] = index;
+        logLine("adding icon for net %d on pos %d", net, index);
     }
-    return images;
 }
 
 // The text that a row shows in the sorted column; item data that names no
@@ -112,34 +112,187 @@ void sortByColumn(int listColumn)
                  reinterpret_cast<LPARAM>(compareRows));
 }
 
+void onListNotify(const NMHDR* header, LPARAM lParam)
+{
+    if (header->code == LVN_COLUMNCLICK)
+        sortByColumn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
+    else if (header->code == NM_DBLCLK)
+        requestContactAction(HOST_ACTION_PROPERTIES, HOST_GROUP_PROPERTIES);
+}
+
+void onPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        // Only our own list's notifications: the page may hold other controls.
+        if (header && resultList && header->hwndFrom == resultList)
+            onListNotify(header, lParam);
+        break;
+    }
+    case WM_PARENTNOTIFY:
+        // The host destroyed our list itself: its handle must not outlive it.
+        if (LOWORD(wParam) == WM_DESTROY && resultList && reinterpret_cast<HWND>(lParam) == resultList)
+            resultList = nullptr;
+        break;
+    case WM_NCDESTROY:
+        forgetPage(page);
+        if (page == resultPage) {
+            resultList = nullptr;
+            resultPage = nullptr;
+        }
+        break;
+    }
+}
+
+// Drawing stops while the list is filled (a visible list view repaints after
+// every insert) and resumes on every way out, an exception included.
+class DrawingPaused {
+public:
+    explicit DrawingPaused(HWND list) : list_(list)
+    {
+        if (list_)
+            SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~DrawingPaused()
+    {
+        if (list_ && IsWindow(list_)) {
+            SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(list_, nullptr, TRUE);
+        }
+    }
+    DrawingPaused(const DrawingPaused&) = delete;
+    DrawingPaused& operator=(const DrawingPaused&) = delete;
+
+private:
+    HWND list_;
+};
+
+// Every log line and every insert may call the host, which may call us back
+// and destroy or replace the list. Destroyed: the remaining rows are only
+// logged. Replaced: false, and the fill starts again on the new list.
+bool listStillOurs(HWND& list)
+{
+    if (resultList == list)
+        return true;
+    list = nullptr;
+    return resultList == nullptr;
+}
+
+// One pass of the fill into list; false when it must start again.
+bool fillPass(HWND list)
+{
+    DrawingPaused paused(list);
+    if (list)
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    for (size_t i = 0; i < foundContacts.size(); ++i) {
+        int net = foundContacts[i].net;
+        int row = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : static_cast<int>(i);
+        int image = netIcons[net];
+        logLine("net %d, used icon number %d", net, image);
+        if (!listStillOurs(list))
+            return false;
+        if (!list || i >= foundContacts.size())
+            continue;
+
+        LVITEMA item;
+        memset(&item, 0, sizeof item);
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = row;
+        item.pszText = const_cast<char*>(foundContacts[i].displayName.c_str());
+        item.iImage = image;
+        item.lParam = row;
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        if (!listStillOurs(list))
+            return false;
+        if (!list || i >= foundContacts.size())
+            continue;
+
+        memset(&item, 0, sizeof item);
+        item.iSubItem = 1;
+        item.pszText = const_cast<char*>(foundContacts[i].matchedValue.c_str());
+        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+    return true;
+}
+
 }  // namespace
+
+void fillResultList()
+{
+    while (!fillPass(resultList)) {
+    }
+}
+
+void releaseResultList()
+{
+    // Forget first: destroying the list lets the host run (the page hears of
+    // it), and whatever it asks of us then must find a consistent state.
+    HWND list = resultList;
+    HWND page = resultPage;
+    resultList = nullptr;
+    resultPage = nullptr;
+    if (page)
+        releasePage(page, pageWindowProc);
+    if (list && IsWindow(list))
+        DestroyWindow(list);  // takes its image list with it
+    releaseAllPages(pageWindowProc);
+}
+
+void releasePagesAtUnload()
+{
+    resultList = nullptr;
+    resultPage = nullptr;
+    releaseAllPages(pageWindowProc);
+}
 
 intptr_t createResultList(ActionEvent* event)
 {
     if (event->size < CREATE_CONTROL_EVENT_SIZE)
         return 0;
     ControlSlotEvent* slot = reinterpret_cast<ControlSlotEvent*>(event);
-
-    HINSTANCE instance = hostControl->getPluginInstance();
-    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", LIST_STYLE, slot->x, slot->y, LIST_WIDTH, LIST_HEIGHT,
-                                slot->parentWindow, nullptr, instance, nullptr);
-    slot->window = list;
+    HWND page = slot->parentWindow;
+    int x = slot->x, y = slot->y;
+    slot->window = nullptr;
     slot->x += LIST_WIDTH;
     slot->y += LIST_HEIGHT;
+
+    HINSTANCE instance = hostControl->getPluginInstance();
+    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", LIST_STYLE, x, y, LIST_WIDTH, LIST_HEIGHT, page, nullptr,
+                                instance, nullptr);
+    // One list at a time: the previous one, and any the host had us make
+    // while we waited for it, go first, with their pages.
+    releaseResultList();
+    if (!hostControl) {  // stopped meanwhile
+        if (list)
+            DestroyWindow(list);
+        return 0;
+    }
     resultList = list;
-
-    SendMessageA(resultList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LIST_EXTENDED_STYLE);
-    addColumn(0, "Kontakt", 100);
-    addColumn(1, "Szukana wartość", 313);
-    subclassPage(slot->parentWindow);
-
-    // The control owns its image list (it is not created to share them) and
-    // destroys it with itself, so the list is destroyed exactly once.
-    HIMAGELIST images = buildNetworkImages();
-    if (list)
-        SendMessageA(resultList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
-    else
-        ImageList_Destroy(images);  // no control to own it
+    resultPage = list ? page : nullptr;
+    try {
+        if (list) {
+            SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LIST_EXTENDED_STYLE);
+            addColumn(list, 0, "Kontakt", 100);
+            addColumn(list, 1, "Szukana wartość", 313);
+            subclassPage(page, pageWindowProc);
+        }
+        OwnedImages images;
+        NetIconMap icons;
+        buildNetworkImages(images.get(), icons);
+        // The host was asked for icons and may have replaced or dropped the
+        // list meanwhile; the map must describe the images the list shows.
+        if (resultList == list) {
+            netIcons.swap(icons);
+            if (list)
+                SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.release()));
+        }
+    } catch (...) {
+        if (resultList == list)
+            releaseResultList();
+        throw;
+    }
+    slot->window = resultList == list ? list : nullptr;
     return 0;
 }
 
@@ -148,26 +301,21 @@ intptr_t destroyResultList(ActionEvent* event)
     if (event->size < DESTROY_CONTROL_EVENT_SIZE)
         return 0;
     ControlSlotEvent* slot = reinterpret_cast<ControlSlotEvent*>(event);
-    if (slot->window)
-        DestroyWindow(slot->window);  // takes its image list with it
-    resultList = nullptr;
-    releasePage();
+    // Only ever our own list: a handle from an earlier list may name some
+    // other window by now.
+    if (resultList && (slot->window == resultList || !slot->window))
+        releaseResultList();
     return 0;
 }
 
 LRESULT CALLBACK pageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    WNDPROC forwardTo = prevPageProc;
-    if (message == WM_NOTIFY && lParam && resultList) {
-        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        // Only our own list's notifications: the page may hold other controls.
-        if (header->hwndFrom == resultList) {
-            if (header->code == LVN_COLUMNCLICK)
-                sortByColumn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
-            else if (header->code == NM_DBLCLK)
-                requestContactAction(HOST_ACTION_PROPERTIES, HOST_GROUP_PROPERTIES);
-        }
-    }
+    // Taken first: what we do may give the page its own procedure back.
+    WNDPROC forwardTo = savedPageProc(hwnd);
+    guardEntry("page window", 0, [&] {
+        onPageMessage(hwnd, message, wParam, lParam);
+        return 0;
+    });
     if (!forwardTo)
         return DefWindowProcA(hwnd, message, wParam, lParam);
     return CallWindowProcA(forwardTo, hwnd, message, wParam, lParam);
@@ -175,9 +323,11 @@ LRESULT CALLBACK pageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
 int CALLBACK compareRows(LPARAM item1, LPARAM item2, LPARAM params)
 {
-    const SortParams* sort = reinterpret_cast<const SortParams*>(params);
-    return compareShownTexts(shownText(item1, sort->listColumn), shownText(item2, sort->listColumn),
-                             sort->ascending != 0);
+    return guardEntry("sort", 0, [&] {
+        const SortParams* sort = reinterpret_cast<const SortParams*>(params);
+        return compareShownTexts(shownText(item1, sort->listColumn), shownText(item2, sort->listColumn),
+                                 sort->ascending != 0);
+    });
 }
 
 void requestContactAction(int hostAction, int hostGroup)
@@ -186,7 +336,7 @@ void requestContactAction(int hostAction, int hostGroup)
     if (!resultList || !hostControl)
         return;
     int row = static_cast<int>(SendMessageA(resultList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-    if (row == -1)
+    if (row == -1 || !resultList)
         return;
     LVITEMA item;
     memset(&item, 0, sizeof item);

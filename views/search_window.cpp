@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "plugin/action_ids.h"
+#include "plugin/entry_guard.h"
 #include "plugin/host_calls.h"
 
 HWND searchWindow = nullptr;
@@ -18,11 +19,40 @@ WNDCLASSEXA windowClass;
 // left by an earlier load would name a window procedure that is gone.
 HINSTANCE registeredUnder = nullptr;
 
+bool isSearchWindow(HWND hwnd)
+{
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) == searchWindowProc;
+}
+
 BOOL CALLBACK destroyIfOurs(HWND hwnd, LPARAM)
 {
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) == searchWindowProc)
+    if (isSearchWindow(hwnd))
         DestroyWindow(hwnd);
     return TRUE;
+}
+
+// At unload no message may be sent: the window stays, but with Windows' own
+// procedure, and so does its class if it cannot be unregistered.
+BOOL CALLBACK disownIfOurs(HWND hwnd, LPARAM)
+{
+    if (isSearchWindow(hwnd)) {
+        SetClassLongPtrA(hwnd, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+    }
+    return TRUE;
+}
+
+void onDestroy(HWND hwnd)
+{
+    // Closing any search window closes the latest one too. The handle is
+    // forgotten first, so it never outlives its window nor names it twice.
+    HWND latest = searchWindow;
+    if (latest == hwnd || !IsWindow(latest))
+        searchWindow = nullptr;
+    else if (latest) {
+        searchWindow = nullptr;
+        DestroyWindow(latest);
+    }
 }
 
 }  // namespace
@@ -54,6 +84,16 @@ void unregisterSearchWindowClass()
     registeredUnder = nullptr;
 }
 
+void releaseSearchWindowsAtUnload()
+{
+    if (!registeredUnder)
+        return;
+    EnumThreadWindows(GetCurrentThreadId(), disownIfOurs, 0);
+    UnregisterClassA(PLUGIN_NAME, registeredUnder);
+    registeredUnder = nullptr;
+    searchWindow = nullptr;
+}
+
 intptr_t openSearchWindow()
 {
     HINSTANCE instance = hostControl->getAppInstance();
@@ -70,16 +110,10 @@ intptr_t openSearchWindow()
 
 LRESULT CALLBACK searchWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_DESTROY) {
-        // Closing any search window closes the latest one too. The handle is
-        // forgotten first, so it never outlives its window nor names it twice.
-        HWND latest = searchWindow;
-        if (latest == hwnd || !IsWindow(latest))
-            searchWindow = nullptr;
-        else if (latest) {
-            searchWindow = nullptr;
-            DestroyWindow(latest);
-        }
-    }
+    if (message == WM_DESTROY)
+        guardEntry("search window", 0, [&] {
+            onDestroy(hwnd);
+            return 0;
+        });
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -1,0 +1,80 @@
+#include "views/page_subclass.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+struct SubclassedPage {
+    HWND page;
+    WNDPROC saved;
+};
+
+std::vector<SubclassedPage> pages;
+
+std::vector<SubclassedPage>::iterator findPage(HWND page)
+{
+    return std::find_if(pages.begin(), pages.end(),
+                        [page](const SubclassedPage& known) { return known.page == page; });
+}
+
+WNDPROC currentProc(HWND page)
+{
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(page, GWLP_WNDPROC));
+}
+
+}  // namespace
+
+bool subclassPage(HWND page, WNDPROC proc)
+{
+    if (!IsWindow(page))
+        return false;
+    // Saving our own procedure as the one to forward to would loop forever.
+    if (findPage(page) != pages.end() || currentProc(page) == proc)
+        return true;
+    pages.reserve(pages.size() + 1);  // may throw: before the page is touched
+    WNDPROC saved = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+    if (!saved)
+        return false;
+    pages.push_back({page, saved});
+    return true;
+}
+
+WNDPROC savedPageProc(HWND page)
+{
+    auto known = findPage(page);
+    return known == pages.end() ? nullptr : known->saved;
+}
+
+void releasePage(HWND page, WNDPROC proc)
+{
+    auto known = findPage(page);
+    if (known == pages.end())
+        return;
+    if (!IsWindow(page)) {
+        pages.erase(known);
+        return;
+    }
+    if (currentProc(page) != proc)
+        return;
+    SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(known->saved));
+    pages.erase(known);
+}
+
+void releaseAllPages(WNDPROC proc)
+{
+    // Backwards, so releasing one does not move those still to come; and
+    // without allocating, as this runs at stop and at unload.
+    for (size_t i = pages.size(); i-- > 0;) {
+        if (i < pages.size())
+            releasePage(pages[i].page, proc);
+    }
+}
+
+void forgetPage(HWND page)
+{
+    auto known = findPage(page);
+    if (known != pages.end())
+        pages.erase(known);
+}
