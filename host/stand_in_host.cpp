@@ -180,6 +180,16 @@ void StandInHost::loadPlugin(const std::string& path)
     ownsModule_ = true;
 }
 
+void StandInHost::unloadPlugin()
+{
+    if (ownsModule_ && pluginModule_)
+        FreeLibrary(pluginModule_);
+    entry_ = nullptr;
+    pluginModule_ = nullptr;
+    ownsModule_ = false;
+    started_ = false;
+}
+
 void StandInHost::attachEntry(void* imessageProc, HMODULE module)
 {
     entry_ = imessageProc;
@@ -464,6 +474,8 @@ void StandInHost::setReply(size_t index, intptr_t reply)
 
 intptr_t StandInHost::opSendMessage(void* record)
 {
+    if (beforeAnswer && record)
+        beforeAnswer("sendMessage", i32At(record, message::ID));
     if (!recordExchanges_ && record) {
         // As cheap as the real host promises: no copies kept, the scratch record reused.
         scratch_.message = i32At(record, message::ID);
@@ -489,6 +501,8 @@ intptr_t StandInHost::opSendMessage(void* record)
 
 intptr_t StandInHost::opSendMessageTo(int target, void* record)
 {
+    if (beforeAnswer && record)
+        beforeAnswer("sendMessageTo", i32At(record, message::ID));
     Exchange exchange;
     exchange.op = "sendMessageTo";
     exchange.args.push_back(target);
@@ -525,6 +539,8 @@ intptr_t StandInHost::networkPluginAnswer(const NetworkPlugin& plugin, int messa
 
 int StandInHost::opReadCell(int table, int row, int column, void* cell)
 {
+    if (beforeAnswer)
+        beforeAnswer("readCell", 0);
     if (table != 1)
         abiError("readCell of table " + std::to_string(table));
     if (!cell) {

@@ -110,6 +110,8 @@ public:
     void loadPlugin(const std::string& path);
     void attachEntry(void* imessageProc, HMODULE module);
     HMODULE pluginModule() const { return pluginModule_; }
+    // Unloads the plug-in as a careless host would: no HM_STOP first.
+    void unloadPlugin();
     // The object handed over with HM_START.
     void* controlObject();
 
@@ -136,6 +138,10 @@ public:
     std::function<void(int action, int group, int contact)> onHostAction;
     // Called with every log line (Windows-1250) as it arrives.
     std::function<void(const std::string& line)> onLog;
+    // Called with each request of the plug-in (its op and message number; 0
+    // for readCell) before the host answers it: a re-entrant host calls the
+    // plug-in back from here.
+    std::function<void(const std::string& op, int message)> beforeAnswer;
     // A host that leaves value requests unanswered (writes nothing into the buffer).
     void setAnswerValueRequests(bool answer) { answerValueRequests_ = answer; }
 

@@ -1,6 +1,7 @@
 #include "tests/support/plugin_session.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <fstream>
 #include <sstream>
 
@@ -63,6 +64,95 @@ std::vector<uint8_t> messageRecord(uint16_t size, int32_t id, intptr_t p1, intpt
     host::putI32(record.data(), 22, static_cast<int32_t>(p1));
     host::putI32(record.data(), 26, static_cast<int32_t>(p2));
     return record;
+}
+
+std::vector<uint8_t> slotEvent(int code, HWND page, HWND window, int x, int y)
+{
+    std::vector<uint8_t> event(68, 0);
+    host::putU16(event.data(), 0, 68);
+    host::putI32(event.data(), 2, 512005);
+    host::putI32(event.data(), 6, 512001);
+    host::putI32(event.data(), 10, -2);
+    host::putI32(event.data(), 14, code);
+    host::putPtr(event.data(), 24, window);
+    host::putPtr(event.data(), 28, page);
+    host::putI32(event.data(), 32, x);
+    host::putI32(event.data(), 36, y);
+    return event;
+}
+
+HWND slotWindow(const std::vector<uint8_t>& event)
+{
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(host::u32At(event.data(), 24)));
+}
+
+std::function<void(HWND, UINT, WPARAM, LPARAM)> onHostPageMessage;
+
+namespace {
+
+const char HOST_PAGE_CLASS[] = "LunetkaTestPage";
+
+LRESULT CALLBACK hostPageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (onHostPageMessage)
+        onHostPageMessage(hwnd, message, wParam, lParam);
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+BOOL CALLBACK countListView(HWND window, LPARAM count)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    *reinterpret_cast<int*>(count) += strcmp(name, WC_LISTVIEWA) == 0;
+    return TRUE;
+}
+
+}  // namespace
+
+HWND createHostPage(const char* title)
+{
+    WNDCLASSA pageClass;
+    ZeroMemory(&pageClass, sizeof pageClass);
+    pageClass.lpfnWndProc = hostPageProc;
+    pageClass.hInstance = GetModuleHandleA(nullptr);
+    pageClass.lpszClassName = HOST_PAGE_CLASS;
+    RegisterClassA(&pageClass);  // fails harmlessly when it exists
+    return CreateWindowExA(0, HOST_PAGE_CLASS, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 500, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+bool hasOwnProcedure(HWND page)
+{
+    char className[64] = "";
+    GetClassNameA(page, className, sizeof className);
+    WNDCLASSA pageClass;
+    if (!GetClassInfoA(GetModuleHandleA(nullptr), className, &pageClass))
+        return false;
+    return reinterpret_cast<LONG_PTR>(pageClass.lpfnWndProc) == GetWindowLongPtrA(page, GWLP_WNDPROC);
+}
+
+int listViewsIn(HWND window)
+{
+    int count = 0;
+    EnumChildWindows(window, countListView, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+void pokePage(HWND page, HWND formerList)
+{
+    SendMessageA(page, WM_NULL, 0, 0);
+    SendMessageA(page, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("poke"));
+    NMLISTVIEW notice;
+    ZeroMemory(&notice, sizeof notice);
+    notice.hdr.hwndFrom = formerList;
+    notice.hdr.code = static_cast<UINT>(NM_DBLCLK);
+    SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+    notice.hdr.code = static_cast<UINT>(LVN_COLUMNCLICK);
+    SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+    SendMessageA(page, WM_PARENTNOTIFY, WM_DESTROY, reinterpret_cast<LPARAM>(formerList));
+    MSG pending;
+    while (PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&pending);
 }
 
 const host::Exchange& only(const std::vector<const host::Exchange*>& found, const char* file, int line)

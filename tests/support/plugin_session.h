@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,24 @@ std::unique_ptr<host::StandInHost> openPluginPage(const char* contactsCsv);
 
 // A HostMessage as the host would send it, with every field given.
 std::vector<uint8_t> messageRecord(uint16_t size, int32_t id, intptr_t p1 = 0, intptr_t p2 = 0);
+
+// A result-slot event as the host sends it: 220 asks for the control in page
+// at (x, y), 221 gives back window. The record is 68 bytes, zero-padded.
+std::vector<uint8_t> slotEvent(int code, HWND page, HWND window = nullptr, int x = 0, int y = 0);
+// The control a 220 record was handed back with.
+HWND slotWindow(const std::vector<uint8_t>& event);
+
+// A page window of the host's whose procedure runs onMessage first (if set),
+// then DefWindowProc: a host page that can call the plug-in back.
+HWND createHostPage(const char* title);
+extern std::function<void(HWND, UINT, WPARAM, LPARAM)> onHostPageMessage;
+// True when page's procedure is its class's own: nothing of the plug-in is in it.
+bool hasOwnProcedure(HWND page);
+// The list views that are children of window.
+int listViewsIn(HWND window);
+// Messages a page hears from its list and its user, sent after the plug-in
+// may have been unloaded: each would run unloaded code if we were still there.
+void pokePage(HWND page, HWND formerList);
 
 // Exactly one exchange of that kind, or a failure at the caller's line.
 const host::Exchange& only(const std::vector<const host::Exchange*>& found, const char* file, int line);

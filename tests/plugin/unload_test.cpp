@@ -1,0 +1,95 @@
+// After HM_STOP the host may unload the library at once, and a careless host
+// unloads it without a stop: in both cases no window or class of the host's
+// may still lead into the library's code.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "host/result_list_reader.h"
+#include "tests/support/plugin_session.h"
+
+namespace {
+
+const int STOP = 20002, ACTION_EVENT = 22200, FIELD = 512002, CONDITION = 512003, VALUE = 512004;
+const int RESULTS = 512005, OPEN_WINDOW = 512009;
+
+const char CONTACTS[] = "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n";
+
+std::unique_ptr<host::StandInHost> pageWithResults()
+{
+    auto host = support::openPluginPage(CONTACTS);
+    host->settings()[FIELD].value = "5";
+    host->settings()[CONDITION].value = "0";
+    host->settings()[VALUE].value = "opole";
+    host->actionEvent(VALUE, 2);
+    EXPECT_EQ(2u, host::readResultRows(host->slotControl(RESULTS)).size());
+    return host;
+}
+
+bool pluginLoaded() { return GetModuleHandleA("lunetka.dll") != nullptr; }
+
+}  // namespace
+
+TEST(Unload, StopWithTheListOpenGivesEverythingBack)
+{
+    auto host = pageWithResults();
+    HWND page = host->pageWindow();
+    HWND list = host->slotControl(RESULTS);
+    ASSERT_FALSE(support::hasOwnProcedure(page)) << "the list's page is ours while the list lives";
+
+    EXPECT_EQ(1, host->send(STOP)) << "the page stays open, as a host may keep it";
+    EXPECT_FALSE(IsWindow(list)) << "the result list goes with the stop";
+    EXPECT_TRUE(support::hasOwnProcedure(page));
+    EXPECT_EQ(0, support::listViewsIn(page));
+
+    host->unloadPlugin();
+    ASSERT_FALSE(pluginLoaded());
+    support::pokePage(page, list);
+    EXPECT_EQ(0, host->lockDepth());
+}
+
+TEST(Unload, WithoutStopNoProcedureOfOursIsLeft)
+{
+    auto host = pageWithResults();
+    HWND page = host->pageWindow();
+    HWND list = host->slotControl(RESULTS);
+    ASSERT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
+    HWND searchWindow = FindWindowA("Lunetka", nullptr);
+    ASSERT_NE(nullptr, searchWindow);
+
+    host->unloadPlugin();
+    ASSERT_FALSE(pluginLoaded());
+    EXPECT_TRUE(support::hasOwnProcedure(page));
+    EXPECT_TRUE(IsWindow(list)) << "no window is destroyed inside the loader's lock";
+    support::pokePage(page, list);
+    SendMessageA(list, WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));  // the list still notifies its page
+
+    // The search window and its class lead to Windows' default procedure.
+    SendMessageA(searchWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("okno"));
+    HWND another = CreateWindowExA(0, "Lunetka", "", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    if (another) {
+        SendMessageA(another, WM_NULL, 0, 0);
+        DestroyWindow(another);
+    }
+    EXPECT_TRUE(DestroyWindow(searchWindow));
+    EXPECT_TRUE(UnregisterClassA("Lunetka", GetModuleHandleA(nullptr)) || !GetLastError());
+}
+
+TEST(Unload, LoadedAgainAfterAnUnloadWithoutStopStartsAfresh)
+{
+    {
+        auto host = pageWithResults();
+        ASSERT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
+        host->unloadPlugin();
+        DestroyWindow(FindWindowA("Lunetka", nullptr));
+    }
+    UnregisterClassA("Lunetka", GetModuleHandleA(nullptr));
+    auto host = pageWithResults();
+    EXPECT_EQ(1, ONLY(host->find("IMessageProc", 20001)).reply) << "the class registers again";
+    EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
+    HWND window = FindWindowA("Lunetka", nullptr);
+    ASSERT_NE(nullptr, window);
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+}

@@ -1,0 +1,263 @@
+// The host may call the plug-in back from inside any of the plug-in's calls
+// to it: a log line, a value or cell request, an icon request, a
+// notification its page hears. Whatever it asks then, the table lock stays
+// balanced, nothing freed is used, and the list shows exactly the rows of
+// the search that finished last, each row naming its hit.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "host/result_list_reader.h"
+#include "tests/support/plugin_session.h"
+
+namespace {
+
+const int STOP = 20002, ACTION_EVENT = 22200;
+const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
+const int LOG = 1, ICON_GET = 10136;
+
+const char CONTACTS[] =
+    "uid,net,display,city\n"
+    "0,1,Ja,x\n"
+    "1,1,Ala,Opole\n"
+    "2,2,Ola,Opole\n"
+    "3,3,Ela,Gdynia\n"
+    "4,2,Iza,Opole\n"
+    "5,9,Ewa,Opole\n";
+
+class Reentrancy : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        host = support::loadPlugin();
+        host->setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
+        host->start();
+        page = support::createHostPage("strona");
+        host->adoptPage(page, false);
+        list = host->requestControl(RESULTS, 10, 10).window;
+        ASSERT_NE(nullptr, list);
+        criteria("opole");
+    }
+    void TearDown() override
+    {
+        host->beforeAnswer = nullptr;
+        host->onLog = nullptr;
+        support::onHostPageMessage = nullptr;
+        EXPECT_EQ(0, host->lockDepth()) << "a table lock was not released";
+        EXPECT_LE(host->maxLockDepth(), 1) << "a walk ran inside another";
+        EXPECT_TRUE(host->abiErrors().empty());
+        host.reset();
+        DestroyWindow(page);
+    }
+
+    void criteria(const char* city)
+    {
+        host->settings()[FIELD].value = "5";
+        host->settings()[CONDITION].value = "0";
+        host->settings()[VALUE].value = city;
+    }
+    void search() { host->actionEvent(VALUE, 12); }
+    void searchFrom(const char* city)
+    {
+        criteria(city);
+        search();
+    }
+
+    // The rows shown, each checked against the hit its item data names.
+    std::vector<std::string> shown()
+    {
+        std::vector<std::string> names;
+        for (const host::ResultRow& row : host::readResultRows(list)) {
+            EXPECT_GE(row.itemData, 0);
+            EXPECT_LT(row.itemData, 16);
+            names.push_back(row.contact);
+        }
+        return names;
+    }
+
+    // Each row leads to the contact it shows.
+    void expectRowsLeadToTheirContacts()
+    {
+        std::vector<host::ResultRow> rows = host::readResultRows(list);
+        for (size_t row = 0; row < rows.size(); ++row) {
+            host->clearExchanges();
+            host::focusRow(list, static_cast<int>(row), true);
+            host->actionEvent(512008, 1);
+            const host::Exchange& call = ONLY(host->find("sendMessage", 10103));
+            int contact = I32(call.payload, 10);
+            EXPECT_EQ(host->contacts().text(contact, 8), rows[row].contact) << "row " << row;
+        }
+    }
+
+    std::unique_ptr<host::StandInHost> host;
+    HWND page = nullptr;
+    HWND list = nullptr;
+    int calls = 0;
+};
+
+const std::vector<std::string> OPOLE = {"Ala", "Ola", "Iza", "Ewa"};
+
+}  // namespace
+
+TEST_F(Reentrancy, SearchAskedForDuringTheFillRunsAfterIt)
+{
+    host->onLog = [&](const std::string& line) {
+        if (line.compare(0, 4, "net ") == 0 && calls++ == 0)
+            searchFrom("Gdynia");
+    };
+    searchFrom("opole");
+    EXPECT_EQ(std::vector<std::string>{"Ela"}, shown()) << "the search that finished last";
+    expectRowsLeadToTheirContacts();
+}
+
+TEST_F(Reentrancy, SearchThatFindsNothingDuringTheFillEmptiesTheList)
+{
+    host->onLog = [&](const std::string& line) {
+        if (line.compare(0, 4, "net ") == 0 && calls++ == 0)
+            searchFrom("nikt");
+    };
+    searchFrom("opole");
+    EXPECT_TRUE(shown().empty());
+}
+
+TEST_F(Reentrancy, SearchAskedForDuringTheWalkRunsAfterIt)
+{
+    host->beforeAnswer = [&](const std::string& op, int) {
+        if (op == "readCell" && calls++ == 3)
+            searchFrom("Gdynia");
+    };
+    searchFrom("opole");
+    EXPECT_EQ(std::vector<std::string>{"Ela"}, shown());
+    expectRowsLeadToTheirContacts();
+}
+
+TEST_F(Reentrancy, ListDestroyedDuringTheFill)
+{
+    host->onLog = [&](const std::string& line) {
+        if (line.compare(0, 4, "net ") == 0 && calls++ == 1)
+            host->closePage();
+    };
+    searchFrom("opole");
+    EXPECT_FALSE(IsWindow(list));
+    EXPECT_TRUE(support::hasOwnProcedure(page));
+    std::vector<std::string> log = host->log();
+    EXPECT_EQ(4, std::count_if(log.begin(), log.end(),
+                               [](const std::string& line) { return line.compare(0, 4, "net ") == 0; }))
+        << "every hit is still logged";
+    host->onLog = nullptr;
+    searchFrom("Gdynia");  // with no list: no window touched, no crash
+}
+
+TEST_F(Reentrancy, ListReplacedDuringTheFillIsFilledWhole)
+{
+    host->onLog = [&](const std::string& line) {
+        if (line.compare(0, 4, "net ") == 0 && calls++ == 1) {
+            std::vector<uint8_t> event = support::slotEvent(221, page, list);
+            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+            event = support::slotEvent(220, page, nullptr, 10, 10);
+            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+            list = support::slotWindow(event);
+        }
+    };
+    searchFrom("opole");
+    ASSERT_TRUE(IsWindow(list));
+    EXPECT_EQ(1, support::listViewsIn(page));
+    EXPECT_EQ(OPOLE, shown());
+    expectRowsLeadToTheirContacts();
+}
+
+TEST_F(Reentrancy, StopDuringTheFillOrTheWalk)
+{
+    for (const char* when : {"fill", "walk"}) {
+        SCOPED_TRACE(when);
+        TearDown();
+        SetUp();
+        calls = 0;
+        host->onLog = [&](const std::string& line) {
+            if (strcmp(when, "fill") == 0 && line.compare(0, 4, "net ") == 0 && calls++ == 1)
+                host->send(STOP);
+        };
+        host->beforeAnswer = [&](const std::string& op, int) {
+            if (strcmp(when, "walk") == 0 && op == "readCell" && calls++ == 2)
+                host->send(STOP);
+        };
+        searchFrom("opole");
+        EXPECT_FALSE(IsWindow(list));
+        EXPECT_TRUE(support::hasOwnProcedure(page));
+        host->onLog = nullptr;
+        host->beforeAnswer = nullptr;
+        host->clearExchanges();
+        search();
+        EXPECT_TRUE(support::pluginCalls(*host).empty()) << "a stopped plug-in asks nothing";
+    }
+}
+
+TEST_F(Reentrancy, ListReplacedOrDroppedWhileItIsBuilt)
+{
+    // While the new list asks for its icons, the host asks for yet another
+    // list, or drops it: the page keeps one list, whose images match the map.
+    for (int move : {220, 221, STOP}) {
+        SCOPED_TRACE(move);
+        TearDown();
+        SetUp();
+        std::vector<uint8_t> inner;
+        host->beforeAnswer = [&](const std::string& op, int message) {
+            if (op != "sendMessage" || message != ICON_GET || calls++ != 1)
+                return;
+            if (move == STOP) {
+                host->send(STOP);
+                return;
+            }
+            inner = support::slotEvent(move, page, nullptr, 10, 10);
+            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(inner.data()));
+        };
+        calls = 0;
+        std::vector<uint8_t> outer = support::slotEvent(220, page, nullptr, 10, 10);
+        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(outer.data()));
+        host->beforeAnswer = nullptr;
+
+        HWND kept = move == 220 ? support::slotWindow(inner) : nullptr;
+        EXPECT_EQ(nullptr, support::slotWindow(outer)) << "the outer list was replaced or dropped";
+        EXPECT_EQ(kept ? 1 : 0, support::listViewsIn(page));
+        if (!kept)
+            continue;
+        list = kept;
+        searchFrom("opole");
+        HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+        ASSERT_NE(nullptr, images);
+        for (const host::ResultRow& row : host::readResultRows(list))
+            EXPECT_LT(row.image, ImageList_GetImageCount(images)) << row.contact;
+        EXPECT_EQ(OPOLE, shown());
+    }
+}
+
+TEST_F(Reentrancy, HostPageCallsBackFromTheListsNotifications)
+{
+    // The page's own procedure hears every notification after us; from
+    // there the host searches, destroys the list or stops us.
+    int move = 0;
+    support::onHostPageMessage = [&](HWND, UINT message, WPARAM, LPARAM lParam) {
+        if (message != WM_NOTIFY || calls)
+            return;
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (move == 0 && header->code == static_cast<UINT>(LVN_INSERTITEM)) {
+            ++calls;
+            searchFrom("Gdynia");
+        } else if (move == 1 && header->code == static_cast<UINT>(LVN_COLUMNCLICK)) {
+            ++calls;
+            host->send(STOP);
+        }
+    };
+    searchFrom("opole");
+    EXPECT_EQ(std::vector<std::string>{"Ela"}, shown());
+
+    move = 1;
+    calls = 0;
+    searchFrom("opole");
+    host::clickHeader(list, 0);
+    EXPECT_FALSE(IsWindow(list)) << "stopped from inside the sort's notification";
+    EXPECT_TRUE(support::hasOwnProcedure(page));
+    host->unloadPlugin();
+    support::pokePage(page, list);
+}

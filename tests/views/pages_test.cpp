@@ -1,0 +1,123 @@
+// A host may ask for the result list on one page while another page still
+// holds it. One list lives at a time; whatever the order of the create and
+// destroy requests, every page ends with its own procedure, and after an
+// unload no page leads into the library.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <algorithm>
+
+#include "host/result_list_reader.h"
+#include "tests/support/plugin_session.h"
+
+namespace {
+
+const int ACTION_EVENT = 22200, STOP = 20002;
+const int FIELD = 512002, CONDITION = 512003, VALUE = 512004;
+
+struct Step {
+    int code;   // 220 or 221
+    int page;   // 0 or 1
+};
+
+// Every order of create A, create B, destroy A, destroy B in which each
+// page's create comes before its destroy.
+std::vector<std::vector<Step>> everyOrder()
+{
+    std::vector<Step> steps = {{220, 0}, {220, 1}, {221, 0}, {221, 1}};
+    std::vector<int> order = {0, 1, 2, 3};
+    std::vector<std::vector<Step>> orders;
+    do {
+        auto at = [&](int step) { return std::find(order.begin(), order.end(), step) - order.begin(); };
+        if (at(0) < at(2) && at(1) < at(3)) {
+            std::vector<Step> sequence;
+            for (int index : order)
+                sequence.push_back(steps[static_cast<size_t>(index)]);
+            orders.push_back(sequence);
+        }
+    } while (std::next_permutation(order.begin(), order.end()));
+    return orders;
+}
+
+std::string describe(const std::vector<Step>& order, size_t done)
+{
+    std::string text;
+    for (size_t i = 0; i < done; ++i)
+        text += std::to_string(order[i].code) + (order[i].page ? "B " : "A ");
+    return text;
+}
+
+void expectAnswers(HWND page, const std::string& when)
+{
+    char title[32] = "";
+    SendMessageA(page, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("strona"));
+    GetWindowTextA(page, title, sizeof title);
+    EXPECT_STREQ("strona", title) << "after " << when;
+}
+
+}  // namespace
+
+TEST(Pages, EveryOrderOfCreateAndDestroyOnTwoPages)
+{
+    std::vector<std::vector<Step>> orders = everyOrder();
+    ASSERT_EQ(6u, orders.size());
+    for (const std::vector<Step>& order : orders) {
+        auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
+        host->closePage();
+        HWND pages[2] = {support::createHostPage("A"), support::createHostPage("B")};
+        HWND lists[2] = {nullptr, nullptr};
+        for (size_t i = 0; i < order.size(); ++i) {
+            const Step& step = order[i];
+            std::vector<uint8_t> event = support::slotEvent(step.code, pages[step.page], lists[step.page]);
+            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+            if (step.code == 220)
+                lists[step.page] = support::slotWindow(event);
+            std::string when = describe(order, i + 1);
+            for (HWND page : pages) {
+                expectAnswers(page, when);
+                EXPECT_LE(support::listViewsIn(page), 1) << when;
+            }
+            EXPECT_LE(support::listViewsIn(pages[0]) + support::listViewsIn(pages[1]), 1) << "one list at a time, "
+                                                                                             << when;
+        }
+        for (HWND page : pages) {
+            EXPECT_TRUE(support::hasOwnProcedure(page)) << describe(order, 4);
+            EXPECT_EQ(0, support::listViewsIn(page)) << describe(order, 4);
+        }
+        host->send(STOP);
+        host->unloadPlugin();
+        for (int i = 0; i < 2; ++i) {
+            support::pokePage(pages[i], lists[i]);
+            DestroyWindow(pages[i]);
+        }
+    }
+}
+
+TEST(Pages, SecondPageTakesTheListAndTheSearchFillsIt)
+{
+    auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
+    HWND first = host->pageWindow();
+    HWND second = support::createHostPage("B");
+    std::vector<uint8_t> event = support::slotEvent(220, second);
+    host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+    HWND list = support::slotWindow(event);
+    ASSERT_NE(nullptr, list);
+    EXPECT_EQ(second, GetParent(list));
+    EXPECT_TRUE(support::hasOwnProcedure(first)) << "the first page was given back";
+    EXPECT_EQ(0, support::listViewsIn(first));
+
+    host->settings()[FIELD].value = "5";
+    host->settings()[CONDITION].value = "0";
+    host->settings()[VALUE].value = "opole";
+    host->actionEvent(VALUE, 2);
+    EXPECT_EQ(2u, host::readResultRows(list).size());
+    host::focusRow(list, 1, true);
+    host::doubleClickRow(list, 1);
+    EXPECT_EQ(1u, host->find("sendMessage", 10103).size()) << "the new page hears its list";
+
+    host->stop();
+    host->unloadPlugin();
+    support::pokePage(second, list);
+    support::pokePage(first, nullptr);
+    DestroyWindow(second);
+}
