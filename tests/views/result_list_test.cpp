@@ -301,3 +301,85 @@ TEST_F(ResultList, ShortControlRecordsAreNotTouched)
     EXPECT_EQ(0, host->send(22200, reinterpret_cast<intptr_t>(event.data())));
     EXPECT_TRUE(IsWindow(list)) << "a 31-byte destroy record does not carry the window";
 }
+
+namespace {
+
+// Messages sent to any list view on this thread while a hook is set.
+std::vector<HWND> listMessages;
+
+LRESULT CALLBACK recordListMessages(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    char name[64] = "";
+    GetClassNameA(sent->hwnd, name, sizeof name);
+    if (strcmp(name, WC_LISTVIEWA) == 0)
+        listMessages.push_back(sent->hwnd);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// True when the list repaints what changes: drawing was not left off.
+bool drawing(HWND list)
+{
+    ValidateRect(list, nullptr);
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT;
+    item.iItem = 0;
+    item.pszText = const_cast<char*>("probe");
+    int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    RECT update;
+    bool repaints = GetUpdateRect(list, &update, FALSE) != 0;
+    SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    return repaints;
+}
+
+}  // namespace
+
+TEST_F(ResultList, DrawingIsOnAfterEveryFillEvenAnEmptyOne)
+{
+    EXPECT_TRUE(drawing(list)) << "after a fill of four rows";
+    host->settings()[VALUE].value = "nikt";
+    host->actionEvent(VALUE, 2);
+    ASSERT_TRUE(names().empty());
+    EXPECT_TRUE(drawing(list)) << "after an empty fill";
+}
+
+TEST_F(ResultList, DestroyedListIsNeitherTouchedNorActedOn)
+{
+    host::focusRow(list, 1, true);
+    HWND page = host->pageWindow();
+    std::vector<uint8_t> event = support::slotEvent(221, page, list);
+    host->send(22200, reinterpret_cast<intptr_t>(event.data()));
+    ASSERT_FALSE(IsWindow(list));
+    host->clearExchanges();
+
+    listMessages.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, recordListMessages, nullptr, GetCurrentThreadId());
+    host->actionEvent(PROPERTIES, 1);
+    host->actionEvent(TALK, 1);
+    support::pokePage(page, list);
+    host->settings()[VALUE].value = "Opole";
+    host->actionEvent(VALUE, 2);
+    UnhookWindowsHookEx(hook);
+
+    EXPECT_TRUE(host->find("sendMessage", 10103).empty()) << "no contact asked for";
+    EXPECT_TRUE(listMessages.empty()) << listMessages.size() << " messages to a list view";
+    EXPECT_EQ(3u, host->find("sendMessage", 10106).size()) << "the search itself still ran";
+}
+
+TEST(ResultListAlone, ListCreatedAgainForgetsTheImagesOfTheOneBefore)
+{
+    auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,3,Ala,Opole\n");
+    host->closePage();
+    host->networkPlugins().resize(1);  // network 3 is gone; its image with it
+    host->openPage();
+    HWND list = host->slotControl(512005);
+    host->settings()[512002].value = "5";
+    host->settings()[512003].value = "0";
+    host->settings()[512004].value = "opole";
+    host->actionEvent(512004, 2);
+    std::vector<host::ResultRow> rows = host::readResultRows(list);
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_EQ(0, rows[0].image) << "the general icon, not an index into the earlier image list";
+    EXPECT_EQ("net 3, used icon number 0", host->log().back());
+}
