@@ -208,8 +208,6 @@ int run(const Options& options)
 {
     if (!options.locale.empty() && !setlocale(LC_CTYPE, options.locale.c_str()))
         throw HostError("the C runtime has no locale '" + options.locale + "'");
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
 
     StandInHost host;
     if (!options.contacts.empty())

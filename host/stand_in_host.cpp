@@ -1,5 +1,6 @@
 #include "host/stand_in_host.h"
 
+#include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <algorithm>
@@ -150,6 +151,11 @@ LRESULT CALLBACK pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 
 StandInHost::StandInHost() : control_(new RawControl)
 {
+    // The messenger makes the list-view class available and keeps the common
+    // controls loaded for its whole life; the plug-in relies on both, even
+    // for the list it leaves behind when unloaded without a stop.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
     initRawHostControl(&control_->raw, this);
     networkPlugins_ = defaultNetworkPlugins();
 }

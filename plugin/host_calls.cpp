@@ -89,6 +89,17 @@ void initActionDef(ActionDef* def, int parent, int id, int position, uint32_t ty
     def->height = static_cast<int16_t>(height);
 }
 
+int hostPluginId() { return hostControl ? hostControl->getPluginId() : 0; }
+HINSTANCE hostAppInstance() { return hostControl ? hostControl->getAppInstance() : nullptr; }
+HINSTANCE hostPluginInstance() { return hostControl ? hostControl->getPluginInstance() : nullptr; }
+int hostQueryState() { return hostControl ? hostControl->queryState() : 0; }
+
+void hostSetStatus(int status)
+{
+    if (hostControl)
+        hostControl->setStatus(status);
+}
+
 intptr_t hostSend(int id, intptr_t p1, intptr_t p2)
 {
     return hostSendTagged(id, 0, 0, p1, p2);

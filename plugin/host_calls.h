@@ -9,6 +9,13 @@
 // Set from HM_START to HM_STOP; the host owns the object.
 extern HostControl* hostControl;
 
+// The control object's own operations.
+int hostPluginId();
+HINSTANCE hostAppInstance();
+HINSTANCE hostPluginInstance();
+int hostQueryState();
+void hostSetStatus(int status);
+
 intptr_t hostSend(int id, intptr_t p1, intptr_t p2);
 intptr_t hostSendTagged(int id, int tag2, int tag3, intptr_t p1, intptr_t p2);
 intptr_t pluginSend(int id, int target, intptr_t p1, intptr_t p2);

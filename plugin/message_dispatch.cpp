@@ -96,8 +96,7 @@ intptr_t dispatch(const HostMessage* message)
             return route.handle ? route.handle(message) : route.constantReply;
     }
     // A message we do not know: tell the host so, if we can reach it.
-    if (hostControl)
-        hostControl->setStatus(1);
+    hostSetStatus(1);
     return 0;
 }
 

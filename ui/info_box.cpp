@@ -18,17 +18,17 @@ const int VERSION_BUFFER_SIZE = 52;
 // version text of our module.
 std::string nameAndVersion()
 {
-    int self = hostControl->getPluginId();
+    int self = hostPluginId();
     const char* name = reinterpret_cast<const char*>(pluginSend(HM_PLUGIN_DISPLAY_NAME, self, 0, 0));
     std::string title = name ? name : "";
 
-    intptr_t module = hostSend(HM_PLUGIN_MODULE, hostControl->getPluginId(), 0);
+    intptr_t module = hostSend(HM_PLUGIN_MODULE, hostPluginId(), 0);
     char version[VERSION_BUFFER_SIZE];
     version[0] = '\0';
     hostSend(HM_VERSION_TEXT, module, reinterpret_cast<intptr_t>(version));
     version[VERSION_BUFFER_SIZE - 1] = '\0';  // never run past the buffer, whatever the host wrote
 
-    if (hostControl->queryState() != 1) {
+    if (hostQueryState() != 1) {
         title += ' ';
         title += version;
     }

@@ -84,8 +84,8 @@ int registerSettings()
 int buildInterface()
 {
     // Icons first: the page, the info box and the menu entry name them.
-    registerIcon(ICON_KIND_LARGE, ICON_LARGE, hostControl->getPluginInstance(), ICON_LARGE, 1);
-    registerIcon(ICON_KIND_SMALL, ICON_SMALL, hostControl->getPluginInstance(), ICON_SMALL, 1);
+    registerIcon(ICON_KIND_LARGE, ICON_LARGE, hostPluginInstance(), ICON_LARGE, 1);
+    registerIcon(ICON_KIND_SMALL, ICON_SMALL, hostPluginInstance(), ICON_SMALL, 1);
 
     createPageAction(HOST_CONFIG_PAGES, ACTION_PAGE, TYPE_PAGE, PLUGIN_NAME, ICON_SMALL, 0, 0, 0, 0);
 

@@ -257,7 +257,7 @@ intptr_t createResultList(ActionEvent* event)
     slot->x += LIST_WIDTH;
     slot->y += LIST_HEIGHT;
 
-    HINSTANCE instance = hostControl->getPluginInstance();
+    HINSTANCE instance = hostPluginInstance();
     HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", LIST_STYLE, x, y, LIST_WIDTH, LIST_HEIGHT, page, nullptr,
                                 instance, nullptr);
     // One list at a time: the previous one, and any the host had us make

@@ -63,13 +63,13 @@ int registerSearchWindowClass()
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
     windowClass.lpfnWndProc = searchWindowProc;
-    windowClass.hInstance = hostControl->getAppInstance();
-    windowClass.hIcon = LoadIconA(hostControl->getPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
+    windowClass.hInstance = hostAppInstance();
+    windowClass.hIcon = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
     windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = PLUGIN_NAME;
-    windowClass.hIconSm = LoadIconA(hostControl->getPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
-    if (!RegisterClassExA(&windowClass))
+    windowClass.hIconSm = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
+    if (!hostControl || !RegisterClassExA(&windowClass))  // a host that stopped us meanwhile
         return 0;
     registeredUnder = windowClass.hInstance;
     return 1;
@@ -96,7 +96,7 @@ void releaseSearchWindowsAtUnload()
 
 intptr_t openSearchWindow()
 {
-    HINSTANCE instance = hostControl->getAppInstance();
+    HINSTANCE instance = hostAppInstance();
     searchWindow = nullptr;
     if (registeredUnder)
         searchWindow = CreateWindowExA(0, PLUGIN_NAME, "Szukaj na liście kontaktów", SEARCH_WINDOW_STYLE,

@@ -151,7 +151,7 @@ void pokePage(HWND page, HWND formerList)
     SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
     SendMessageA(page, WM_PARENTNOTIFY, WM_DESTROY, reinterpret_cast<LPARAM>(formerList));
     MSG pending;
-    while (PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE))
+    for (int i = 0; i < 100 && PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE); ++i)
         DispatchMessageA(&pending);
 }
 

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The hostile campaign and the allocation-failure runs once more under Wine's
+# heap checking: a double or invalid free, or a freed block used again, is
+# reported as a heap warning, and any warning fails the test.
+set -uo pipefail
+bin="$1"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+errors="$(mktemp)"
+trap 'rm -f "$errors"' EXIT
+LUNETKA_CAMPAIGN_SECONDS="${LUNETKA_CAMPAIGN_SECONDS:-20}" WINEDEBUG=warn+heap \
+    "$here/../../scripts/wine-run.sh" "$bin/hostile_tests.exe" \
+    --gtest_filter='HostileHost.RandomSequences*:AllocationFailure.*' 2>"$errors"
+status=$?
+warnings=$(grep -c ':heap:' "$errors")
+grep ':heap:' "$errors" | head -20
+echo "heap-checked campaign: $warnings heap warnings"
+[ "$status" -eq 0 ] || { echo "FAIL: the campaign itself failed (exit $status)"; exit 1; }
+[ "$warnings" -eq 0 ] || exit 1
+echo "1 passed, 0 failed"
