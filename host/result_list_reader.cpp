@@ -17,6 +17,7 @@ std::string itemText(HWND list, int row, int column)
     item.cchTextMax = sizeof text;
     text[0] = '\0';
     SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    text[sizeof text - 1] = '\0';  // a longer text is cut without a terminator
     return text;
 }
 

@@ -2,6 +2,9 @@
 // a user would, results read back from Wine's list view.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
 
@@ -264,5 +267,38 @@ TEST(SearchWithoutList, FillsTheResultsAndSendsNoListMessage)
     host->actionEvent(512008, 1);
     host->actionEvent(512007, 1);
     EXPECT_TRUE(host->find("sendMessage", 10103).empty()) << "no list, no focused row";
+    EXPECT_EQ(0, host->lockDepth());
+}
+
+TEST(SearchRunAlone, GiantCellsAreSearchedWholeAndShownCut)
+{
+    // What lies far past what a hit keeps is still found, and a hit on a
+    // megabyte cell keeps a bounded copy, so thousands of them fit.
+    auto host = support::loadPlugin();
+    host::ContactTable table;
+    table.addRow({{1, "1"}, {8, "Ja"}, {13, "x"}});
+    std::string giant = std::string(1024 * 1024, 'a') + "igla";
+    for (int row = 1; row <= 3; ++row)
+        table.addRow({{1, "1"}, {8, "Kontakt " + std::to_string(row)}, {13, row == 2 ? "igla" : giant}});
+    host->setContacts(table);
+    host->start();
+    host->openPage();
+    host->settings()[FIELD].value = "5";
+    host->settings()[CONDITION].value = std::to_string(ENDS);
+    host->settings()[VALUE].value = "IGLA";
+    host->actionEvent(VALUE, 2);
+    std::vector<host::ResultRow> rows = host::readResultRows(host->slotControl(RESULTS));
+    ASSERT_EQ(3u, rows.size());
+    EXPECT_EQ("igla", rows[1].value);
+    EXPECT_EQ(std::string(1023, 'a'), rows[0].value) << "the list shows the start of the cell";
+
+    char text[8192] = "";
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.iSubItem = 1;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(host->slotControl(RESULTS), LVM_GETITEMTEXTA, 2, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(4096u, strlen(text)) << "a hit keeps the first 4096 bytes of its texts";
     EXPECT_EQ(0, host->lockDepth());
 }
