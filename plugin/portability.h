@@ -1,9 +1,13 @@
 // The one place for compiler-specific spellings, so the rest builds with
-// MinGW-w64 and MSVC alike.
+// GCC and clang (MinGW-w64) and MSVC alike.
 #pragma once
 
-#if defined(__GNUC__)
-// Lets the compiler check our printf-style log formats against their arguments.
+// Lets the compiler check our printf-style log formats against their
+// arguments. GCC on MinGW reads plain "printf" as Microsoft's dialect and
+// needs gnu_printf; clang knows no gnu_printf and checks "printf" as C99.
+#if defined(__clang__)
+#define LUNETKA_PRINTF(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
+#elif defined(__GNUC__)
 #define LUNETKA_PRINTF(formatIndex, firstArgument) \
     __attribute__((format(gnu_printf, formatIndex, firstArgument)))
 #else

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building and testing Lunetka needs on a Debian 12 machine.
+# Installs what building and testing Lunetka needs on a Debian 12 machine
+# (scripts/build.sh runs it only when a tool is missing).
 # Safe to run again: it only installs what is missing.
 set -euo pipefail
 
@@ -10,7 +11,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 PACKAGES=(g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686 cmake make
-          googletest wine wine32:i386 xvfb x11-utils openbox imagemagick locales python3 g++ clang libclang-rt-14-dev)
+          googletest wine wine32:i386 xvfb x11-utils openbox imagemagick locales python3 g++ clang lld libclang-rt-14-dev)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -3,9 +3,11 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "build_info.h"
 #include "plugin/action_ids.h"
 #include "plugin/host_calls.h"
 #include "ui/info_box.h"
+#include "ui/texts.h"
 
 namespace {
 
@@ -33,27 +35,17 @@ const char FIELD_LIST_FORMAT[] =
 const char CONDITION_LIST_FORMAT[] =
     " %s\x02" "1\n %s\x02" "0\n %s\x02" "2\n %s\x02" "3\n %s\x02" "4\n %s\x02" "5";
 
-// Credits shown in the info box's tip; the build-date line stays last.
-const char CREDITS_FORMAT[] =
-    "<br/>Autorzy: <b>zespół Lunetki</b>"
-    "<br/>Opiekunowie: <b>twórcy i współpracownicy Lunetki</b>"
-    "<br/>"
-    "<br/>Część kodu przejęto z innej wtyczki, za zgodą jej autorów."
-    "<br/>Więcej informacji i źródła znajdziesz na stronie projektu Lunetka."
-    "<br/>Data kompilacji: <b>%s</b> @ <b>%s</b>";
-
-const char DESCRIPTION[] =
-    "<b>Lunetka</b> pozwala na przeszukiwanie listy kontaktów według różnych kryteriów.";
-
 void declareCriteria()
 {
     char list[10000];
-    createAction(ACTION_PAGE, 0, TYPE_GROUP_START, "Kryteria wyszukiwania", 0, 0, 0, 0, 0);
-    snprintf(list, sizeof list, FIELD_LIST_FORMAT, "opis", "UID", "wyświetl jako", "komórka", "IP",
-             "miejscowość", "imię", "nazwisko", "ksywka");
+    createAction(ACTION_PAGE, 0, TYPE_GROUP_START, TEXT_CRITERIA_GROUP, 0, 0, 0, 0, 0);
+    snprintf(list, sizeof list, FIELD_LIST_FORMAT, TEXT_FIELD_DESCRIPTION, TEXT_FIELD_UID, TEXT_FIELD_DISPLAY_NAME,
+             TEXT_FIELD_MOBILE, TEXT_FIELD_IP, TEXT_FIELD_CITY, TEXT_FIELD_FIRST_NAME, TEXT_FIELD_LAST_NAME,
+             TEXT_FIELD_NICK);
     createActionEx(ACTION_PAGE, ACTION_FIELD, TYPE_COMBO, list, ACTION_FIELD, 0, 0, 100, 0, 0, 0);
-    snprintf(list, sizeof list, CONDITION_LIST_FORMAT, "zawiera", "równe", "różne od", "zaczyna się od",
-             "kończy się na", "nie zawiera");
+    snprintf(list, sizeof list, CONDITION_LIST_FORMAT, TEXT_CONDITION_CONTAINS, TEXT_CONDITION_EQUALS,
+             TEXT_CONDITION_DIFFERS, TEXT_CONDITION_STARTS_WITH, TEXT_CONDITION_ENDS_WITH,
+             TEXT_CONDITION_NOT_CONTAINS);
     createActionEx(ACTION_PAGE, ACTION_CONDITION, TYPE_COMBO, list, ACTION_CONDITION, 0, 0, 100, 0, 0, 0);
     createActionEx(ACTION_PAGE, ACTION_VALUE, TYPE_EDIT, EMPTY_TEXT, ACTION_VALUE, 0, 0, 0, -2, 0, 0);
     createAction(ACTION_PAGE, 0, TYPE_GROUP_END, nullptr, 0, 0, 0, 0, 0);
@@ -61,12 +53,11 @@ void declareCriteria()
 
 void declareResults()
 {
-    createAction(ACTION_PAGE, 0, TYPE_GROUP_START, "Znalezione kontakty", 0, 0, 0, 0, 0);
+    createAction(ACTION_PAGE, 0, TYPE_GROUP_START, TEXT_RESULTS_GROUP, 0, 0, 0, 0, 0);
     createActionEx(ACTION_PAGE, ACTION_RESULTS, TYPE_CUSTOM_SLOT, nullptr, 0, 0, 0, 0, 0, 0, 0);
-    createActionEx(ACTION_PAGE, ACTION_PROPERTIES, TYPE_BUTTON_DEFAULT, "Właściwości\x03" "102", 0, 0, 0,
-                   205, 0, 0, 0);
-    createActionEx(ACTION_PAGE, ACTION_TALK, TYPE_BUTTON, "Zacznij rozmowę\x03" "1342177296", 0, 0, 0,
-                   205, 0, 0, 0);
+    createActionEx(ACTION_PAGE, ACTION_PROPERTIES, TYPE_BUTTON_DEFAULT, TEXT_PROPERTIES_BUTTON, 0, 0, 0, 205, 0,
+                   0, 0);
+    createActionEx(ACTION_PAGE, ACTION_TALK, TYPE_BUTTON, TEXT_TALK_BUTTON, 0, 0, 0, 205, 0, 0, 0);
     createAction(ACTION_PAGE, 0, TYPE_GROUP_END, nullptr, 0, 0, 0, 0, 0);
 }
 
@@ -91,13 +82,13 @@ int buildInterface()
 
     char credits[1024];
     memset(credits, 0, sizeof credits);
-    snprintf(credits, sizeof credits, CREDITS_FORMAT, __TIME__, __DATE__);
-    addInfoBox(ACTION_PAGE, DESCRIPTION, credits, iconUrl(ICON_LARGE).c_str(), -2, nullptr, true);
+    snprintf(credits, sizeof credits, TEXT_CREDITS_FORMAT, LUNETKA_BUILD_TIME, LUNETKA_BUILD_DATE);
+    addInfoBox(ACTION_PAGE, TEXT_DESCRIPTION, credits, iconUrl(ICON_LARGE).c_str(), -2, nullptr, true);
 
     declareCriteria();
     declareResults();
 
-    createActionAt(HOST_MAIN_MENU, ACTION_OPEN_WINDOW, 2, TYPE_MENU_ENTRY, "Szukaj na liscie", ICON_SMALL,
-                   0, 0, 0, 0);
+    createActionAt(HOST_MAIN_MENU, ACTION_OPEN_WINDOW, 2, TYPE_MENU_ENTRY, TEXT_MENU_ENTRY, ICON_SMALL, 0, 0, 0,
+                   0);
     return 1;
 }

@@ -8,6 +8,7 @@
 #include "plugin/entry_guard.h"
 #include "plugin/host_calls.h"
 #include "search/found_contacts.h"
+#include "ui/texts.h"
 #include "views/page_subclass.h"
 #include "views/sort_order.h"
 
@@ -273,8 +274,8 @@ intptr_t createResultList(ActionEvent* event)
     try {
         if (list) {
             SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LIST_EXTENDED_STYLE);
-            addColumn(list, 0, "Kontakt", 100);
-            addColumn(list, 1, "Szukana wartość", 313);
+            addColumn(list, 0, TEXT_RESULT_COLUMN_CONTACT, 100);
+            addColumn(list, 1, TEXT_RESULT_COLUMN_VALUE, 313);
             subclassPage(page, pageWindowProc);
         }
         OwnedImages images;

@@ -5,6 +5,7 @@
 #include "plugin/action_ids.h"
 #include "plugin/entry_guard.h"
 #include "plugin/host_calls.h"
+#include "ui/texts.h"
 
 HWND searchWindow = nullptr;
 
@@ -99,7 +100,7 @@ intptr_t openSearchWindow()
     HINSTANCE instance = hostAppInstance();
     searchWindow = nullptr;
     if (registeredUnder)
-        searchWindow = CreateWindowExA(0, PLUGIN_NAME, "Szukaj na liście kontaktów", SEARCH_WINDOW_STYLE,
+        searchWindow = CreateWindowExA(0, PLUGIN_NAME, TEXT_SEARCH_WINDOW_CAPTION, SEARCH_WINDOW_STYLE,
                                        CW_USEDEFAULT, CW_USEDEFAULT, SEARCH_WINDOW_SIZE, SEARCH_WINDOW_SIZE,
                                        nullptr, nullptr, instance, nullptr);
     if (!searchWindow)

@@ -7,13 +7,23 @@
 
 namespace support {
 
-std::string pluginPath()
+std::string besideTests(const char* name)
 {
     char path[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     std::string directory(path, length);
     directory.erase(directory.find_last_of("\\/") + 1);
-    return directory + "lunetka.dll";
+    return directory + name;
+}
+
+std::string pluginPath()
+{
+    // Another build of the plug-in (clang's, say) can be put under the same tests.
+    char chosen[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("LUNETKA_PLUGIN", chosen, sizeof chosen);
+    if (length > 0 && length < sizeof chosen)
+        return chosen;
+    return besideTests("lunetka.dll");
 }
 
 std::unique_ptr<host::StandInHost> loadPlugin()

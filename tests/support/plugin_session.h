@@ -14,7 +14,9 @@
 
 namespace support {
 
-// The DLL built beside the test programs.
+// A file built beside the test programs.
+std::string besideTests(const char* name);
+// The DLL built beside the test programs, or the one LUNETKA_PLUGIN names.
 std::string pluginPath();
 
 // A host with a fresh copy of the real plug-in (its globals start anew).
