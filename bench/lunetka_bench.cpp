@@ -19,6 +19,7 @@
 
 #include "host/result_list_reader.h"
 #include "host/stand_in_host.h"
+#include "host/text_codec.h"
 #include "plugin/host_calls.h"
 #include "search/text_match.h"
 #include "views/sort_order.h"
@@ -336,6 +337,56 @@ private:
     int rows_, reps_;
 };
 
+void printRow(const char* what, double figure, double floor);
+
+// A contact file of rows contacts, as a user would give it: UTF-8 CSV.
+std::string makeCsv(int rows, unsigned seed)
+{
+    host::ContactTable table = makeTable(rows, seed);
+    std::string csv = "uid,net,display,city,description\n";
+    for (int row = 0; row < table.rows(); ++row) {
+        csv += table.text(row, 0);
+        csv += ',';
+        csv += table.text(row, NET);
+        for (int column : {DISPLAY, CITY, DESCRIPTION}) {
+            csv += ',';
+            csv += host::cp1250ToUtf8(table.text(row, column));
+        }
+        csv += '\n';
+    }
+    return csv;
+}
+
+// Loading a contact file into the host against reading each of its bytes
+// once and keeping them in one block, which no loader can avoid.
+void measureLoad(int rows, int reps)
+{
+    std::string csv = makeCsv(rows, 1250);
+    std::vector<double> loads, floors;
+    for (int rep = 0; rep < reps; ++rep) {
+        host::StandInHost host;
+        int64_t start = now();
+        host.setContacts(host::ContactTable::fromCsvText(csv, "bench"));
+        loads.push_back(ms(now() - start));
+        if (host.contacts().rows() != rows + 1)
+            fprintf(stderr, "load: %d rows, wanted %d\n", host.contacts().rows(), rows + 1);
+
+        start = now();
+        std::string kept;
+        kept.reserve(csv.size());
+        size_t fields = 0;
+        for (char c : csv) {
+            fields += c == ',' || c == '\n';
+            kept += c;
+        }
+        floors.push_back(ms(now() - start));
+        if (fields == 0 || kept.size() != csv.size())
+            fprintf(stderr, "load floor: nothing read\n");
+    }
+    printf("\n%d contacts in a %u KiB file\n", rows, static_cast<unsigned>(csv.size() / 1024));
+    printRow("load (parse, convert, store)", median(loads), median(floors));
+}
+
 void printRow(const char* what, double figure, double floor)
 {
     printf("    %-34s %10.2f ms   floor %10.2f ms   ratio %6.2f\n", what, figure, floor, floor > 0 ? figure / floor : 0);
@@ -347,6 +398,7 @@ int main(int argc, char** argv)
 {
     std::string dll = "lunetka.dll";
     std::vector<int> sizes = {1000, 10000, 100000};
+    std::vector<int> loadSizes = {100000, 1000000};
     int reps = 5;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -354,12 +406,14 @@ int main(int argc, char** argv)
             dll = argv[++i];
         } else if (arg == "--reps" && i + 1 < argc) {
             reps = std::max(1, atoi(argv[++i]));
-        } else if (arg == "--sizes" && i + 1 < argc) {
-            sizes.clear();
+        } else if ((arg == "--sizes" || arg == "--load-sizes") && i + 1 < argc) {
+            std::vector<int>& chosen = arg == "--sizes" ? sizes : loadSizes;
+            chosen.clear();
             for (char* part = strtok(argv[++i], ","); part; part = strtok(nullptr, ","))
-                sizes.push_back(atoi(part));
+                chosen.push_back(atoi(part));
         } else {
-            fprintf(stderr, "usage: lunetka-bench [--dll PATH] [--sizes 1000,10000,100000] [--reps 5]\n");
+            fprintf(stderr, "usage: lunetka-bench [--dll PATH] [--sizes 1000,10000,100000] "
+                            "[--load-sizes 100000,1000000] [--reps 5]\n");
             return 2;
         }
     }
@@ -394,5 +448,8 @@ int main(int argc, char** argv)
                    f.hitBytes ? static_cast<double>(f.retained) / static_cast<double>(f.hitBytes) : 0.0);
         }
     }
+    printf("\nLoading a contact file, medians of %d runs\n", std::min(reps, 3));
+    for (int rows : loadSizes)
+        measureLoad(rows, std::min(reps, 3));
     return 0;
 }

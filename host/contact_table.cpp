@@ -1,6 +1,7 @@
 #include "host/contact_table.h"
 
 #include <stdlib.h>
+#include <string.h>
 #include <fstream>
 #include <sstream>
 
@@ -39,22 +40,25 @@ int contactColumnByName(const std::string& name)
 namespace {
 
 // One record of RFC 4180 CSV: commas, double quotes, "" inside quotes,
-// line breaks inside quoted fields. Returns false at the end of the text.
-bool readRecord(const std::string& text, size_t& pos, int& line, std::vector<std::string>& fields,
+// line breaks inside quoted fields. The fields' bytes go one after another
+// into record, and ends holds where each field ends: nothing is allocated
+// once the two have grown to the longest record. Returns false at the end.
+bool readRecord(const std::string& text, size_t& pos, int& line, std::string& record, std::vector<size_t>& ends,
                 const std::string& origin)
 {
-    fields.clear();
+    record.clear();
+    ends.clear();
     if (pos >= text.size())
         return false;
     int startLine = line;
-    std::string field;
     bool quoted = false, wasQuoted = false;
+    size_t fieldStart = 0;
     while (pos < text.size()) {
         char c = text[pos++];
         if (quoted) {
             if (c == '"') {
                 if (pos < text.size() && text[pos] == '"') {
-                    field += '"';
+                    record += '"';
                     ++pos;
                 } else {
                     quoted = false;
@@ -62,30 +66,39 @@ bool readRecord(const std::string& text, size_t& pos, int& line, std::vector<std
             } else {
                 if (c == '\n')
                     ++line;
-                field += c;
+                record += c;
             }
-        } else if (c == '"' && field.empty() && !wasQuoted) {
+        } else if (c == '"' && record.size() == fieldStart && !wasQuoted) {
             quoted = wasQuoted = true;
         } else if (c == ',') {
-            fields.push_back(field);
-            field.clear();
+            ends.push_back(record.size());
+            fieldStart = record.size();
             wasQuoted = false;
         } else if (c == '\n' || c == '\r') {
             if (c == '\r' && pos < text.size() && text[pos] == '\n')
                 ++pos;
             ++line;
-            fields.push_back(field);
+            ends.push_back(record.size());
             return true;
         } else if (wasQuoted) {
             throw HostError(origin + ":" + std::to_string(line) + ": text after a closing quote");
         } else {
-            field += c;
+            record += c;
         }
     }
     if (quoted)
         throw HostError(origin + ":" + std::to_string(startLine) + ": quoted field is never closed");
-    fields.push_back(field);
+    ends.push_back(record.size());
     ++line;
+    return true;
+}
+
+bool isAscii(const char* text, size_t length)
+{
+    for (size_t i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return false;
+    }
     return true;
 }
 
@@ -101,78 +114,123 @@ ContactTable ContactTable::fromCsvFile(const std::string& path)
     return fromCsvText(content.str(), path);
 }
 
-ContactTable ContactTable::fromCsvText(const std::string& rawText, const std::string& origin)
+ContactTable ContactTable::fromCsvText(const std::string& text, const std::string& origin)
 {
-    std::string text = rawText;
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        text.erase(0, 3);  // a byte-order mark is not part of the first name
+    size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // a byte-order mark is not part of the first name
 
     ContactTable table;
-    size_t pos = 0;
     int line = 1;
-    std::vector<std::string> fields;
-    if (!readRecord(text, pos, line, fields, origin) || (fields.size() == 1 && fields[0].empty()))
+    std::string record;
+    std::vector<size_t> ends;
+    if (!readRecord(text, pos, line, record, ends, origin) || (ends.size() == 1 && record.empty()))
         throw HostError(origin + ": no header row naming the columns");
-    for (const std::string& name : fields) {
+    size_t start = 0;
+    for (size_t end : ends) {
+        std::string name = record.substr(start, end - start);
+        start = end;
         int column = contactColumnByName(name);
         if (column < 0)
             throw HostError(origin + ":1: unknown column name '" + name + "'");
         if (table.columnIndex_.count(column))
             throw HostError(origin + ":1: column '" + name + "' named twice");
-        table.columnIndex_[column] = table.columns_.size();
-        table.columns_.push_back(column);
+        table.addColumn(column);
     }
 
+    table.arena_.reserve(text.size() + text.size() / 4);
     int recordLine = line;
-    while (readRecord(text, pos, line, fields, origin)) {
-        if (fields.size() == 1 && fields[0].empty()) {  // blank line
+    while (readRecord(text, pos, line, record, ends, origin)) {
+        if (ends.size() == 1 && record.empty()) {  // blank line
             recordLine = line;
             continue;
         }
         std::string where = origin + ":" + std::to_string(recordLine);
-        if (fields.size() != table.columns_.size())
-            throw HostError(where + ": " + std::to_string(fields.size()) + " fields, the header names " +
+        if (ends.size() != table.columns_.size())
+            throw HostError(where + ": " + std::to_string(ends.size()) + " fields, the header names " +
                             std::to_string(table.columns_.size()));
-        std::vector<std::string> row;
-        for (size_t i = 0; i < fields.size(); ++i) {
+        start = 0;
+        for (size_t i = 0; i < ends.size(); ++i) {
+            const char* field = record.data() + start;
+            size_t length = ends[i] - start;
+            start = ends[i];
+            // The plug-in reads texts up to their terminator: one inside would cut the text short.
+            if (memchr(field, '\0', length))
+                throw HostError(where + ": a NUL byte inside a field");
+            if (table.columns_[i] == COLUMN_NET &&
+                std::string(field, length).find_first_not_of("-0123456789") != std::string::npos)
+                throw HostError(where + ": network '" + std::string(field, length) + "' is not a number");
+            if (isAscii(field, length)) {
+                table.cells_.push_back(table.store(field, length));
+                continue;
+            }
             try {
-                row.push_back(utf8ToCp1250(fields[i]));
+                std::string converted = utf8ToCp1250(std::string(field, length));
+                table.cells_.push_back(table.store(converted.data(), converted.size()));
             } catch (const HostError& error) {
                 throw HostError(where + ": " + error.what());
             }
-            if (table.columns_[i] == COLUMN_NET && fields[i].find_first_not_of("-0123456789") != std::string::npos)
-                throw HostError(where + ": network '" + fields[i] + "' is not a number");
         }
-        table.cells_.push_back(row);
+        ++table.rows_;
         recordLine = line;
     }
+    table.arena_.shrink_to_fit();
     return table;
+}
+
+size_t ContactTable::addColumn(int column)
+{
+    if (arena_.empty())
+        arena_.push_back('\0');  // offset 0: the empty text
+    size_t index = columns_.size();
+    columnIndex_[column] = index;
+    columns_.push_back(column);
+    if (rows_ > 0) {
+        std::vector<uint32_t> widened;
+        widened.reserve(static_cast<size_t>(rows_) * columns_.size());
+        for (int row = 0; row < rows_; ++row) {
+            auto begin = cells_.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(row) * index);
+            widened.insert(widened.end(), begin, begin + static_cast<ptrdiff_t>(index));
+            widened.push_back(0);
+        }
+        cells_.swap(widened);
+    }
+    return index;
+}
+
+uint32_t ContactTable::store(const char* text, size_t length)
+{
+    if (length == 0)
+        return 0;
+    if (arena_.size() + length + 1 > UINT32_MAX)
+        throw HostError("contact table over 4 GB");
+    uint32_t offset = static_cast<uint32_t>(arena_.size());
+    arena_.append(text, length);
+    arena_.push_back('\0');
+    return offset;
 }
 
 void ContactTable::addRow(const std::map<int, std::string>& cellsByColumn)
 {
     for (const auto& cell : cellsByColumn) {
-        if (!columnIndex_.count(cell.first)) {
-            columnIndex_[cell.first] = columns_.size();
-            columns_.push_back(cell.first);
-            for (auto& row : cells_)
-                row.push_back(std::string());
-        }
+        if (!columnIndex_.count(cell.first))
+            addColumn(cell.first);
     }
-    std::vector<std::string> row(columns_.size());
+    if (arena_.empty())
+        arena_.push_back('\0');
+    size_t first = cells_.size();
+    cells_.resize(first + columns_.size(), 0);
     for (const auto& cell : cellsByColumn)
-        row[columnIndex_[cell.first]] = cell.second;
-    cells_.push_back(row);
+        cells_[first + columnIndex_[cell.first]] = store(cell.second.data(), cell.second.size());
+    ++rows_;
 }
 
 const char* ContactTable::text(int row, int column) const
 {
-    if (row < 0 || row >= rows())
+    if (row < 0 || row >= rows_)
         return nullptr;
     auto found = columnIndex_.find(column);
     if (found == columnIndex_.end())
         return nullptr;
-    return cells_[static_cast<size_t>(row)][found->second].c_str();
+    return arena_.data() + cells_[static_cast<size_t>(row) * columns_.size() + found->second];
 }
 
 int ContactTable::integer(int row, int column) const

@@ -11,6 +11,7 @@
 #include "host/host_error.h"
 #include "host/net_icons.h"
 #include "host/record_reader.h"
+#include "host/settings_profile.h"
 #include "host/stack_check.h"
 #include "host/text_codec.h"
 #include "host/window_class.h"
@@ -672,8 +673,8 @@ intptr_t StandInHost::onAddColumn(Exchange& exchange, const void* record)
     else
         column.defaultValue = std::to_string(i32At(record, column_def::DEFAULT));
     exchange.text = column.key;
-    auto stored = storedSettings_.find(column.key);
-    column.value = stored != storedSettings_.end() ? stored->second : column.defaultValue;
+    const std::string* stored = profile_ ? profile_->find(column.key) : nullptr;
+    column.value = stored ? *stored : column.defaultValue;
     settings_[column.column] = column;
     return 1;
 }
@@ -781,62 +782,17 @@ intptr_t StandInHost::onVersionText(intptr_t module, char* buffer)
 
 void StandInHost::setProfileFile(const std::string& path)
 {
-    profileFile_ = path;
-    loadProfile();
-}
-
-void StandInHost::loadProfile()
-{
-    storedSettings_.clear();
-    std::ifstream file(profileFile_.c_str(), std::ios::binary);
-    if (!file)
-        return;  // a first run has no profile yet
-    std::string line;
-    int number = 0;
-    try {
-        while (std::getline(file, line)) {
-            ++number;
-            if (!line.empty() && line[line.size() - 1] == '\r')
-                line.erase(line.size() - 1);
-            if (line.empty() || line[0] == '#')
-                continue;
-            std::string::size_type equals = line.find('=');
-            if (equals == std::string::npos || equals == 0)
-                throw HostError("line " + std::to_string(number) + " is not key=value");
-            storedSettings_[line.substr(0, equals)] = utf8ToCp1250(line.substr(equals + 1));
-        }
-    } catch (const HostError& error) {
-        fprintf(stderr, "lunetka-host: settings file %s is damaged (%s); using defaults\n", profileFile_.c_str(),
-                error.what());
-        storedSettings_.clear();
-    }
+    profile_.reset(new SettingsProfile(path));
 }
 
 void StandInHost::saveProfile() const
 {
-    if (profileFile_.empty())
+    if (!profile_)
         return;
-    std::map<std::string, std::string> all = storedSettings_;
+    std::map<std::string, std::string> values;
     for (const auto& column : settings_)
-        all[column.second.key] = column.second.value;
-    std::string temporary = profileFile_ + ".new";
-    {
-        std::ofstream file(temporary.c_str(), std::ios::binary | std::ios::trunc);
-        if (!file) {
-            fprintf(stderr, "lunetka-host: cannot write settings file %s\n", temporary.c_str());
-            return;
-        }
-        file << "# Lunetka stand-in host settings (UTF-8)\n";
-        for (const auto& setting : all) {
-            std::string value;
-            for (char c : cp1250ToUtf8(setting.second))
-                value += (c == '\n' || c == '\r') ? ' ' : c;  // one setting, one line
-            file << setting.first << '=' << value << '\n';
-        }
-    }
-    // Replace in one step, so a crash never leaves half a profile.
-    if (!MoveFileExA(temporary.c_str(), profileFile_.c_str(), MOVEFILE_REPLACE_EXISTING))
-        fprintf(stderr, "lunetka-host: cannot replace settings file %s\n", profileFile_.c_str());
+        values[column.second.key] = column.second.value;
+    profile_->save(values);
 }
 
 // --- What people read --------------------------------------------------------

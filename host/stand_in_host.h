@@ -18,6 +18,8 @@
 
 namespace host {
 
+class SettingsProfile;
+
 // The host's message and operation numbers, as the host itself knows them.
 enum HostMessageId {
     MSG_LOG = 1,
@@ -118,12 +120,13 @@ public:
     // Configuration.
     ContactTable& contacts() { return contacts_; }
     const ContactTable& contacts() const { return contacts_; }
-    void setContacts(const ContactTable& table) { contacts_ = table; }
+    void setContacts(ContactTable table) { contacts_ = std::move(table); }  // taken, not copied
     void setPluginId(int id) { pluginId_ = id; }
     int pluginId() const { return pluginId_; }
     void setQueryState(int state) { queryState_ = state; }
     std::vector<NetworkPlugin>& networkPlugins() { return networkPlugins_; }
-    // Settings persist in this file (UTF-8 "key=value" lines); empty: in memory only.
+    // Settings persist in this file (UTF-8 "key=value" lines). Throws
+    // HostError when the file cannot be written.
     void setProfileFile(const std::string& path);
     void setRecordCellReads(bool record) { recordCellReads_ = record; }
     void setLogToStderr(bool echo) { logToStderr_ = echo; }
@@ -210,7 +213,6 @@ private:
     intptr_t onVersionText(intptr_t module, char* buffer);
     intptr_t networkPluginAnswer(const NetworkPlugin& plugin, int message);
     std::string controlValue(int actionId) const;
-    void loadProfile();
     void saveProfile() const;
     void abiError(const std::string& what);
     size_t keep(const Exchange& exchange);  // its index, or SIZE_MAX when not recording
@@ -242,8 +244,7 @@ private:
     Exchange scratch_;
     std::vector<Action> actions_;
     std::map<int, SettingsColumn> settings_;
-    std::map<std::string, std::string> storedSettings_;  // from the profile, by key
-    std::string profileFile_;
+    std::unique_ptr<SettingsProfile> profile_;  // none: settings live in memory only
     std::map<int, HICON> icons_;
     HWND pageWindow_ = nullptr;
     bool ownsPage_ = false;

@@ -68,6 +68,24 @@ TEST(ContactTable, MalformedFilesAreReportedWithTheirLine)
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.error, errorOf(c.csv)) << c.csv;
+    // The plug-in would see only the text before a NUL.
+    EXPECT_EQ("kontakty.csv:3: a NUL byte inside a field",
+              errorOf(std::string("uid,display\n1,Ala\n2,Ola\0Kowalska\n", 35)));
+}
+
+TEST(ContactTable, RowsAddedInCodeKeepEveryColumn)
+{
+    ContactTable table;
+    table.addRow({{8, "Ja"}});
+    table.addRow({{8, "Ala"}, {13, "Opole"}});  // a column the first row did not have
+    table.addRow({{13, ""}, {1, "3"}});
+    ASSERT_EQ(3, table.rows());
+    EXPECT_STREQ("Ja", table.text(0, 8));
+    EXPECT_STREQ("", table.text(0, 13));
+    EXPECT_STREQ("Opole", table.text(1, 13));
+    EXPECT_STREQ("", table.text(2, 8));
+    EXPECT_EQ(3, table.integer(2, 1));
+    EXPECT_EQ(0, table.integer(0, 1));
 }
 
 TEST(ContactTable, UnreadableFile)

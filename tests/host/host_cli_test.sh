@@ -26,6 +26,12 @@ expect_error 2 "bad.csv:2: network 'x' is not a number" "$bin/lunetka.dll" --con
 expect_error 2 "unknown argument '--frobnicate'" "$bin/lunetka.dll" --frobnicate
 expect_error 2 "--query-state needs a number" "$bin/lunetka.dll" --query-state x
 expect_error 2 "no item 'kolor' in the list" "$bin/lunetka.dll" --search kolor zawiera x
+printf 'uid,net,display\n1,1,Ala\n2,1,Ola\0Nowak\n' >"$work/zero-byte.csv"
+expect_error 2 "zero-byte.csv:3: a NUL byte inside a field" "$bin/lunetka.dll" --contacts "$work/zero-byte.csv"
+mkdir -p "$work/profile-folder"
+expect_error 2 "is a folder" "$bin/lunetka.dll" --profile "$work/profile-folder"
+expect_error 2 "cannot write settings file" "$bin/lunetka.dll" --profile "$work/no/such/folder/settings.txt"
+[ ! -e "$work/profile-folder.new" ] || { failed=$((failed + 1)); echo "FAIL: a .new file was left beside the folder"; }
 
 # --locale: the plug-in folds with the process's C locale, so Polish capitals fold only under a Polish one.
 printf 'uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Łódź\n' >"$work/polish.csv"

@@ -38,20 +38,39 @@ TEST(SettingsProfile, ChangesSurviveARestart)
     DeleteFileA(profile.c_str());
 }
 
-TEST(SettingsProfile, DamagedProfileGivesDefaultsAndIsReplaced)
+TEST(SettingsProfile, DamagedLinesAreSkippedTheRestKeptAndTheOldFileBackedUp)
 {
     std::string profile = support::temporaryPath("lunetka-damaged-profile.txt");
+    DeleteFileA((profile + ".bak").c_str());
+    const std::string original =
+        "Lunetka/KryteriumWyszukiwania1=stare\nto nie jest ustawienie\n\xC3\x28=x\nLunetka/WarunekWyszukiwania1=4\n";
     {
         std::ofstream file(profile.c_str(), std::ios::binary);
-        file << "Lunetka/KryteriumWyszukiwania1=stare\nto nie jest ustawienie\n\xC3\x28=x\n";
+        file << original;
     }
     auto host = support::loadPlugin();
     host->setProfileFile(profile);
     host->start();
-    EXPECT_EQ("", host->settings()[512004].value) << "nothing of a damaged file is trusted";
+    EXPECT_EQ("stare", host->settings()[512004].value) << "the good lines are kept";
+    EXPECT_EQ("4", host->settings()[512003].value);
+    host->changeControl(512002, "7");
     host->stop();
     std::string rewritten = fileText(profile);
-    EXPECT_NE(std::string::npos, rewritten.find("Lunetka/KryteriumWyszukiwania1=\n"));
+    EXPECT_NE(std::string::npos, rewritten.find("Lunetka/KryteriumWyszukiwania1=stare\n"));
+    EXPECT_NE(std::string::npos, rewritten.find("Lunetka/PoleWyszukiwania1=7\n"));
     EXPECT_EQ(std::string::npos, rewritten.find("to nie jest"));
+    EXPECT_EQ(original, fileText(profile + ".bak")) << "the file as it was, before the first rewrite";
     DeleteFileA(profile.c_str());
+    DeleteFileA((profile + ".bak").c_str());
+}
+
+TEST(SettingsProfile, AProfileThatCannotBeWrittenIsAnErrorAtOnce)
+{
+    std::string folder = support::temporaryPath("lunetka-profile-folder");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    auto host = support::loadPlugin();
+    EXPECT_THROW(host->setProfileFile(folder), std::exception) << "a folder";
+    EXPECT_THROW(host->setProfileFile(folder + "\\missing\\settings.txt"), std::exception) << "no such folder";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder + ".new").c_str())) << "nothing left behind";
+    RemoveDirectoryA(folder.c_str());
 }
