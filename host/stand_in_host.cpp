@@ -616,8 +616,6 @@ intptr_t StandInHost::answer(Exchange& exchange, void* record)
             QueryPerformanceCounter(&now);
             logTimes_.push_back({logEnds_.size() - 1, now.QuadPart});
         }
-        if (logToStderr_)
-            fprintf(stderr, "log: %s\n", printable(exchange.text).c_str());
         return 0;
     case MSG_VERSION_TEXT:
         return onVersionText(p1, reinterpret_cast<char*>(p2));

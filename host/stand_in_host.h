@@ -129,7 +129,6 @@ public:
     // HostError when the file cannot be written.
     void setProfileFile(const std::string& path);
     void setRecordCellReads(bool record) { recordCellReads_ = record; }
-    void setLogToStderr(bool echo) { logToStderr_ = echo; }
     // Off: nothing but the log is kept (for long runs and measurements).
     void setRecordExchanges(bool record) { recordExchanges_ = record; }
     // The arrival time (QueryPerformanceCounter) of every log line that begins
@@ -236,7 +235,6 @@ private:
     int lockDepth_ = 0;
     int maxLockDepth_ = 0;
     bool recordCellReads_ = true;
-    bool logToStderr_ = false;
     bool answerValueRequests_ = true;
     bool recordExchanges_ = true;
     std::string timeLogPrefix_;

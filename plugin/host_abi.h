@@ -82,6 +82,36 @@ const int NOTIFY_IGNORE = 13;          // criteria controls: do nothing
 const int NOTIFY_CREATE_CONTROL = 220;
 const int NOTIFY_DESTROY_CONTROL = 221;
 
+// ---------------------------------------------------------------------------
+// Action type words: bits 16-23 the kind, 0x0A in bits 24-31 on a control
+// bound to a settings column, bits 0-15 further flags.
+// ---------------------------------------------------------------------------
+const uint32_t TYPE_PAGE = 0x00000000;            // a configuration page (createPageAction adds TYPE_PAGE_BIT)
+const uint32_t TYPE_PAGE_BIT = 0x10;              // marks a page; createPageAction sets it
+const uint32_t TYPE_GROUP_START = 0x000F0000;     // a framed group, captioned by the text
+const uint32_t TYPE_GROUP_END = 0x00100000;       // closes the group
+const uint32_t TYPE_COMBO = 0x0A169040;           // a drop-down list bound to a settings column
+const uint32_t TYPE_EDIT = 0x0A0C0000;            // an edit field bound to a settings column
+const uint32_t TYPE_CUSTOM_SLOT = 0x00050000;     // a slot whose control the plug-in makes (220/221)
+const uint32_t TYPE_BUTTON_DEFAULT = 0x000E0040;  // a button, the page's default one
+const uint32_t TYPE_BUTTON = 0x000E0000;          // a button
+const uint32_t TYPE_MENU_ENTRY = 0x00000000;      // a menu entry
+const uint32_t TYPE_INFO_IMAGE = 0x001C0040;      // the info box's image, with its parameter text
+const uint32_t TYPE_INFO_TEXT = 0x00180080;       // the info box's rich description
+
+// A button's caption is its visible text, 0x03, then a number that is the
+// host's business (1342177296 is 0x50000010); macros, so that a caption and
+// its number make one literal.
+#define CAPTION_STYLE_PROPERTIES "\x03" "102"
+#define CAPTION_STYLE_TALK "\x03" "1342177296"
+
+// HM_PLUGIN_TYPE's bit of a network plug-in.
+const int PLUGIN_TYPE_NETWORK = 0x20;
+// HM_ICON_GET: the general contact icon, and that of a network, which keeps
+// only the low 8 bits of the network number.
+const intptr_t ICON_ID_GENERAL = 0x20000000;
+inline intptr_t networkIconId(int net) { return static_cast<intptr_t>((net & 0xFF) | 0x200) << 20; }
+
 const int LOG_LEVEL_PLUGIN = 256;
 const int CONTACT_TABLE = 1;
 const int CONTACT_NONE = -2;

@@ -166,7 +166,7 @@ intptr_t createActionEx(int parent, int id, uint32_t type, const char* text, int
 intptr_t createPageAction(int parent, int id, uint32_t type, const char* text, int param,
                           int width, int height, int value66, int value58)
 {
-    return createAction(parent, id, type | 0x10, text, param, width, height, value66, value58);
+    return createAction(parent, id, type | TYPE_PAGE_BIT, text, param, width, height, value66, value58);
 }
 
 intptr_t getActionValue(int id, int parent, int contact, char* buffer, int bufferSize, bool flag)

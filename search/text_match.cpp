@@ -9,12 +9,6 @@ void foldCase(std::string& text)
         c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
 }
 
-void foldCase(char* text)
-{
-    for (; *text; ++text)
-        *text = static_cast<char>(tolower(static_cast<unsigned char>(*text)));
-}
-
 namespace {
 
 // Where V first occurs in T; npos when nowhere. An empty V occurs at 0.

@@ -16,6 +16,5 @@ enum MatchCondition {
 
 // Folds every byte with the C runtime's tolower under the current locale.
 void foldCase(std::string& text);
-void foldCase(char* text);
 // Whether cell text T passes condition against value V; any other code never does.
 bool matchesCondition(const char* cell, size_t cellLength, const std::string& value, int condition);

@@ -7,10 +7,6 @@
 
 namespace {
 
-const uint32_t TYPE_GROUP_START = 0x000F0000;
-const uint32_t TYPE_GROUP_END = 0x00100000;
-const uint32_t TYPE_INFO_IMAGE = 0x001C0040;
-const uint32_t TYPE_INFO_TEXT = 0x00180080;
 const int VERSION_BUFFER_SIZE = 52;
 
 // The plug-in's name as the host reports it (asked through the host, which

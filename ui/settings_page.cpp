@@ -11,18 +11,6 @@
 
 namespace {
 
-// Type words: bits 16-23 the kind, 0x0A in bits 24-31 on controls bound to a
-// settings column, low bits further flags.
-const uint32_t TYPE_PAGE = 0x00000000;  // createPageAction adds 0x10
-const uint32_t TYPE_GROUP_START = 0x000F0000;
-const uint32_t TYPE_GROUP_END = 0x00100000;
-const uint32_t TYPE_COMBO = 0x0A169040;
-const uint32_t TYPE_EDIT = 0x0A0C0000;
-const uint32_t TYPE_CUSTOM_SLOT = 0x00050000;
-const uint32_t TYPE_BUTTON_DEFAULT = 0x000E0040;
-const uint32_t TYPE_BUTTON = 0x000E0000;
-const uint32_t TYPE_MENU_ENTRY = 0x00000000;
-
 const int ICON_KIND_LARGE = 2;
 const int ICON_KIND_SMALL = 1;
 

@@ -5,6 +5,8 @@
 // or a-f after one starts a new literal: "\xB3" "a".)
 #pragma once
 
+#include "plugin/host_abi.h"
+
 // --- The configuration page -------------------------------------------------
 
 const char TEXT_CRITERIA_GROUP[] = "Kryteria wyszukiwania";
@@ -40,12 +42,11 @@ const char TEXT_CONDITION_STARTS_WITH[] = "zaczyna si\xEA od";
 const char TEXT_CONDITION_ENDS_WITH[] = "ko\xF1" "czy si\xEA na";
 const char TEXT_CONDITION_NOT_CONTAINS[] = "nie zawiera";
 
-// Button captions: the caption, 0x03, then a number that is the host's
-// business (102; 1342177296 is 0x50000010).
-// "Właściwości\x03102"
-const char TEXT_PROPERTIES_BUTTON[] = "W\xB3" "a\x9C" "ciwo\x9C" "ci\x03" "102";
-// "Zacznij rozmowę\x031342177296"
-const char TEXT_TALK_BUTTON[] = "Zacznij rozmow\xEA\x03" "1342177296";
+// Button captions: the caption, then the style the host gives the button.
+// "Właściwości"
+const char TEXT_PROPERTIES_BUTTON[] = "W\xB3" "a\x9C" "ciwo\x9C" "ci" CAPTION_STYLE_PROPERTIES;
+// "Zacznij rozmowę"
+const char TEXT_TALK_BUTTON[] = "Zacznij rozmow\xEA" CAPTION_STYLE_TALK;
 
 // The menu entry, spelled without a diacritic.
 const char TEXT_MENU_ENTRY[] = "Szukaj na liscie";

@@ -27,8 +27,6 @@ const int LIST_WIDTH = 415;
 const int LIST_HEIGHT = 200;
 const DWORD LIST_STYLE = WS_CHILD | WS_VISIBLE | LVS_REPORT;
 const DWORD LIST_EXTENDED_STYLE = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
-const intptr_t GENERAL_ICON_ID = 0x20000000;
-const int PLUGIN_TYPE_NETWORK = 0x20;
 
 void addColumn(HWND list, int index, const char* header, int width)
 {
@@ -76,15 +74,14 @@ int appendHostIcon(HIMAGELIST images, intptr_t iconId)
 
 void buildNetworkImages(HIMAGELIST images, NetIconMap& icons)
 {
-    icons[0] = appendHostIcon(images, GENERAL_ICON_ID);
+    icons[0] = appendHostIcon(images, ICON_ID_GENERAL);
     int positions = static_cast<int>(hostSendTagged(HM_PLUGIN_COUNT, 0, -1, 0, 0));
     for (int position = 1; position < positions; ++position) {
         int plugin = static_cast<int>(hostSendTagged(HM_PLUGIN_ID_AT, 0, 0, position, 0));
         if (!(pluginSend(HM_PLUGIN_TYPE, plugin, 0, 0) & PLUGIN_TYPE_NETWORK))
             continue;
         int net = static_cast<int>(pluginSend(HM_PLUGIN_NET, plugin, 0, 0));
-        intptr_t iconId = static_cast<intptr_t>(((net & 0xFF) | 0x200)) << 20;
-        int index = appendHostIcon(images, iconId);
+        int index = appendHostIcon(images, networkIconId(net));
         icons[net] = index;
         logLine("adding icon for net %d on pos %d", net, index);
     }
