@@ -1,5 +1,7 @@
 #pragma once
 
+#include <errno.h>
+#include <limits.h>
 #include <stdlib.h>
 #include <stdexcept>
 #include <string>
@@ -14,12 +16,18 @@ public:
 };
 
 // A whole decimal number, or a HostError naming what wanted it.
-inline int parseNumber(const std::string& text, const std::string& what)
+// A whole number from low to high; anything else, an overflow included, is
+// an error that names what wanted it.
+inline int parseNumber(const std::string& text, const std::string& what, long long low = INT_MIN,
+                       long long high = INT_MAX)
 {
     char* end = nullptr;
-    long value = strtol(text.c_str(), &end, 10);
+    errno = 0;
+    long long value = strtoll(text.c_str(), &end, 10);
     if (text.empty() || *end)
         throw HostError(what + " needs a number, not '" + text + "'");
+    if (errno == ERANGE || value < low || value > high)
+        throw HostError(what + " takes " + std::to_string(low) + " to " + std::to_string(high) + ", not " + text);
     return static_cast<int>(value);
 }
 

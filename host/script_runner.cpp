@@ -33,6 +33,7 @@ const char SCRIPT_HELP[] =
 namespace {
 
 const int PLUGIN_MENU_PARENT = 12;
+const long long MAX_WAIT_MS = 10 * 60 * 1000;  // a script waits ten minutes at most
 
 std::string utf8(const std::string& cp1250) { return cp1250ToUtf8(cp1250); }
 
@@ -103,6 +104,22 @@ private:
         return listWindow();
     }
 
+    // A row of the result list that exists, or an error naming the command.
+    int existingRow(const std::string& text, const std::string& command)
+    {
+        int rows = static_cast<int>(SendMessageA(resultList(), LVM_GETITEMCOUNT, 0, 0));
+        if (rows == 0)
+            throw HostError(command + ": the result list has no rows");
+        return parseNumber(text, command, 0, rows - 1);
+    }
+
+    int existingColumn(const std::string& text, const std::string& command)
+    {
+        HWND header = reinterpret_cast<HWND>(SendMessageA(resultList(), LVM_GETHEADER, 0, 0));
+        int columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+        return parseNumber(text, command, 0, columns - 1);
+    }
+
     // The n-th (1-based) action of a kind on the open page.
     int nthAction(int kind, int n)
     {
@@ -121,19 +138,19 @@ private:
             if (space == std::string::npos)
                 throw HostError("choose needs a list and an item");
             std::string which = rest.substr(0, space);
-            int n = which == "field" ? 1 : which == "condition" ? 2 : parseNumber(which, "choose");
+            int n = which == "field" ? 1 : which == "condition" ? 2 : parseNumber(which, "choose", 1, INT_MAX);
             page().chooseItem(nthAction(KIND_COMBO, n), utf8ToCp1250(rest.substr(space + 1)));
             printResults();
         } else if (command == "type") {
             page().typeText(nthAction(KIND_EDIT, 1), utf8ToCp1250(rest));
             printResults();
         } else if (command == "header") {
-            clickHeader(resultList(), parseNumber(rest, "header"));
+            clickHeader(resultList(), existingColumn(rest, "header"));
             printResults();
         } else if (command == "focus" || command == "select") {
-            focusRow(resultList(), parseNumber(rest, command), command == "select");
+            focusRow(resultList(), existingRow(rest, command), command == "select");
         } else if (command == "dblclick") {
-            int row = parseNumber(rest, "dblclick");
+            int row = existingRow(rest, "dblclick");
             focusRow(resultList(), row, true);
             doubleClickRow(resultList(), row);
         } else if (command == "press") {
@@ -165,7 +182,7 @@ private:
             else
                 throw HostError("close takes config or windows");
         } else if (command == "wait") {
-            DWORD until = GetTickCount() + static_cast<DWORD>(parseNumber(rest, "wait"));
+            DWORD until = GetTickCount() + static_cast<DWORD>(parseNumber(rest, "wait", 0, MAX_WAIT_MS));
             while (static_cast<LONG>(until - GetTickCount()) > 0) {
                 app_.pump();
                 Sleep(10);

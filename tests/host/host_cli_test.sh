@@ -28,6 +28,13 @@ expect_error 2 "--query-state needs a number" "$bin/lunetka.dll" --query-state x
 expect_error 2 "no item 'kolor' in the list" "$bin/lunetka.dll" --search kolor zawiera x
 printf 'uid,net,display\n1,1,Ala\n2,1,Ola\0Nowak\n' >"$work/zero-byte.csv"
 expect_error 2 "zero-byte.csv:3: a NUL byte inside a field" "$bin/lunetka.dll" --contacts "$work/zero-byte.csv"
+# Script numbers out of range, and rows or columns that do not exist, with the script line.
+expect_error 2 "script line 1: wait takes 0 to 600000, not 99999999999" "$bin/lunetka.dll" --do "wait 99999999999"
+expect_error 2 "script line 2: header takes 0 to 1, not 7" "$bin/lunetka.dll" --do "config; header 7"
+expect_error 2 "script line 2: select: the result list has no rows" "$bin/lunetka.dll" --do "config; select 100000"
+printf 'uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,1,Ola,Opole\n' >"$work/two.csv"
+expect_error 2 "script line 4: dblclick takes 0 to 1, not 99" "$bin/lunetka.dll" --contacts "$work/two.csv" \
+    --do "config; choose field miejscowość; type opole; dblclick 99"
 mkdir -p "$work/profile-folder"
 expect_error 2 "is a folder" "$bin/lunetka.dll" --profile "$work/profile-folder"
 expect_error 2 "cannot write settings file" "$bin/lunetka.dll" --profile "$work/no/such/folder/settings.txt"
