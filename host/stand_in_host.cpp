@@ -481,24 +481,26 @@ void StandInHost::setReply(size_t index, intptr_t reply)
 
 intptr_t StandInHost::opSendMessage(void* record)
 {
-    if (beforeAnswer && record)
-        beforeAnswer("sendMessage", i32At(record, message::ID));
-    if (!recordExchanges_ && record) {
+    // The checks of a record hold whether or not the exchange is recorded.
+    if (!record) {
+        abiError("sendMessage with a null record");
+        noteCall("sendMessage", {0});
+        return 0;
+    }
+    int messageId = i32At(record, message::ID);
+    uint16_t size = u16At(record, message::SIZE);
+    if (size != message::LENGTH && size != column_def::LENGTH)
+        abiError("message " + std::to_string(messageId) + " has size " + std::to_string(size));
+    if (beforeAnswer)
+        beforeAnswer("sendMessage", messageId);
+    if (!recordExchanges_) {
         // As cheap as the real host promises: no copies kept, the scratch record reused.
-        scratch_.message = i32At(record, message::ID);
+        scratch_.message = messageId;
         return answer(scratch_, record);
     }
     Exchange exchange;
     exchange.op = "sendMessage";
-    if (!record) {
-        abiError("sendMessage with a null record");
-        keep(exchange);
-        return 0;
-    }
-    exchange.message = i32At(record, message::ID);
-    uint16_t size = u16At(record, message::SIZE);
-    if (size != message::LENGTH && size != column_def::LENGTH)
-        abiError("message " + std::to_string(exchange.message) + " has size " + std::to_string(size));
+    exchange.message = messageId;
     exchange.record = bytesOf(record, size == column_def::LENGTH ? column_def::LENGTH : message::LENGTH);
     intptr_t reply = answer(exchange, record);
     exchange.reply = reply;
@@ -506,10 +508,15 @@ intptr_t StandInHost::opSendMessage(void* record)
     return reply;
 }
 
+const void* StandInHost::requiredRecord(intptr_t p1, const char* what)
+{
+    if (!p1)
+        abiError(std::string(what) + " without its record");
+    return reinterpret_cast<const void*>(p1);
+}
+
 intptr_t StandInHost::opSendMessageTo(int target, void* record)
 {
-    if (beforeAnswer && record)
-        beforeAnswer("sendMessageTo", i32At(record, message::ID));
     Exchange exchange;
     exchange.op = "sendMessageTo";
     exchange.args.push_back(target);
@@ -518,6 +525,11 @@ intptr_t StandInHost::opSendMessageTo(int target, void* record)
         keep(exchange);
         return 0;
     }
+    if (u16At(record, message::SIZE) != message::LENGTH)
+        abiError("message to plug-in " + std::to_string(target) + " has size " +
+                 std::to_string(u16At(record, message::SIZE)));
+    if (beforeAnswer)
+        beforeAnswer("sendMessageTo", i32At(record, message::ID));
     exchange.message = i32At(record, message::ID);
     exchange.record = bytesOf(record, message::LENGTH);
     size_t index = keep(exchange);
@@ -634,10 +646,11 @@ intptr_t StandInHost::answer(Exchange& exchange, void* record)
     case MSG_ADD_COLUMN:
         return onAddColumn(exchange, record);
     case MSG_ACTION_CREATE:
-        return onActionCreate(exchange, reinterpret_cast<const void*>(p1));
+        return onActionCreate(exchange, requiredRecord(p1, "create action"));
     case MSG_ACTION_CALL:
-        if (p1) {
-            const void* call = reinterpret_cast<const void*>(p1);
+        if (const void* call = requiredRecord(p1, "host action call")) {
+            if (u16At(call, action_event::SIZE) != action_event::CALL_LENGTH)
+                abiError("host action call of " + std::to_string(u16At(call, action_event::SIZE)) + " bytes");
             exchange.payload = bytesOf(call, action_event::CALL_LENGTH);
             if (onHostAction)
                 onHostAction(i32At(call, action_event::ID), i32At(call, action_event::PARENT),
@@ -645,9 +658,9 @@ intptr_t StandInHost::answer(Exchange& exchange, void* record)
         }
         return 0;
     case MSG_ACTION_GET_VALUE:
-        return onActionGetValue(exchange, reinterpret_cast<const void*>(p1));
+        return onActionGetValue(exchange, requiredRecord(p1, "action value request"));
     case MSG_ICON_REGISTER:
-        return onIconRegister(exchange, reinterpret_cast<const void*>(p1));
+        return onIconRegister(exchange, requiredRecord(p1, "icon registration"));
     case MSG_ICON_GET:
         exchange.args = {p1, p2};
         return onIconGet(static_cast<int>(p1));
@@ -679,10 +692,8 @@ intptr_t StandInHost::onAddColumn(Exchange& exchange, const void* record)
 
 intptr_t StandInHost::onActionCreate(Exchange& exchange, const void* def)
 {
-    if (!def) {
-        abiError("create action without a record");
+    if (!def)
         return 0;
-    }
     uint16_t size = u16At(def, action_def::SIZE);
     if (size != action_def::SHORT && size != action_def::LONG) {
         abiError("action record of " + std::to_string(size) + " bytes");
@@ -713,6 +724,8 @@ intptr_t StandInHost::onActionGetValue(Exchange& exchange, const void* def)
 {
     if (!def)
         return 0;
+    if (u16At(def, action_def::SIZE) != action_def::SHORT)
+        abiError("action value request of " + std::to_string(u16At(def, action_def::SIZE)) + " bytes");
     exchange.payload = bytesOf(def, action_def::SHORT);
     int id = i32At(def, action_def::ID);
     char* buffer = const_cast<char*>(textAt(def, action_def::TEXT));

@@ -204,6 +204,8 @@ public:
 private:
     intptr_t callPlugin(void* record, int message);
     intptr_t answer(Exchange& exchange, void* message);
+    // p1 as the record a message needs; a null one is an ABI error.
+    const void* requiredRecord(intptr_t p1, const char* what);
     intptr_t onAddColumn(Exchange& exchange, const void* record);
     intptr_t onActionCreate(Exchange& exchange, const void* def);
     intptr_t onActionGetValue(Exchange& exchange, const void* def);
