@@ -46,11 +46,6 @@ const char USAGE[] =
     "  --log-file FILE        append every log line to FILE (UTF-8)\n"
     "  --script-help          list the script commands\n";
 
-struct Step {
-    std::string what;
-    std::vector<std::string> args;
-};
-
 struct Options {
     std::string plugin, contacts, profile, locale, logFile;
     std::vector<std::string> script;
@@ -58,7 +53,16 @@ struct Options {
     int queryState = 0;
     size_t logTail = 0;
     bool transcript = false, trace = false, tree = false, log = false;
-    std::vector<Step> steps;
+    bool pageOpened = false;  // a quick step opened the configuration page
+
+    // The quick steps are script lines: one interpreter runs both.
+    void quickStep(const std::string& line)
+    {
+        if (!pageOpened)
+            script.push_back("config");
+        pageOpened = true;
+        script.push_back(line);
+    }
 };
 
 std::vector<std::string> commandLine()
@@ -121,13 +125,21 @@ Options parseOptions(const std::vector<std::string>& args)
             else options.queryState = parseNumber(value, arg);
         } else if (arg == "--search") {
             need(i, 3, arg);
-            options.steps.push_back({"search", {args[i + 1], args[i + 2], args[i + 3]}});
+            options.quickStep("choose field " + args[i + 1]);
+            options.quickStep("choose condition " + args[i + 2]);
+            options.quickStep("type " + args[i + 3]);
             i += 3;
-        } else if (arg == "--sort" || arg == "--dblclick" || arg == "--focus" || arg == "--press") {
+        } else if (arg == "--sort" || arg == "--dblclick" || arg == "--focus") {
             need(i, 1, arg);
-            options.steps.push_back({arg.substr(2), {args[++i]}});
+            options.quickStep((arg == "--sort" ? "header " : arg.substr(2) + " ") + args[++i]);
+        } else if (arg == "--press") {
+            need(i, 1, arg);
+            const std::string& button = args[++i];
+            if (button != "properties" && button != "talk")
+                throw HostError("--press takes properties or talk");
+            options.quickStep(button == "talk" ? "press Zacznij" : "press Właściwości");
         } else if (arg == "--open-window") {
-            options.steps.push_back({"open-window", {}});
+            options.quickStep("menu");
         } else if (arg == "--transcript") {
             options.transcript = true;
         } else if (arg == "--trace") {
@@ -148,60 +160,6 @@ Options parseOptions(const std::vector<std::string>& args)
     if (options.plugin.empty())
         throw HostError("no plug-in given (see --help)");
     return options;
-}
-
-// A combo's item by its label (UTF-8) or by its stored value.
-std::string itemValue(const StandInHost& host, int actionId, const std::string& labelOrValue)
-{
-    const Action* combo = host.action(actionId);
-    if (!combo)
-        throw HostError("the plug-in declared no control " + std::to_string(actionId));
-    std::string wanted = utf8ToCp1250(labelOrValue);
-    for (const auto& item : combo->items) {
-        if (item.first == wanted || item.second == wanted)
-            return item.second;
-    }
-    std::string known;
-    for (const auto& item : combo->items)
-        known += (known.empty() ? "" : ", ") + cp1250ToUtf8(item.first);
-    throw HostError("no item '" + labelOrValue + "' in the list (" + known + ")");
-}
-
-void runStep(StandInHost& host, const Step& step)
-{
-    const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
-    const int PROPERTIES = 512008, TALK = 512007, OPEN_WINDOW = 512009;
-    HWND list = host.slotControl(RESULTS);
-    size_t before = host.exchanges().size();
-    if (step.what == "search") {
-        printf("search: field '%s', condition '%s', value '%s'\n", step.args[0].c_str(), step.args[1].c_str(),
-               step.args[2].c_str());
-        host.changeControl(FIELD, itemValue(host, FIELD, step.args[0]));
-        host.changeControl(CONDITION, itemValue(host, CONDITION, step.args[1]));
-        host.changeControl(VALUE, utf8ToCp1250(step.args[2]));
-        printResultList(stdout, list, "", SIZE_MAX);
-    } else if (step.what == "sort") {
-        int column = parseNumber(step.args[0], "--sort");
-        printf("header click on column %d\n", column);
-        clickHeader(list, column);
-        printResultList(stdout, list, "", SIZE_MAX);
-    } else if (step.what == "focus") {
-        focusRow(list, parseNumber(step.args[0], "--focus"), false);
-    } else if (step.what == "dblclick") {
-        int row = parseNumber(step.args[0], "--dblclick");
-        printf("double click on row %d\n", row);
-        focusRow(list, row, true);
-        doubleClickRow(list, row);
-    } else if (step.what == "press") {
-        if (step.args[0] != "properties" && step.args[0] != "talk")
-            throw HostError("--press takes properties or talk");
-        printf("press %s\n", step.args[0].c_str());
-        host.actionEvent(step.args[0] == "talk" ? TALK : PROPERTIES, EVENT_ACTIVATED);
-    } else if (step.what == "open-window") {
-        intptr_t reply = host.actionEvent(OPEN_WINDOW, EVENT_ACTIVATED);
-        printf("menu entry chosen: %s\n", reply == 0 ? "window opened" : "no window");
-    }
-    printHostActions(stdout, host, before, "");
 }
 
 int run(const Options& options)
@@ -226,12 +184,6 @@ int run(const Options& options)
     if (options.tree)
         printf("declared actions:\n%s", host.actionTreeText().c_str());
 
-    if (!options.steps.empty()) {
-        host.openPage();
-        for (const Step& step : options.steps)
-            runStep(host, step);
-        host.closePage();
-    }
     if (options.gui || !options.script.empty()) {
         Messenger messenger(host, options.logFile);
         if (!options.script.empty())

@@ -19,7 +19,6 @@ const char MAIN_CLASS[] = "LunetkaMessenger";
 const char CONFIG_CLASS[] = "LunetkaConfiguration";
 const char CONTACT_CLASS[] = "LunetkaContactWindow";
 const int MENU_CONFIGURATION = 1, MENU_LOG = 2, MENU_QUIT = 3, MENU_PLUGIN_FIRST = 100;
-const int PLUGIN_MENU_PARENT = 12, CONFIG_PAGES_PARENT = 46;
 const int HOST_ACTION_PROPERTIES = 202, HOST_GROUP_PROPERTIES = 200;
 const int HOST_ACTION_TALK = 130, HOST_GROUP_TALK = 30;
 const int PAGE_LIST_WIDTH = 170;
@@ -134,10 +133,10 @@ Messenger::~Messenger()
 void Messenger::fillContacts()
 {
     HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32, 4, 4);
-    ImageList_ReplaceIcon(images, -1, createNetworkIcon(0x20000000, host_.networkPlugins()));
+    ImageList_ReplaceIcon(images, -1, createNetworkIcon(ICON_ID_GENERAL, host_.networkPlugins()));
     std::map<int, int> imageOfNet;
     for (const NetworkPlugin& plugin : host_.networkPlugins()) {
-        HICON icon = createNetworkIcon(((plugin.net & 0xFF) | 0x200) << 20, host_.networkPlugins());
+        HICON icon = createNetworkIcon(networkIconId(plugin.net), host_.networkPlugins());
         imageOfNet[plugin.net] = ImageList_ReplaceIcon(images, -1, icon);
         DestroyIcon(icon);
     }
@@ -162,7 +161,7 @@ void Messenger::buildMenu()
     AppendMenuA(plugins, MF_STRING, MENU_CONFIGURATION, ansi("Ustawienia wtyczek…").c_str());
     AppendMenuA(plugins, MF_SEPARATOR, 0, nullptr);
     for (const Action& action : host_.actions()) {
-        if (action.parent != PLUGIN_MENU_PARENT || !action.id)
+        if (action.parent != PARENT_PLUGIN_MENU || !action.id)
             continue;
         MENUITEMINFOA item;
         ZeroMemory(&item, sizeof item);
@@ -186,7 +185,7 @@ void Messenger::buildMenu()
 void Messenger::chooseMenuEntry(int actionId)
 {
     for (size_t i = 0; i < host_.actions().size(); ++i) {
-        if (host_.actions()[i].id == actionId && host_.actions()[i].parent == PLUGIN_MENU_PARENT) {
+        if (host_.actions()[i].id == actionId && host_.actions()[i].parent == PARENT_PLUGIN_MENU) {
             SendMessageA(main_, WM_COMMAND, MAKEWPARAM(MENU_PLUGIN_FIRST + i, 0), 0);
             return;
         }
@@ -205,7 +204,7 @@ void Messenger::openConfiguration(int pageId)
         HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32, 2, 2);
         pageIds_.clear();
         for (const Action& action : host_.actions()) {
-            if (action.parent != CONFIG_PAGES_PARENT || !(action.type & 0x10))
+            if (action.parent != PARENT_CONFIG_PAGES || !(action.type & TYPE_PAGE_BIT))
                 continue;
             auto icon = host_.registeredIcons().find(action.param);
             int image = icon == host_.registeredIcons().end() ? -1 : ImageList_ReplaceIcon(images, -1, icon->second);

@@ -16,13 +16,6 @@ std::vector<NetworkPlugin> defaultNetworkPlugins()
 
 namespace {
 
-const int GENERAL_ICON_ID = 0x20000000;
-
-int networkIconId(int net)
-{
-    return ((net & 0xFF) | 0x200) << 20;
-}
-
 // A filled disc of one colour with a light rim, 32-bit with alpha.
 HICON discIcon(COLORREF color)
 {
@@ -69,7 +62,7 @@ HICON discIcon(COLORREF color)
 
 HICON createNetworkIcon(int iconId, const std::vector<NetworkPlugin>& plugins)
 {
-    if (iconId == GENERAL_ICON_ID)
+    if (iconId == ICON_ID_GENERAL)
         return discIcon(RGB(128, 128, 128));
     for (const NetworkPlugin& plugin : plugins) {
         if (networkIconId(plugin.net) == iconId)

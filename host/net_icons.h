@@ -11,8 +11,7 @@ namespace host {
 
 std::vector<NetworkPlugin> defaultNetworkPlugins();
 // A new 16x16 icon for an icon id the host hands out: the general contact
-// icon (0x20000000) or a network's ((net & 0xFF) | 0x200) << 20. The caller
-// destroys it.
+// icon or a network's (host_layout.h). The caller destroys it.
 HICON createNetworkIcon(int iconId, const std::vector<NetworkPlugin>& plugins);
 // "1.0.0.3" from the module's version block; empty when it has none.
 std::string moduleVersionText(HMODULE module);

@@ -1,5 +1,7 @@
 #include "host/page_view.h"
 
+#include "host/host_layout.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <vector>
@@ -15,7 +17,6 @@ namespace {
 const char PAGE_VIEW_CLASS[] = "LunetkaHostPageView";
 const char RICH_TEXT_CLASS[] = "LunetkaRichText";
 const char TIP_CLASS[] = "LunetkaRichTip";
-const int PAGE_WIDTH = 460;
 const int MARGIN = 8, GROUP_TOP = 18, GROUP_INSET = 10, GAP = 8;
 const int ROW_HEIGHT = 23, BUTTON_HEIGHT = 25;
 const int FIRST_CONTROL_ID = 1000;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "host/host_error.h"
+#include "host/host_layout.h"
 #include "host/record_reader.h"
 #include "host/result_list_reader.h"
 #include "host/text_codec.h"
@@ -32,7 +33,6 @@ const char SCRIPT_HELP[] =
 
 namespace {
 
-const int PLUGIN_MENU_PARENT = 12;
 const long long MAX_WAIT_MS = 10 * 60 * 1000;  // a script waits ten minutes at most
 
 std::string utf8(const std::string& cp1250) { return cp1250ToUtf8(cp1250); }
@@ -165,7 +165,7 @@ private:
         } else if (command == "menu") {
             std::string caption = utf8ToCp1250(rest);
             for (const Action& action : host_.actions())
-                if (action.parent == PLUGIN_MENU_PARENT && (rest.empty() || action.caption == caption)) {
+                if (action.parent == PARENT_PLUGIN_MENU && (rest.empty() || action.caption == caption)) {
                     app_.chooseMenuEntry(action.id);
                     return;
                 }
@@ -270,10 +270,10 @@ void printHostActions(FILE* out, const StandInHost& host, size_t fromExchange, c
         if (all[i].op != "sendMessage" || all[i].message != MSG_ACTION_CALL || all[i].payload.size() < 18)
             continue;
         const uint8_t* call = all[i].payload.data();
-        int row = i32At(call, 10);
+        int row = i32At(call, action_event::CONTACT);
         const char* name = host.contacts().text(row, COLUMN_DISPLAY);
-        fprintf(out, "%shost action %d of group %d requested for contact row %d (%s)\n", indent, i32At(call, 2),
-                i32At(call, 6), row, name ? utf8(name).c_str() : "?");
+        fprintf(out, "%shost action %d of group %d requested for contact row %d (%s)\n", indent, i32At(call, action_event::ID),
+                i32At(call, action_event::PARENT), row, name ? utf8(name).c_str() : "?");
     }
 }
 

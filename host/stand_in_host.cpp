@@ -18,29 +18,6 @@
 
 namespace host {
 
-// Byte offsets of the records, as the host defines them.
-namespace message {
-const size_t SIZE = 0, ID = 2, TAG1 = 6, TAG2 = 10, TAG3 = 14, TAG4 = 18, P1 = 22, P2 = 26, LENGTH = 30;
-}
-namespace column_def {
-const size_t TABLE = 22, COLUMN = 23, VALUE_TYPE = 27, DEFAULT = 31, KEY = 35, LENGTH = 39;
-}
-namespace action_def {
-const size_t SIZE = 0, ID = 2, PARENT = 6, CONTACT = 10, POSITION = 14, FIELD_MASK = 30, TYPE = 34, TEXT = 50,
-             TEXT_SIZE = 54, PARAM = 62, WIDTH = 70, HEIGHT = 72, SHORT = 74, LONG = 78;
-}
-namespace icon_def {
-const size_t SIZE = 0, ICON_ID = 4, KIND = 8, LAST = 16, MODULE = 20, RESOURCE = 24, LENGTH = 36;
-}
-namespace cell_value {
-const size_t TYPE = 0, VALUE = 2, BUFFER_SIZE = 6, LENGTH = 10;
-}
-namespace action_event {
-const size_t SIZE = 0, ID = 2, PARENT = 6, CONTACT = 10, CODE = 14, HEADER = 18;
-const size_t WINDOW = 24, PARENT_WINDOW = 28, X = 32, Y = 36, CONTROL_LENGTH = 68;
-const size_t CALL_LENGTH = 30;
-}
-
 struct StandInHost::RawControl {
     RawHostControl raw;
 };
@@ -48,7 +25,7 @@ struct StandInHost::RawControl {
 namespace {
 
 const int VERSION_BUFFER = 52;
-const int PAGE_WIDTH = 460, PAGE_HEIGHT = 640;
+const int PAGE_HEIGHT = 640;
 const int SLOT_X = 12, SLOT_Y = 260;
 const char PAGE_CLASS[] = "LunetkaHostPage";
 
@@ -96,16 +73,6 @@ const char* messageName(int id)
     }
 }
 
-std::vector<uint8_t> makeMessage(int id, intptr_t p1, intptr_t p2)
-{
-    std::vector<uint8_t> record(message::LENGTH, 0);
-    putU16(record.data(), message::SIZE, message::LENGTH);
-    putI32(record.data(), message::ID, id);
-    putI32(record.data(), message::P1, static_cast<int32_t>(p1));
-    putI32(record.data(), message::P2, static_cast<int32_t>(p2));
-    return record;
-}
-
 std::wstring widen(const std::string& utf8)
 {
     int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
@@ -129,18 +96,6 @@ std::vector<std::pair<std::string, std::string>> parseItems(const std::string& l
         items.push_back({label, mark == std::string::npos ? std::string() : line.substr(mark + 1)});
     }
     return items;
-}
-
-// An ActionEvent as the host sends it: header, then zeros up to length.
-std::vector<uint8_t> eventRecord(size_t length, int actionId, int parent, int code)
-{
-    std::vector<uint8_t> event(length, 0);
-    putU16(event.data(), action_event::SIZE, static_cast<uint16_t>(length));
-    putI32(event.data(), action_event::ID, actionId);
-    putI32(event.data(), action_event::PARENT, parent);
-    putI32(event.data(), action_event::CONTACT, -2);
-    putI32(event.data(), action_event::CODE, code);
-    return event;
 }
 
 LRESULT CALLBACK pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -243,7 +198,7 @@ intptr_t StandInHost::callPlugin(void* record, int messageId)
 
 intptr_t StandInHost::send(int messageId, intptr_t p1, intptr_t p2)
 {
-    std::vector<uint8_t> record = makeMessage(messageId, p1, p2);
+    std::vector<uint8_t> record = messageRecord(messageId, p1, p2);
     return callPlugin(record.data(), messageId);
 }
 

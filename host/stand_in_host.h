@@ -15,40 +15,11 @@
 #include <vector>
 
 #include "host/contact_table.h"
+#include "host/host_layout.h"
 
 namespace host {
 
 class SettingsProfile;
-
-// The host's message and operation numbers, as the host itself knows them.
-enum HostMessageId {
-    MSG_LOG = 1,
-    MSG_VERSION_TEXT = 26,
-    MSG_CONTACT_COUNT = 201,
-    MSG_PLUGIN_COUNT = 240,
-    MSG_PLUGIN_ID_AT = 243,
-    MSG_PLUGIN_MODULE = 245,
-    MSG_ADD_COLUMN = 1102,
-    MSG_ACTION_CREATE = 10101,
-    MSG_ACTION_CALL = 10103,
-    MSG_ACTION_GET_VALUE = 10106,
-    MSG_ICON_REGISTER = 10130,
-    MSG_ICON_GET = 10136,
-    MSG_START = 20001,
-    MSG_STOP = 20002,
-    MSG_SETTINGS_COLUMNS = 21001,
-    MSG_BUILD_UI = 22000,
-    MSG_ACTION_EVENT = 22200,
-    MSG_PLUGIN_NET = 30010,
-    MSG_PLUGIN_TYPE = 30011,
-    MSG_PLUGIN_DISPLAY_NAME = 30016,
-};
-
-const int EVENT_ACTIVATED = 1;
-const int EVENT_CHANGED = 2;        // the user changed a control's value
-const int EVENT_REFRESH = 12;       // the page was shown: show the stored state
-const int EVENT_CREATE_CONTROL = 220;
-const int EVENT_DESTROY_CONTROL = 221;
 
 // One crossing between host and plug-in, in either direction.
 struct Exchange {

@@ -1,0 +1,21 @@
+// The ids under which Lunetka declares its actions and icons, as the host and
+// the tests know them: written here on their own, not taken from the
+// plug-in's headers, so that a wrong id on either side shows.
+#pragma once
+
+namespace host {
+namespace lunetka {
+
+const int PAGE = 512001;         // configuration page "Lunetka"
+const int FIELD = 512002;        // field combo, and its settings column
+const int CONDITION = 512003;    // condition combo, and its settings column
+const int VALUE = 512004;        // value edit, and its settings column
+const int RESULTS = 512005;      // the result list's slot
+const int TALK = 512007;         // button "Zacznij rozmowę"
+const int PROPERTIES = 512008;   // button "Właściwości"
+const int OPEN_WINDOW = 512009;  // menu entry "Szukaj na liscie"
+const int ICON_LARGE = 512010;
+const int ICON_SMALL = 512011;
+
+}  // namespace lunetka
+}  // namespace host
