@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "host/stand_in_host.h"
 #include "host/text_codec.h"
@@ -26,7 +27,7 @@
 
 namespace {
 
-const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
+using namespace host::lunetka;
 const int DESCRIPTION = 18, DISPLAY = 8, NET = 1, CITY = 13;
 
 double frequency()

@@ -14,8 +14,8 @@ const int RESULTS = 512005;      // the result list's slot
 const int TALK = 512007;         // button "Zacznij rozmowę"
 const int PROPERTIES = 512008;   // button "Właściwości"
 const int OPEN_WINDOW = 512009;  // menu entry "Szukaj na liscie"
-const int ICON_LARGE = 512010;
-const int ICON_SMALL = 512011;
+const int LARGE_ICON = 512010;     // (Windows names a macro ICON_SMALL)
+const int SMALL_ICON = 512011;
 
 }  // namespace lunetka
 }  // namespace host

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "host/plugin_ids.h"
 #include "host/messenger.h"
 #include "host/result_list_reader.h"
 #include "host/script_runner.h"
@@ -13,8 +14,7 @@
 
 namespace {
 
-const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
-const int TALK = 512007, PROPERTIES = 512008;
+using namespace host::lunetka;
 
 const char CONTACTS[] =
     "uid,net,display,city,description\n"

@@ -8,12 +8,13 @@
 #include <windows.h>
 #include <stdio.h>
 
+#include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
 
 namespace {
 
-const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005, PROPERTIES = 512008;
+using namespace host::lunetka;
 
 // Texts longer than a string keeps inside itself, so every copy allocates.
 const char CONTACTS[] =

@@ -9,13 +9,15 @@
 #include <stdio.h>
 #include <random>
 
+#include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
 
 namespace {
 
+using namespace host::lunetka;
+
 const int START = 20001, STOP = 20002, SETTINGS = 21001, BUILD_UI = 22000, ACTION_EVENT = 22200;
-const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
 
 struct Census {
     int lists = 0, searchWindows = 0;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "host/plugin_ids.h"
 #include "tests/support/plugin_session.h"
 
 using host::StandInHost;
@@ -10,6 +11,8 @@ using support::messageRecord;
 using support::pluginCalls;
 
 namespace {
+
+using namespace host::lunetka;
 
 const int START = 20001, STOP = 20002, SETTINGS = 21001, BUILD_UI = 22000, ACTION_EVENT = 22200;
 
@@ -188,9 +191,8 @@ TEST(ActionRouting, EventsOutsideTheTableDoNothing)
 {
     auto host = support::startPlugin();
     const int routes[][2] = {
-        {512001, 1}, {512006, 1}, {512006, 220}, {512005, 1}, {512005, 222}, {512007, 2}, {512008, 12},
-        {512009, 2}, {512009, 220}, {512010, 1}, {999, 1}, {0, 0},
-    };
+        {512001, 1}, {512006, 1}, {512006, 220}, {512005, 1}, {512005, 222}, {512007, 2}, {512008, 12}, {512009, 2}, {512009, 220}, {512010, 1}, {999, 1}, {0, 0}, };
+
     for (const auto& route : routes) {
         host->clearExchanges();
         auto event = eventRecord(68, route[0], route[1]);

@@ -5,13 +5,16 @@
 
 #include <windows.h>
 
+#include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
 
 namespace {
 
-const int STOP = 20002, ACTION_EVENT = 22200, FIELD = 512002, CONDITION = 512003, VALUE = 512004;
-const int RESULTS = 512005, OPEN_WINDOW = 512009;
+using namespace host::lunetka;
+
+const int STOP = 20002, ACTION_EVENT = 22200;
+
 
 const char CONTACTS[] = "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n";
 

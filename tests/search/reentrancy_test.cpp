@@ -8,13 +8,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
 
 namespace {
 
+using namespace host::lunetka;
+
 const int STOP = 20002, ACTION_EVENT = 22200;
-const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
 const int LOG = 1, ICON_GET = 10136;
 
 const char CONTACTS[] =

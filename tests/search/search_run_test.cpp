@@ -5,12 +5,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
 
 namespace {
 
-const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
+using namespace host::lunetka;
 enum { EQUALS, CONTAINS, DIFFERS, STARTS, ENDS, NOT_CONTAINS };
 
 const char CONTACTS[] =

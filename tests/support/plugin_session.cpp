@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <fstream>
+
+#include "host/host_layout.h"
+#include "host/plugin_ids.h"
 #include <sstream>
 
 namespace support {
@@ -68,32 +71,23 @@ std::string fileText(const std::string& path)
 
 std::vector<uint8_t> messageRecord(uint16_t size, int32_t id, intptr_t p1, intptr_t p2)
 {
-    std::vector<uint8_t> record(30, 0);
-    host::putU16(record.data(), 0, size);
-    host::putI32(record.data(), 2, id);
-    host::putI32(record.data(), 22, static_cast<int32_t>(p1));
-    host::putI32(record.data(), 26, static_cast<int32_t>(p2));
-    return record;
+    return host::messageRecord(id, p1, p2, size);
 }
 
 std::vector<uint8_t> slotEvent(int code, HWND page, HWND window, int x, int y)
 {
-    std::vector<uint8_t> event(68, 0);
-    host::putU16(event.data(), 0, 68);
-    host::putI32(event.data(), 2, 512005);
-    host::putI32(event.data(), 6, 512001);
-    host::putI32(event.data(), 10, -2);
-    host::putI32(event.data(), 14, code);
-    host::putPtr(event.data(), 24, window);
-    host::putPtr(event.data(), 28, page);
-    host::putI32(event.data(), 32, x);
-    host::putI32(event.data(), 36, y);
+    std::vector<uint8_t> event =
+        host::eventRecord(host::action_event::CONTROL_LENGTH, host::lunetka::RESULTS, host::lunetka::PAGE, code);
+    host::putPtr(event.data(), host::action_event::WINDOW, window);
+    host::putPtr(event.data(), host::action_event::PARENT_WINDOW, page);
+    host::putI32(event.data(), host::action_event::X, x);
+    host::putI32(event.data(), host::action_event::Y, y);
     return event;
 }
 
 HWND slotWindow(const std::vector<uint8_t>& event)
 {
-    return reinterpret_cast<HWND>(static_cast<uintptr_t>(host::u32At(event.data(), 24)));
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(host::u32At(event.data(), host::action_event::WINDOW)));
 }
 
 std::function<void(HWND, UINT, WPARAM, LPARAM)> onHostPageMessage;

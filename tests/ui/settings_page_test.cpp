@@ -4,9 +4,12 @@
 
 #include <string.h>
 
+#include "host/plugin_ids.h"
 #include "tests/support/plugin_session.h"
 
 namespace {
+
+using namespace host::lunetka;
 
 const char* const NO_TEXT = nullptr;
 
@@ -112,6 +115,7 @@ TEST_F(DeclaredPage, IconsFirstThenEveryActionInOrder)
     ASSERT_EQ(2u, icons.size());
     HMODULE module = host->pluginModule();
     const int iconIds[] = {512010, 512011}, kinds[] = {2, 1};
+
     for (size_t i = 0; i < 2; ++i) {
         const std::vector<uint8_t>& icon = icons[i]->payload;
         EXPECT_EQ(36, U16(icon, 0));

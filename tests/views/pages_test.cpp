@@ -7,13 +7,15 @@
 #include <windows.h>
 #include <algorithm>
 
+#include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
 
 namespace {
 
+using namespace host::lunetka;
+
 const int ACTION_EVENT = 22200, STOP = 20002;
-const int FIELD = 512002, CONDITION = 512003, VALUE = 512004;
 
 struct Step {
     int code;   // 220 or 221

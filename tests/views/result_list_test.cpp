@@ -6,13 +6,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
 
 namespace {
 
-const int FIELD = 512002, CONDITION = 512003, VALUE = 512004, RESULTS = 512005;
-const int TALK = 512007, PROPERTIES = 512008;
+using namespace host::lunetka;
 
 // Names chosen so that case-insensitive order differs from byte order.
 const char CONTACTS[] =

@@ -1,11 +1,12 @@
 // The plug-in's own window class and the search window its menu entry opens.
 #include <gtest/gtest.h>
 
+#include "host/plugin_ids.h"
 #include "tests/support/plugin_session.h"
 
 namespace {
 
-const int OPEN_WINDOW = 512009;
+using namespace host::lunetka;
 
 class SearchWindow : public ::testing::Test {
 protected:
