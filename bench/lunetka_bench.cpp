@@ -130,9 +130,9 @@ public:
     Bench(const std::string& dll, int rows, int reps) : rows_(rows), reps_(reps)
     {
         host_.reset(new host::StandInHost);
-        host_->setRecordExchanges(false);
-        host_->setRecordCellReads(false);
-        host_->setTimeLog("not found");  // the matcher's last line of a walk
+        host_->recording().exchanges = false;
+        host_->recording().cellReads = false;
+        host_->recording().timeLogPrefix = "not found";  // the matcher's last line of a walk
         host_->setContacts(makeTable(rows, 1250));
         host_->loadPlugin(dll);
         host_->start();

@@ -14,6 +14,7 @@
 
 #include "host/host_error.h"
 #include "host/messenger.h"
+#include "host/reports.h"
 #include "host/script_runner.h"
 #include "host/result_list_reader.h"
 #include "host/stand_in_host.h"
@@ -178,11 +179,11 @@ int run(const Options& options)
     size_t started = host.exchanges().size();
     if (options.transcript) {
         printf("start sequence:\n");
-        for (const std::string& line : host.transcript())
+        for (const std::string& line : transcriptLines(host.exchanges()))
             printf("  %s\n", line.c_str());
     }
     if (options.tree)
-        printf("declared actions:\n%s", host.actionTreeText().c_str());
+        printf("declared actions:\n%s", actionTreeText(host.actions()).c_str());
 
     if (options.gui || !options.script.empty()) {
         Messenger messenger(host, options.logFile);
@@ -195,10 +196,10 @@ int run(const Options& options)
     if (options.trace) {
         printf("after start (%u exchanges; cell reads and row counts not shown):\n",
                static_cast<unsigned>(host.exchanges().size() - started));
-        std::vector<std::string> lines = host.transcript();
+        std::vector<std::string> lines = transcriptLines(host.exchanges());
         for (size_t i = started; i < lines.size(); ++i) {
             const Exchange& exchange = host.exchanges()[i];
-            if (exchange.op != "readCell" && exchange.message != MSG_CONTACT_COUNT)
+            if (exchange.op != Op::ReadCell && exchange.message != MSG_CONTACT_COUNT)
                 printf("  %s\n", lines[i].c_str());
         }
     }

@@ -267,7 +267,7 @@ void printHostActions(FILE* out, const StandInHost& host, size_t fromExchange, c
 {
     const std::vector<Exchange>& all = host.exchanges();
     for (size_t i = fromExchange; i < all.size(); ++i) {
-        if (all[i].op != "sendMessage" || all[i].message != MSG_ACTION_CALL || all[i].payload.size() < 18)
+        if (all[i].op != Op::Send || all[i].message != MSG_ACTION_CALL || all[i].payload.size() < 18)
             continue;
         const uint8_t* call = all[i].payload.data();
         int row = i32At(call, action_event::CONTACT);

@@ -15,22 +15,13 @@
 #include <vector>
 
 #include "host/contact_table.h"
+#include "host/exchange_log.h"
+#include "host/page_session.h"
 #include "host/host_layout.h"
 
 namespace host {
 
 class SettingsProfile;
-
-// One crossing between host and plug-in, in either direction.
-struct Exchange {
-    std::string op;                // "IMessageProc", "sendMessage", "readCell", ...
-    int message = 0;               // the message number, where there is one
-    std::vector<uint8_t> record;   // the message record's bytes as they were
-    std::vector<uint8_t> payload;  // the bytes of the record p1 pointed to
-    std::string text;              // a text the exchange carried, copied
-    std::vector<intptr_t> args;    // an operation's plain arguments
-    intptr_t reply = 0;
-};
 
 // A settings column the plug-in declared, with the host's stored value.
 struct SettingsColumn {
@@ -64,14 +55,6 @@ struct NetworkPlugin {
     int type = 0x20;  // network plug-in
 };
 
-// What the host asked a custom slot's control to be, and got back.
-struct ControlSlot {
-    int actionId = 0;
-    HWND window = nullptr;
-    int x = 0, y = 0;         // as sent
-    int endX = 0, endY = 0;   // as handed back
-};
-
 class StandInHost {
 public:
     StandInHost();
@@ -99,14 +82,10 @@ public:
     // Settings persist in this file (UTF-8 "key=value" lines). Throws
     // HostError when the file cannot be written.
     void setProfileFile(const std::string& path);
-    void setRecordCellReads(bool record) { recordCellReads_ = record; }
-    // Off: nothing but the log is kept (for long runs and measurements).
-    void setRecordExchanges(bool record) { recordExchanges_ = record; }
-    // The arrival time (QueryPerformanceCounter) of every log line that begins
-    // with prefix is kept; empty: none. Only those, so timing stays cheap.
-    void setTimeLog(const std::string& prefix) { timeLogPrefix_ = prefix; }
-    // Pairs of (line number, time).
-    const std::vector<std::pair<size_t, int64_t>>& logTimes() const { return logTimes_; }
+    // What is kept of the exchanges (the ABI checks hold either way).
+    RecordingOptions& recording() { return recording_; }
+    // Pairs of (line number, time) of the log lines recording().timeLogPrefix picks.
+    const std::vector<std::pair<size_t, int64_t>>& logTimes() const { return log_.lineTimes(); }
     // Called when the plug-in asks the host to run one of its actions (10103).
     std::function<void(int action, int group, int contact)> onHostAction;
     // Called with every log line (Windows-1250) as it arrives.
@@ -114,7 +93,7 @@ public:
     // Called with each request of the plug-in (its op and message number; 0
     // for readCell) before the host answers it: a re-entrant host calls the
     // plug-in back from here.
-    std::function<void(const std::string& op, int message)> beforeAnswer;
+    std::function<void(Op op, int message)> beforeAnswer;
     // A host that leaves value requests unanswered (writes nothing into the buffer).
     void setAnswerValueRequests(bool answer) { answerValueRequests_ = answer; }
 
@@ -124,31 +103,30 @@ public:
     void start();   // HM_START, HM_SETTINGS_COLUMNS, HM_BUILD_UI
     void stop();    // HM_STOP
     intptr_t actionEvent(int actionId, int code);
-    // Opens the configuration page: creates its window and asks the plug-in for
-    // every custom slot's control; then refreshes the controls (code 12).
-    HWND openPage();
-    void closePage();
-    // For a page drawn elsewhere: the window the plug-in's controls go into,
-    // then each custom slot's control asked for at (x, y), then the refresh.
-    void adoptPage(HWND page, bool owned);
-    ControlSlot requestControl(int actionId, int x, int y);
-    void refreshCriteria();
-    HWND pageWindow() const { return pageWindow_; }
-    const std::vector<ControlSlot>& slots() const { return slots_; }
-    HWND slotControl(int actionId) const;
+    bool pluginLoaded() const { return entry_ != nullptr; }
+    // The configuration page (page_session.h).
+    PageSession& page() { return page_; }
+    HWND openPage() { return page_.open(); }
+    void closePage() { page_.close(); }
+    void adoptPage(HWND page, bool owned) { page_.adopt(page, owned); }
+    ControlSlot requestControl(int actionId, int x, int y) { return page_.requestControl(actionId, x, y); }
+    void refreshCriteria() { page_.refreshCriteria(); }
+    HWND pageWindow() const { return page_.window(); }
+    const std::vector<ControlSlot>& slots() const { return page_.slots(); }
+    HWND slotControl(int actionId) const { return page_.slotControl(actionId); }
     // A user's change of a combo (by the item's value) or the edit.
     intptr_t changeControl(int actionId, const std::string& value);
 
-    // What happened.
-    const std::vector<Exchange>& exchanges() const { return exchanges_; }
-    std::vector<const Exchange*> find(const std::string& op, int message = 0) const;
-    void clearExchanges() { exchanges_.clear(); }
-    // The log lines, oldest first. Kept in one buffer: a line costs a copy, not an allocation.
-    std::vector<std::string> log() const;
-    size_t logLines() const { return logEnds_.size(); }
+    // What happened (exchange_log.h).
+    const std::vector<Exchange>& exchanges() const { return log_.all(); }
+    std::vector<const Exchange*> find(Op op, int message = 0) const { return log_.find(op, message); }
+    void clearExchanges() { log_.clear(); }
+    // The log lines, oldest first.
+    std::vector<std::string> log() const { return log_.lines(); }
+    size_t logLines() const { return log_.lineCount(); }
     // A line of the host's own in the same log (Windows-1250).
     void hostLog(const std::string& line);
-    void clearLog();  // and give its memory back
+    void clearLog() { log_.clearLines(); }  // and give its memory back
     const std::vector<std::string>& abiErrors() const { return abiErrors_; }
     int lockDepth() const { return lockDepth_; }
     int maxLockDepth() const { return maxLockDepth_; }
@@ -156,8 +134,6 @@ public:
     const Action* action(int id) const;
     std::map<int, SettingsColumn>& settings() { return settings_; }
     const std::map<int, HICON>& registeredIcons() const { return icons_; }
-    std::vector<std::string> transcript() const;   // one UTF-8 line per exchange
-    std::string actionTreeText() const;            // indented, UTF-8
 
     // Entry points of the control object's operations.
     int opGetPluginId();
@@ -187,9 +163,8 @@ private:
     std::string controlValue(int actionId) const;
     void saveProfile() const;
     void abiError(const std::string& what);
-    size_t keep(const Exchange& exchange);  // its index, or SIZE_MAX when not recording
-    void noteCall(const char* op, std::initializer_list<intptr_t> args, intptr_t reply = 0);
-    void setReply(size_t index, intptr_t reply);
+    size_t keep(const Exchange& exchange) { return log_.keep(exchange, recording_); }  // SIZE_MAX: not kept
+    void noteCall(Op op, std::initializer_list<intptr_t> args, intptr_t reply = 0);
 
     struct RawControl;
     std::unique_ptr<RawControl> control_;
@@ -201,25 +176,18 @@ private:
     int queryState_ = 0;
     ContactTable contacts_;
     std::vector<NetworkPlugin> networkPlugins_;
-    std::vector<Exchange> exchanges_;
-    std::string logText_;
-    std::vector<size_t> logEnds_;
+    ExchangeLog log_;
+    RecordingOptions recording_;
     std::vector<std::string> abiErrors_;
     int lockDepth_ = 0;
     int maxLockDepth_ = 0;
-    bool recordCellReads_ = true;
     bool answerValueRequests_ = true;
-    bool recordExchanges_ = true;
-    std::string timeLogPrefix_;
-    std::vector<std::pair<size_t, int64_t>> logTimes_;
     Exchange scratch_;
     std::vector<Action> actions_;
     std::map<int, SettingsColumn> settings_;
     std::unique_ptr<SettingsProfile> profile_;  // none: settings live in memory only
     std::map<int, HICON> icons_;
-    HWND pageWindow_ = nullptr;
-    bool ownsPage_ = false;
-    std::vector<ControlSlot> slots_;
+    PageSession page_{*this};
 };
 
 }  // namespace host

@@ -33,7 +33,7 @@ TEST(HostAbiChecks, SameWhetherRecordingOrNot)
     for (bool recording : {true, false}) {
         SCOPED_TRACE(recording ? "recording" : "not recording");
         host::StandInHost host;
-        host.setRecordExchanges(recording);
+        host.recording().exchanges = recording;
 
         std::vector<uint8_t> fine = message(30, 201);
         sendThroughTable(host, fine.data());

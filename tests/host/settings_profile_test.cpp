@@ -31,7 +31,7 @@ TEST(SettingsProfile, ChangesSurviveARestart)
     EXPECT_EQ("3", second->settings()[512003].value);
     EXPECT_EQ("1", second->settings()[512002].value);
     second->openPage();  // the page's refresh reads the stored values back
-    auto requests = second->find("sendMessage", 10106);
+    auto requests = second->find(host::Op::Send, 10106);
     ASSERT_FALSE(requests.empty());
     EXPECT_EQ("3", requests[0]->text) << "condition first";
     EXPECT_EQ("\xA3\xF3\x64\x9F", requests[1]->text);

@@ -77,7 +77,7 @@ public:
     void run(int steps)
     {
         auto host = support::loadPlugin();
-        host->setRecordCellReads(false);
+        host->recording().cellReads = false;
         host->setContacts(hostileTable(random_));
         HWND page = CreateWindowExA(0, "STATIC", "page", WS_OVERLAPPEDWINDOW, 0, 0, 500, 500, nullptr, nullptr,
                                     nullptr, nullptr);
@@ -112,7 +112,7 @@ public:
             callBackMove = -1;
             callingBack = false;
         };
-        host->beforeAnswer = [&](const std::string&, int) { callBack(); };
+        host->beforeAnswer = [&](host::Op, int) { callBack(); };
         host->onLog = [&](const std::string&) { callBack(); };
         for (int step = 0; step < steps; ++step) {
             ++inputs;
@@ -268,7 +268,7 @@ TEST(HostileHost, RandomSequencesLeaveNothingBehind)
 TEST(HostileHost, MemoryStaysFlatOver10000Searches)
 {
     auto host = support::loadPlugin();
-    host->setRecordCellReads(false);
+    host->recording().cellReads = false;
     host->setContacts(host::ContactTable::fromCsvText(
         "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,abc\n2,2,Ola,bcd\n3,3,Ela,xyz\n4,9,Iza,yzx\n", "test"));
     host->start();

@@ -26,7 +26,7 @@ protected:
 
     const host::Exchange& lastSent(int message)
     {
-        auto found = host.find("sendMessage", message);
+        auto found = host.find(host::Op::Send, message);
         static const host::Exchange none;
         if (found.empty()) {
             ADD_FAILURE() << "message " << message << " was not sent";
@@ -78,8 +78,8 @@ TEST_F(CallLayer, SendToPluginAsksItsOwnIdOnlyForTargetZero)
     host.setPluginId(41);
     intptr_t name = pluginSend(30016, 0, 0, 0);
     EXPECT_STREQ("Lunetka", reinterpret_cast<const char*>(name)) << "delivered to the plug-in itself";
-    EXPECT_EQ(1u, host.find("getPluginId").size());
-    const host::Exchange& sent = ONLY(host.find("sendMessageTo"));
+    EXPECT_EQ(1u, host.find(host::Op::GetPluginId).size());
+    const host::Exchange& sent = ONLY(host.find(host::Op::SendTo));
     EXPECT_EQ(std::vector<intptr_t>{41}, sent.args);
     EXPECT_EQ(30, U16(sent.record, 0));
     EXPECT_EQ(30016, I32(sent.record, 2));
@@ -87,8 +87,8 @@ TEST_F(CallLayer, SendToPluginAsksItsOwnIdOnlyForTargetZero)
 
     host.clearExchanges();
     pluginSend(30011, 302, 5, 6);
-    EXPECT_TRUE(host.find("getPluginId").empty());
-    const host::Exchange& direct = ONLY(host.find("sendMessageTo"));
+    EXPECT_TRUE(host.find(host::Op::GetPluginId).empty());
+    const host::Exchange& direct = ONLY(host.find(host::Op::SendTo));
     EXPECT_EQ(std::vector<intptr_t>{302}, direct.args);
     EXPECT_EQ(5, I32(direct.record, 22));
     EXPECT_EQ(6, I32(direct.record, 26));
@@ -132,7 +132,7 @@ TEST_F(CallLayer, ActionRecordShortAndLong)
     static const char text[] = "caption";
     createAction(512001, 512002, 0x0A169040, text, 512002, 100, -2, 0x6666, 0x5858);
     createActionEx(512001, 512002, 0x0A169040, text, 512002, 0x7474, 0x7676, 100, -2, 0x6666, 0x5858);
-    auto sent = host.find("sendMessage", 10101);
+    auto sent = host.find(host::Op::Send, 10101);
     ASSERT_EQ(2u, sent.size());
     const std::vector<uint8_t>& shortForm = sent[0]->payload;
     const std::vector<uint8_t>& longForm = sent[1]->payload;
@@ -226,13 +226,13 @@ TEST_F(CallLayer, ContactCellsComeBackAsTheHostGaveThem)
     const char* text = readContactText(1, 8, nullptr, 0);
     ASSERT_STREQ("Ala", text);
     EXPECT_EQ(host.contacts().text(1, 8), text) << "the host's own pointer, not a copy";
-    const host::Exchange& read = ONLY(host.find("readCell"));
+    const host::Exchange& read = ONLY(host.find(host::Op::ReadCell));
     EXPECT_EQ((std::vector<intptr_t>{1, 1, 8}), read.args);
     EXPECT_EQ(1, U16(read.record, 0));
     EXPECT_EQ(0, I32(read.record, 6));
 
     EXPECT_EQ(3, readContactInt(1, 1));
-    EXPECT_EQ(0, U16(host.find("readCell").back()->record, 0));
+    EXPECT_EQ(0, U16(host.find(host::Op::ReadCell).back()->record, 0));
     EXPECT_EQ(nullptr, readContactText(9, 8, nullptr, 0)) << "a row the table does not have";
 }
 

@@ -85,14 +85,14 @@ TEST(MessageDispatch, UnknownMessageSetsStatusOnlyWhileAttached)
     for (int message : {30014, 30015, 12345}) {
         host->clearExchanges();
         EXPECT_EQ(0, host->send(message));
-        const host::Exchange& status = ONLY(host->find("setStatus"));
+        const host::Exchange& status = ONLY(host->find(host::Op::SetStatus));
         EXPECT_EQ(std::vector<intptr_t>{1}, status.args);
         EXPECT_EQ(std::vector<std::string>{"setStatus"}, pluginCalls(*host));
     }
     host->clearExchanges();
     EXPECT_EQ(1, host->send(STOP));
     EXPECT_EQ(0, host->send(30014));
-    EXPECT_TRUE(host->find("setStatus").empty());
+    EXPECT_TRUE(host->find(host::Op::SetStatus).empty());
 }
 
 TEST(MessageDispatch, StartRegistersTheWindowClassAndStopReleasesIt)
@@ -117,11 +117,11 @@ TEST(MessageDispatch, StartWithoutParameterDoesNotAttach)
     // The record says 18 bytes; a control object stands where p1 would be.
     EXPECT_EQ(0, host->sendRecord(messageRecord(18, START, reinterpret_cast<intptr_t>(host->controlObject()))));
     EXPECT_EQ(0, host->send(30014));
-    EXPECT_TRUE(host->find("setStatus").empty()) << "a short HM_START record was read for p1";
+    EXPECT_TRUE(host->find(host::Op::SetStatus).empty()) << "a short HM_START record was read for p1";
 
     EXPECT_EQ(0, host->send(START, 0));
     EXPECT_EQ(0, host->send(30014));
-    EXPECT_TRUE(host->find("setStatus").empty());
+    EXPECT_TRUE(host->find(host::Op::SetStatus).empty());
     EXPECT_TRUE(pluginCalls(*host).empty());
 }
 
@@ -182,7 +182,7 @@ TEST(ActionRouting, CriteriaControlsReachTheSearchExceptOnCode13)
             host->clearExchanges();
             auto event = eventRecord(18, id, code);
             EXPECT_EQ(0, sendEvent(*host, event));
-            EXPECT_EQ(3u, host->find("sendMessage", 10106).size()) << id << "/" << code;
+            EXPECT_EQ(3u, host->find(host::Op::Send, 10106).size()) << id << "/" << code;
         }
     }
 }

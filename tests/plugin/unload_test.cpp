@@ -89,7 +89,7 @@ TEST(Unload, LoadedAgainAfterAnUnloadWithoutStopStartsAfresh)
     }
     UnregisterClassA("Lunetka", GetModuleHandleA(nullptr));
     auto host = pageWithResults();
-    EXPECT_EQ(1, ONLY(host->find("IMessageProc", 20001)).reply) << "the class registers again";
+    EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, 20001)).reply) << "the class registers again";
     EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
     HWND window = FindWindowA("Lunetka", nullptr);
     ASSERT_NE(nullptr, window);

@@ -116,9 +116,9 @@ TEST_F(Matcher, UnknownConditionReadsEveryRowAndFindsNothing)
         host.clearExchanges();
         std::string value = "a";
         EXPECT_EQ(0, findContact(DISPLAY, value, condition, 1));
-        EXPECT_EQ(4u, host.find("readCell").size()) << "rows 1 to 4";
-        EXPECT_EQ(1u, host.find("lockTable").size());
-        EXPECT_EQ(1u, host.find("unlockTable").size());
+        EXPECT_EQ(4u, host.find(host::Op::ReadCell).size()) << "rows 1 to 4";
+        EXPECT_EQ(1u, host.find(host::Op::LockTable).size());
+        EXPECT_EQ(1u, host.find(host::Op::UnlockTable).size());
     }
 }
 
@@ -131,9 +131,9 @@ TEST_F(Matcher, FirstRowPastTheEnd)
                                         "unlockTable"}),
               support::pluginCalls(host))
         << "one lock, the count asked once, no cell read, released after the last line";
-    const host::Exchange& lock = ONLY(host.find("lockTable"));
+    const host::Exchange& lock = ONLY(host.find(host::Op::LockTable));
     EXPECT_EQ((std::vector<intptr_t>{1, -1, 0}), lock.args);
-    EXPECT_EQ((std::vector<intptr_t>{1, -1, 0}), ONLY(host.find("unlockTable")).args);
+    EXPECT_EQ((std::vector<intptr_t>{1, -1, 0}), ONLY(host.find(host::Op::UnlockTable)).args);
 }
 
 TEST_F(Matcher, AHitLogsAndReleasesOnce)

@@ -11,7 +11,7 @@ using namespace reference;
 TEST(MatcherProperty, WalksAgreeWithTheReference)
 {
     host::StandInHost host;
-    host.setRecordCellReads(false);
+    host.recording().cellReads = false;
     hostControl = static_cast<HostControl*>(host.controlObject());
     Bytes bytes(7);
     for (int round = 0; round < 300; ++round) {

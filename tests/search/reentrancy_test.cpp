@@ -86,7 +86,7 @@ protected:
             host->clearExchanges();
             host::focusRow(list, static_cast<int>(row), true);
             host->actionEvent(512008, 1);
-            const host::Exchange& call = ONLY(host->find("sendMessage", 10103));
+            const host::Exchange& call = ONLY(host->find(host::Op::Send, 10103));
             int contact = I32(call.payload, 10);
             EXPECT_EQ(host->contacts().text(contact, 8), rows[row].contact) << "row " << row;
         }
@@ -125,8 +125,8 @@ TEST_F(Reentrancy, SearchThatFindsNothingDuringTheFillEmptiesTheList)
 
 TEST_F(Reentrancy, SearchAskedForDuringTheWalkRunsAfterIt)
 {
-    host->beforeAnswer = [&](const std::string& op, int) {
-        if (op == "readCell" && calls++ == 3)
+    host->beforeAnswer = [&](host::Op op, int) {
+        if (op == host::Op::ReadCell && calls++ == 3)
             searchFrom("Gdynia");
     };
     searchFrom("opole");
@@ -180,8 +180,8 @@ TEST_F(Reentrancy, StopDuringTheFillOrTheWalk)
             if (strcmp(when, "fill") == 0 && line.compare(0, 4, "net ") == 0 && calls++ == 1)
                 host->send(STOP);
         };
-        host->beforeAnswer = [&](const std::string& op, int) {
-            if (strcmp(when, "walk") == 0 && op == "readCell" && calls++ == 2)
+        host->beforeAnswer = [&](host::Op op, int) {
+            if (strcmp(when, "walk") == 0 && op == host::Op::ReadCell && calls++ == 2)
                 host->send(STOP);
         };
         searchFrom("opole");
@@ -204,8 +204,8 @@ TEST_F(Reentrancy, ListReplacedOrDroppedWhileItIsBuilt)
         TearDown();
         SetUp();
         std::vector<uint8_t> inner;
-        host->beforeAnswer = [&](const std::string& op, int message) {
-            if (op != "sendMessage" || message != ICON_GET || calls++ != 1)
+        host->beforeAnswer = [&](host::Op op, int message) {
+            if (op != host::Op::Send || message != ICON_GET || calls++ != 1)
                 return;
             if (move == STOP) {
                 host->send(STOP);

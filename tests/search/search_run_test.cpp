@@ -108,7 +108,7 @@ TEST_F(SearchRun, EachConditionInAscendingRowOrder)
         EXPECT_EQ(c.names, shownNames()) << "condition " << c.condition << " '" << c.value << "'";
     }
     // Row 0 ("Kowalski" too) is never read in the searched column.
-    for (const host::Exchange* read : host->find("readCell"))
+    for (const host::Exchange* read : host->find(host::Op::ReadCell))
         EXPECT_NE(0, read->args.at(1));
 }
 
@@ -160,7 +160,7 @@ TEST_F(SearchRun, LogOfASearchWithTwoHits)
 TEST_F(SearchRun, ValueRequestsInOrderWithTheirSizes)
 {
     search(5, CONTAINS, "x");
-    auto requests = host->find("sendMessage", 10106);
+    auto requests = host->find(host::Op::Send, 10106);
     ASSERT_EQ(3u, requests.size());
     const int ids[] = {CONDITION, VALUE, FIELD}, sizes[] = {10, 500, 10};
     for (size_t i = 0; i < 3; ++i) {
@@ -181,13 +181,13 @@ TEST_F(SearchRun, SearchesOnlyWhenSomethingChangedOrIsForced)
     host->clearExchanges();
     host->actionEvent(FIELD, 2);
     EXPECT_FALSE(searched()) << "nothing changed";
-    EXPECT_EQ(3u, host->find("sendMessage", 10106).size()) << "the texts are still read";
+    EXPECT_EQ(3u, host->find(host::Op::Send, 10106).size()) << "the texts are still read";
     EXPECT_EQ(2u, shownNames().size());
 
     host->clearExchanges();
     host->settings()[VALUE].value = "gda";
     host->actionEvent(CONDITION, 13);
-    EXPECT_TRUE(host->find("sendMessage", 10106).empty()) << "code 13 reads nothing";
+    EXPECT_TRUE(host->find(host::Op::Send, 10106).empty()) << "code 13 reads nothing";
     EXPECT_EQ(2u, shownNames().size());
 
     host->actionEvent(CONDITION, 2);
@@ -267,7 +267,7 @@ TEST(SearchWithoutList, FillsTheResultsAndSendsNoListMessage)
     host->clearExchanges();
     host->actionEvent(512008, 1);
     host->actionEvent(512007, 1);
-    EXPECT_TRUE(host->find("sendMessage", 10103).empty()) << "no list, no focused row";
+    EXPECT_TRUE(host->find(host::Op::Send, 10103).empty()) << "no list, no focused row";
     EXPECT_EQ(0, host->lockDepth());
 }
 

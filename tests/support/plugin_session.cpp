@@ -211,9 +211,10 @@ std::vector<std::string> pluginCalls(const host::StandInHost& host)
 {
     std::vector<std::string> calls;
     for (const host::Exchange& exchange : host.exchanges()) {
-        if (exchange.op == "IMessageProc")
+        if (exchange.op == host::Op::Entry)
             continue;
-        calls.push_back(exchange.message ? exchange.op + " " + std::to_string(exchange.message) : exchange.op);
+        std::string name = host::opName(exchange.op);
+        calls.push_back(exchange.message ? name + " " + std::to_string(exchange.message) : name);
     }
     return calls;
 }

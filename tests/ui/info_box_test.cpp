@@ -22,7 +22,7 @@ protected:
     std::vector<std::vector<uint8_t>> declared()
     {
         std::vector<std::vector<uint8_t>> records;
-        for (const host::Exchange* sent : host.find("sendMessage", 10101))
+        for (const host::Exchange* sent : host.find(host::Op::Send, 10101))
             records.push_back(sent->payload);
         return records;
     }
@@ -84,13 +84,13 @@ TEST_F(InfoBox, NullTitleAsksTheNameThroughTheHost)
 {
     host.setPluginId(55);
     addInfoBox(7, "d", "X", nullptr, 0, nullptr, false);
-    const host::Exchange& asked = ONLY(host.find("sendMessageTo", 30016));
+    const host::Exchange& asked = ONLY(host.find(host::Op::SendTo, 30016));
     EXPECT_EQ(std::vector<intptr_t>{55}, asked.args);
     EXPECT_TRUE(support::zeroBytes(asked.record, 6, 30)) << "tags and parameters 0";
-    EXPECT_EQ(1u, host.find("IMessageProc", 30016).size()) << "answered by the plug-in itself";
-    const host::Exchange& module = ONLY(host.find("sendMessage", 245));
+    EXPECT_EQ(1u, host.find(host::Op::Entry, 30016).size()) << "answered by the plug-in itself";
+    const host::Exchange& module = ONLY(host.find(host::Op::Send, 245));
     EXPECT_EQ(55, I32(module.record, 22));
-    const host::Exchange& version = ONLY(host.find("sendMessage", 26));
+    const host::Exchange& version = ONLY(host.find(host::Op::Send, 26));
     EXPECT_EQ(module.reply, I32(version.record, 22));
     EXPECT_NE(0, I32(version.record, 26)) << "the buffer";
     // No version text from this module: the name, one space, nothing.

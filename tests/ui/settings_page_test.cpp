@@ -70,7 +70,7 @@ protected:
 
 TEST_F(DeclaredPage, SettingsColumns)
 {
-    auto columns = host->find("sendMessage", 1102);
+    auto columns = host->find(host::Op::Send, 1102);
     ASSERT_EQ(3u, columns.size());
     const struct {
         int column, type;
@@ -94,16 +94,16 @@ TEST_F(DeclaredPage, SettingsColumns)
     EXPECT_EQ(0, I32(columns[1]->record, 31));
     EXPECT_NE(0, I32(columns[2]->record, 31)) << "the text default is a pointer to an empty text, not null";
     EXPECT_EQ("", host->settings()[512004].defaultValue);
-    EXPECT_EQ(1, ONLY(host->find("IMessageProc", 21001)).reply);
+    EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, 21001)).reply);
 }
 
 TEST_F(DeclaredPage, IconsFirstThenEveryActionInOrder)
 {
-    EXPECT_EQ(1, ONLY(host->find("IMessageProc", 22000)).reply);
+    EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, 22000)).reply);
     // Nothing but icon registrations comes before the first action.
     std::vector<int> order;
     for (const host::Exchange& exchange : host->exchanges()) {
-        if (exchange.op == "sendMessage" && (exchange.message == 10130 || exchange.message == 10101))
+        if (exchange.op == host::Op::Send && (exchange.message == 10130 || exchange.message == 10101))
             order.push_back(exchange.message);
     }
     ASSERT_GE(order.size(), 3u);
@@ -111,7 +111,7 @@ TEST_F(DeclaredPage, IconsFirstThenEveryActionInOrder)
     EXPECT_EQ(10130, order[1]);
     EXPECT_EQ(10101, order[2]);
 
-    auto icons = host->find("sendMessage", 10130);
+    auto icons = host->find(host::Op::Send, 10130);
     ASSERT_EQ(2u, icons.size());
     HMODULE module = host->pluginModule();
     const int iconIds[] = {512010, 512011}, kinds[] = {2, 1};
@@ -128,14 +128,14 @@ TEST_F(DeclaredPage, IconsFirstThenEveryActionInOrder)
     size_t askedWhileBuilding = 0;
     bool building = false;
     for (const host::Exchange& exchange : host->exchanges()) {
-        if (exchange.op == "IMessageProc")
+        if (exchange.op == host::Op::Entry)
             building = exchange.message == 22000 || (building && exchange.message == 30016);
-        askedWhileBuilding += building && exchange.op == "getPluginInstance";
+        askedWhileBuilding += building && exchange.op == host::Op::GetPluginInstance;
     }
     EXPECT_EQ(2u, askedWhileBuilding) << "asked once per icon";
     EXPECT_EQ(2u, host->registeredIcons().size()) << "the host could load both icons from the DLL";
 
-    auto actions = host->find("sendMessage", 10101);
+    auto actions = host->find(host::Op::Send, 10101);
     ASSERT_EQ(sizeof expectedActions / sizeof expectedActions[0], actions.size());
     for (size_t i = 0; i < actions.size(); ++i) {
         SCOPED_TRACE("action record " + std::to_string(i));
@@ -199,10 +199,10 @@ TEST_F(DeclaredPage, NameIsAskedReentrantlyWhileThePageIsDeclared)
     const std::vector<host::Exchange>& all = host->exchanges();
     size_t buildUi = 0, nameAsked = 0, nameAnswered = 0, infoImage = 0;
     for (size_t i = 0; i < all.size(); ++i) {
-        if (all[i].op == "IMessageProc" && all[i].message == 22000) buildUi = i;
-        if (all[i].op == "sendMessageTo" && all[i].message == 30016) nameAsked = i;
-        if (all[i].op == "IMessageProc" && all[i].message == 30016) nameAnswered = i;
-        if (all[i].op == "sendMessage" && all[i].message == 10101 && all[i].payload.size() > 34 &&
+        if (all[i].op == host::Op::Entry && all[i].message == 22000) buildUi = i;
+        if (all[i].op == host::Op::SendTo && all[i].message == 30016) nameAsked = i;
+        if (all[i].op == host::Op::Entry && all[i].message == 30016) nameAnswered = i;
+        if (all[i].op == host::Op::Send && all[i].message == 10101 && all[i].payload.size() > 34 &&
             host::i32At(all[i].payload.data(), 34) == 0x001C0040)
             infoImage = i;
     }
@@ -210,7 +210,7 @@ TEST_F(DeclaredPage, NameIsAskedReentrantlyWhileThePageIsDeclared)
     EXPECT_EQ(nameAsked + 1, nameAnswered) << "delivered straight back into the plug-in";
     EXPECT_LT(nameAnswered, infoImage);
     EXPECT_STREQ("Lunetka", reinterpret_cast<const char*>(all[nameAnswered].reply));
-    EXPECT_EQ(host->pluginId(), ONLY(host->find("sendMessageTo", 30016)).args.at(0));
+    EXPECT_EQ(host->pluginId(), ONLY(host->find(host::Op::SendTo, 30016)).args.at(0));
 }
 
 TEST(DeclaredPageState, QueryStateOneHidesTheVersion)

@@ -55,7 +55,7 @@ protected:
     std::vector<std::vector<int32_t>> requests()
     {
         std::vector<std::vector<int32_t>> sent;
-        for (const host::Exchange* call : host->find("sendMessage", 10103)) {
+        for (const host::Exchange* call : host->find(host::Op::Send, 10103)) {
             const std::vector<uint8_t>& r = call->payload;
             EXPECT_EQ(30u, r.size());
             EXPECT_EQ(30, U16(r, 0));
@@ -127,14 +127,14 @@ TEST_F(ResultList, ImageListHasTheGeneralIconAndOnePerNetwork)
     host2->clearExchanges();
     host2->clearLog();
     host2->openPage();
-    auto icons = host2->find("sendMessage", 10136);
+    auto icons = host2->find(host::Op::Send, 10136);
     ASSERT_EQ(4u, icons.size());
     EXPECT_EQ(0x20000000, icons[0]->args[0]);
     EXPECT_EQ(1, icons[0]->args[1]);
     EXPECT_EQ(0x20100000, icons[1]->args[0]);
     EXPECT_EQ(0x20300000, icons[3]->args[0]);
-    EXPECT_EQ(-1, I32(ONLY(host2->find("sendMessage", 240)).record, 14));
-    EXPECT_EQ(4u, host2->find("sendMessage", 243).size()) << "positions 1 to n-1";
+    EXPECT_EQ(-1, I32(ONLY(host2->find(host::Op::Send, 240)).record, 14));
+    EXPECT_EQ(4u, host2->find(host::Op::Send, 243).size()) << "positions 1 to n-1";
     EXPECT_EQ("adding icon for net 1 on pos 1", host2->log().at(0));
     EXPECT_EQ("adding icon for net 3 on pos 3", host2->log().at(2));
 }
@@ -362,9 +362,9 @@ TEST_F(ResultList, DestroyedListIsNeitherTouchedNorActedOn)
     host->actionEvent(VALUE, 2);
     UnhookWindowsHookEx(hook);
 
-    EXPECT_TRUE(host->find("sendMessage", 10103).empty()) << "no contact asked for";
+    EXPECT_TRUE(host->find(host::Op::Send, 10103).empty()) << "no contact asked for";
     EXPECT_TRUE(listMessages.empty()) << listMessages.size() << " messages to a list view";
-    EXPECT_EQ(3u, host->find("sendMessage", 10106).size()) << "the search itself still ran";
+    EXPECT_EQ(3u, host->find(host::Op::Send, 10106).size()) << "the search itself still ran";
 }
 
 TEST(ResultListAlone, ListCreatedAgainForgetsTheImagesOfTheOneBefore)

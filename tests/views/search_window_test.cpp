@@ -30,7 +30,7 @@ protected:
 
 TEST_F(SearchWindow, ClassAsRegisteredAtStart)
 {
-    EXPECT_EQ(1, ONLY(host->find("IMessageProc", 20001)).reply);
+    EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, 20001)).reply);
     WNDCLASSEXA found;
     ZeroMemory(&found, sizeof found);
     found.cbSize = sizeof found;
@@ -108,7 +108,7 @@ TEST(SearchWindowClass, ForeignClassOfTheSameNameIsNeverUsed)
     ASSERT_TRUE(RegisterClassA(&foreign));
     {
         auto host = support::startPlugin();
-        EXPECT_EQ(0, ONLY(host->find("IMessageProc", 20001)).reply);
+        EXPECT_EQ(0, ONLY(host->find(host::Op::Entry, 20001)).reply);
         EXPECT_EQ(1, host->actionEvent(512009, 1)) << "creation refused";
         EXPECT_EQ(nullptr, FindWindowA("Lunetka", nullptr));
         host->stop();
