@@ -96,25 +96,34 @@ LRESULT CALLBACK contactWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 Messenger::Messenger(StandInHost& host, const std::string& logFile) : host_(host)
 {
     // Opened once: a search writes thousands of lines.
-    if (!logFile.empty() && !(logFile_ = fopen(logFile.c_str(), "ab")))
-        throw HostError("cannot write log file " + logFile);
+    if (!logFile.empty()) {
+        logFile_.reset(fopen(logFile.c_str(), "ab"));
+        if (!logFile_)
+            throw HostError("cannot write log file " + logFile);
+    }
     registerWindowClass(MAIN_CLASS, mainProc);
     registerWindowClass(CONFIG_CLASS, configProc);
     registerWindowClass(CONTACT_CLASS, contactWindowProc);
-    host_.onHostAction = [this](int action, int group, int contact) { onHostAction(action, group, contact); };
-    host_.onLog = [this](const std::string& line) { onLogLine(line); };
 
     main_ = CreateWindowExA(0, MAIN_CLASS, ansi("Komunikator — kontakty").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                             20, 20, 300, 520, nullptr, nullptr, GetModuleHandleA(nullptr), this);
     if (!main_)
         throw HostError("cannot create the messenger's window");
-    RECT client;
-    GetClientRect(main_, &client);
-    contacts_ = makeListView(main_, LVS_SINGLESEL | LVS_NOCOLUMNHEADER | LVS_SORTASCENDING, 0, 0, client.right,
-                             client.bottom);
-    addColumn(contacts_, 0, "", client.right - 24);
-    fillContacts();
-    buildMenu();
+    try {
+        RECT client;
+        GetClientRect(main_, &client);
+        contacts_ = makeListView(main_, LVS_SINGLESEL | LVS_NOCOLUMNHEADER | LVS_SORTASCENDING, 0, 0, client.right,
+                                 client.bottom);
+        addColumn(contacts_, 0, "", client.right - 24);
+        fillContacts();
+        buildMenu();
+    } catch (...) {
+        DestroyWindow(main_);  // it knows this object, which is not going to be
+        throw;
+    }
+    // Last, when nothing can fail any more: the host calls back into this object.
+    host_.onHostAction = [this](int action, int group, int contact) { onHostAction(action, group, contact); };
+    host_.onLog = [this](const std::string& line) { onLogLine(line); };
 }
 
 Messenger::~Messenger()
@@ -126,8 +135,6 @@ Messenger::~Messenger()
         DestroyWindow(log_);
     if (main_)
         DestroyWindow(main_);
-    if (logFile_)
-        fclose(logFile_);
 }
 
 void Messenger::fillContacts()
@@ -172,7 +179,8 @@ void Messenger::buildMenu()
         auto icon = host_.registeredIcons().find(action.param);
         if (icon != host_.registeredIcons().end()) {
             item.fMask |= MIIM_BITMAP;
-            item.hbmpItem = menuBitmap(icon->second);
+            menuBitmaps_.emplace_back(menuBitmap(icon->second));
+            item.hbmpItem = menuBitmaps_.back().get();
         }
         int count = GetMenuItemCount(plugins);
         int position = action.position >= 0 && action.position < count ? action.position : count;
@@ -266,9 +274,9 @@ void Messenger::onLogLine(const std::string& line)
 {
     if (logFile_) {
         std::string utf8 = cp1250ToUtf8(line);
-        fwrite(utf8.data(), 1, utf8.size(), logFile_);
-        fputc('\n', logFile_);
-        fflush(logFile_);  // whole lines on disk, even if the host dies
+        fwrite(utf8.data(), 1, utf8.size(), logFile_.get());
+        fputc('\n', logFile_.get());
+        fflush(logFile_.get());  // whole lines on disk, even if the host dies
     }
     if (logText_ && IsWindow(logText_)) {
         std::string text = line + "\r\n";

@@ -47,8 +47,17 @@ private:
     void openProperties(int contact);
     void openConversation(int contact);
 
+    struct FileCloser {
+        void operator()(FILE* file) const { fclose(file); }
+    };
+    struct BitmapDeleter {
+        typedef HBITMAP pointer;
+        void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
+    };
+
     StandInHost& host_;
-    FILE* logFile_ = nullptr;
+    std::unique_ptr<FILE, FileCloser> logFile_;
+    std::vector<std::unique_ptr<HBITMAP, BitmapDeleter>> menuBitmaps_;  // a menu does not free its pictures
     HWND main_ = nullptr, contacts_ = nullptr, config_ = nullptr, pages_ = nullptr, log_ = nullptr,
          logText_ = nullptr;
     std::unique_ptr<PageView> page_;

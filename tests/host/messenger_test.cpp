@@ -205,3 +205,31 @@ TEST(MessengerLog, LinesGoToTheLogFile)
     EXPECT_NE(std::string::npos, support::fileText(logFile).find("searching : 0  0 1\n")) << "the refresh's search, as UTF-8 lines";
     DeleteFileA(logFile.c_str());
 }
+
+TEST(MessengerAlone, GivesBackItsPicturesAndItsCallbacks)
+{
+    auto host = support::startPlugin();
+    std::vector<HBITMAP> pictures;
+    {
+        host::Messenger messenger(*host, "");
+        EXPECT_TRUE(static_cast<bool>(host->onLog)) << "the messenger hears the log while it lives";
+        HMENU plugins = GetSubMenu(GetMenu(messenger.mainWindow()), 1);
+        for (int i = 0; i < GetMenuItemCount(plugins); ++i) {
+            MENUITEMINFOA item;
+            ZeroMemory(&item, sizeof item);
+            item.cbSize = sizeof item;
+            item.fMask = MIIM_BITMAP;
+            if (GetMenuItemInfoA(plugins, static_cast<UINT>(i), TRUE, &item) && item.hbmpItem)
+                pictures.push_back(item.hbmpItem);
+        }
+        ASSERT_EQ(1u, pictures.size()) << "the plug-in's menu entry has its icon";
+        EXPECT_EQ(static_cast<DWORD>(OBJ_BITMAP), GetObjectType(pictures[0]));
+    }
+    EXPECT_EQ(0u, GetObjectType(pictures[0])) << "the menu's picture is freed with the messenger";
+    EXPECT_FALSE(static_cast<bool>(host->onLog)) << "no callback into a messenger that is gone";
+    EXPECT_FALSE(static_cast<bool>(host->onHostAction));
+
+    // A log file that cannot be opened fails the messenger before it hooks the host.
+    EXPECT_THROW(host::Messenger(*host, support::temporaryPath("no-such-folder\\x\\log.txt")), std::exception);
+    EXPECT_FALSE(static_cast<bool>(host->onLog));
+}
