@@ -127,10 +127,9 @@ TEST_F(Matcher, FirstRowPastTheEnd)
     std::string value = "Xy";
     EXPECT_EQ(0, findContact(DISPLAY, value, CONTAINS, 5));
     EXPECT_EQ((std::vector<std::string>{"searching : 8 Xy 1 5", "not found : 8 xy 1 5"}), host.log());
-    EXPECT_EQ((std::vector<std::string>{"sendMessage 1", "lockTable", "sendMessage 201", "sendMessage 1",
-                                        "unlockTable"}),
-              support::pluginCalls(host))
-        << "one lock, the count asked once, no cell read, released after the last line";
+    // One lock, the count asked once, no cell read, released after the last line.
+    EXPECT_SEQUENCE(host, {{host::Op::Send, 1}, {host::Op::LockTable}, {host::Op::Send, 201}, {host::Op::Send, 1},
+                           {host::Op::UnlockTable}});
     const host::Exchange& lock = ONLY(host.find(host::Op::LockTable));
     EXPECT_EQ((std::vector<intptr_t>{1, -1, 0}), lock.args);
     EXPECT_EQ((std::vector<intptr_t>{1, -1, 0}), ONLY(host.find(host::Op::UnlockTable)).args);
@@ -141,10 +140,10 @@ TEST_F(Matcher, AHitLogsAndReleasesOnce)
     std::string value = "AbC";
     EXPECT_EQ(2, findContact(DISPLAY, value, STARTS, 1));
     EXPECT_EQ((std::vector<std::string>{"searching : 8 AbC 3 1", "returning abcabc"}), host.log());
-    EXPECT_EQ((std::vector<std::string>{"sendMessage 1", "lockTable", "sendMessage 201", "readCell",
-                                        "sendMessage 201", "readCell", "sendMessage 1", "unlockTable"}),
-              support::pluginCalls(host))
-        << "the count is asked before every row";
+    // The count is asked before every row.
+    EXPECT_SEQUENCE(host, {{host::Op::Send, 1}, {host::Op::LockTable}, {host::Op::Send, 201}, {host::Op::ReadCell},
+                           {host::Op::Send, 201}, {host::Op::ReadCell}, {host::Op::Send, 1},
+                           {host::Op::UnlockTable}});
     EXPECT_EQ(1, host.maxLockDepth());
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <algorithm>
 #include <fstream>
 
 #include "host/host_layout.h"
@@ -217,6 +218,32 @@ std::vector<std::string> pluginCalls(const host::StandInHost& host)
         calls.push_back(exchange.message ? name + " " + std::to_string(exchange.message) : name);
     }
     return calls;
+}
+
+void expectSequence(const host::StandInHost& host, const std::vector<ExpectedExchange>& expected, const char* file,
+                    int line)
+{
+    std::vector<const host::Exchange*> calls;
+    for (const host::Exchange& exchange : host.exchanges()) {
+        if (exchange.op != host::Op::Entry)
+            calls.push_back(&exchange);
+    }
+    auto name = [](host::Op op, int message) {
+        return message ? std::string(host::opName(op)) + " " + std::to_string(message) : host::opName(op);
+    };
+    std::string wanted, got;
+    for (const ExpectedExchange& row : expected)
+        wanted += "  " + name(row.op, row.message) + "\n";
+    for (const host::Exchange* call : calls)
+        got += "  " + name(call->op, call->message) + "\n";
+    for (size_t i = 0; i < std::max(expected.size(), calls.size()); ++i) {
+        bool same = i < expected.size() && i < calls.size() && expected[i].op == calls[i]->op &&
+                    (expected[i].message == 0 || expected[i].message == calls[i]->message);
+        if (!same) {
+            ADD_FAILURE_AT(file, line) << "exchange " << i << " differs\nexpected:\n" << wanted << "recorded:\n" << got;
+            return;
+        }
+    }
 }
 
 }  // namespace support

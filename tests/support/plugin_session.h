@@ -70,4 +70,17 @@ std::string fileText(const std::string& path);
 // out the host's own calls into the plug-in.
 std::vector<std::string> pluginCalls(const host::StandInHost& host);
 
+// One row of an expected exchange table: the operation, and for messages
+// their number (0: any).
+struct ExpectedExchange {
+    host::Op op;
+    int message = 0;
+    ExpectedExchange(host::Op op_, int message_ = 0) : op(op_), message(message_) {}
+};
+// The plug-in's calls since the last clear against a table, row by row;
+// a difference is reported at the caller's line with both sequences.
+void expectSequence(const host::StandInHost& host, const std::vector<ExpectedExchange>& expected, const char* file,
+                    int line);
+#define EXPECT_SEQUENCE(host, ...) support::expectSequence((host), __VA_ARGS__, __FILE__, __LINE__)
+
 }  // namespace support
