@@ -10,9 +10,10 @@
 #include "search/contact_matcher.h"
 #include "search/found_contacts.h"
 
-const int fieldColumns[9] = {18, 0, 8, 9, 4, 13, 6, 7, 17};
-
 namespace {
+
+// Contact-table column searched for each field number of the field combo.
+const int fieldColumns[9] = {18, 0, 8, 9, 4, 13, 6, 7, 17};
 
 const int CONTACT_COLUMN_NET = 1;
 const int CONTACT_COLUMN_DISPLAY_NAME = 8;

@@ -5,9 +5,6 @@
 
 #include "plugin/host_abi.h"
 
-// Contact-table column searched for each field number of the field combo.
-extern const int fieldColumns[9];
-
 // Shows foundContacts, in order: the result list's fill.
 typedef void (*ShowResults)();
 

@@ -7,9 +7,9 @@
 #include "plugin/host_calls.h"
 #include "ui/texts.h"
 
-HWND searchWindow = nullptr;
-
 namespace {
+
+HWND searchWindow = nullptr;  // the latest search window; forgotten once it is gone
 
 const int SMALL_ICON_RESOURCE = ICON_SMALL & 0xFFFF;  // 53259
 const DWORD SEARCH_WINDOW_STYLE = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;

@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-extern HWND searchWindow;  // the latest search window; forgotten once it is gone
 
 // At HM_START: 1 when the class "Lunetka" was registered.
 int registerSearchWindowClass();
