@@ -76,24 +76,24 @@ int registerSearchWindowClass()
     return 1;
 }
 
-void unregisterSearchWindowClass()
-{
-    if (!registeredUnder)
-        return;
-    EnumThreadWindows(GetCurrentThreadId(), destroyIfOurs, 0);
-    UnregisterClassA(PLUGIN_NAME, registeredUnder);
-    registeredUnder = nullptr;
-}
+namespace {
 
-void releaseSearchWindowsAtUnload()
+// Deals with every search window by handle, then lets the class go.
+void releaseClass(WNDENUMPROC eachWindow)
 {
     if (!registeredUnder)
         return;
-    EnumThreadWindows(GetCurrentThreadId(), disownIfOurs, 0);
+    EnumThreadWindows(GetCurrentThreadId(), eachWindow, 0);
     UnregisterClassA(PLUGIN_NAME, registeredUnder);
     registeredUnder = nullptr;
     searchWindow = nullptr;
 }
+
+}  // namespace
+
+void unregisterSearchWindowClass() { releaseClass(destroyIfOurs); }
+
+void releaseSearchWindowsAtUnload() { releaseClass(disownIfOurs); }
 
 intptr_t openSearchWindow()
 {
