@@ -129,24 +129,22 @@ public:
                 break;
             case 5: host->send(pick(-5, 40000)); break;
             case 6: {  // the result slot, well or badly formed
-                std::vector<uint8_t> event(96, 0);
                 int code = pick(0, 1) ? 220 : 221;
-                host::putU16(event.data(), 0, static_cast<uint16_t>(pick(0, 3) ? 68 : pick(0, 80)));
-                host::putI32(event.data(), 2, RESULTS);
-                host::putI32(event.data(), 14, code);
                 HWND target = pick(0, 2) == 0 ? nullptr : pick(0, 1) ? lastList : reinterpret_cast<HWND>(0x1234);
-                host::putPtr(event.data(), 24, code == 221 ? target : nullptr);
-                host::putPtr(event.data(), 28, pick(0, 4) ? page : nullptr);
+                std::vector<uint8_t> event = support::slotEvent(code, pick(0, 4) ? page : nullptr,
+                                                                code == 221 ? target : nullptr);
+                event.resize(96, 0);  // room for a plug-in that reads past a short record
+                host::putU16(event.data(), host::action_event::SIZE,
+                             static_cast<uint16_t>(pick(0, 3) ? 68 : pick(0, 80)));
                 host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-                if (code == 220 && host::u32At(event.data(), 24))
-                    lastList = reinterpret_cast<HWND>(static_cast<uintptr_t>(host::u32At(event.data(), 24)));
+                if (code == 220 && support::slotWindow(event))
+                    lastList = support::slotWindow(event);
                 break;
             }
             case 7: {  // any action, any code, any size
-                std::vector<uint8_t> event(96, 0);
-                host::putU16(event.data(), 0, static_cast<uint16_t>(pick(0, 90)));
-                host::putI32(event.data(), 2, pick(0, 3) ? pick(512000, 512012) : pick(-3, 3));
-                host::putI32(event.data(), 14, pick(0, 1) ? pick(0, 14) : pick(-1000, 1000));
+                std::vector<uint8_t> event = host::eventRecord(96, pick(0, 3) ? pick(512000, 512012) : pick(-3, 3), 0,
+                                                               pick(0, 1) ? pick(0, 14) : pick(-1000, 1000));
+                host::putU16(event.data(), host::action_event::SIZE, static_cast<uint16_t>(pick(0, 90)));
                 host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
                 break;
             }

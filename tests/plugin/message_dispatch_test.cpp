@@ -16,13 +16,11 @@ using namespace host::lunetka;
 
 const int START = 20001, STOP = 20002, SETTINGS = 21001, BUILD_UI = 22000, ACTION_EVENT = 22200;
 
+// The host's event, claiming size bytes, with room behind for a plug-in that reads too far.
 std::vector<uint8_t> eventRecord(uint16_t size, int32_t id, int32_t code)
 {
-    std::vector<uint8_t> event(std::max<size_t>(size, 18) + 64, 0);
-    host::putU16(event.data(), 0, size);
-    host::putI32(event.data(), 2, id);
-    host::putI32(event.data(), 10, -2);
-    host::putI32(event.data(), 14, code);
+    std::vector<uint8_t> event = host::eventRecord(std::max<size_t>(size, 18) + 64, id, 0, code);
+    host::putU16(event.data(), host::action_event::SIZE, size);
     return event;
 }
 

@@ -252,14 +252,9 @@ TEST_F(ResultList, DestroyAndCreateAgain)
 TEST_F(ResultList, SecondCreationOnASubclassedPageKeepsForwarding)
 {
     HWND page = host->pageWindow();
-    std::vector<uint8_t> event(68, 0);
-    host::putU16(event.data(), 0, 68);
-    host::putI32(event.data(), 2, RESULTS);
-    host::putI32(event.data(), 14, 220);
-    host::putPtr(event.data(), 28, page);
-    host::putI32(event.data(), 36, 300);
+    std::vector<uint8_t> event = support::slotEvent(220, page, nullptr, 0, 300);
     host->send(22200, reinterpret_cast<intptr_t>(event.data()));
-    HWND second = reinterpret_cast<HWND>(static_cast<uintptr_t>(host::u32At(event.data(), 24)));
+    HWND second = support::slotWindow(event);
     ASSERT_NE(nullptr, second);
 
     // Any message to the page still reaches the host's own procedure, once.
@@ -269,7 +264,7 @@ TEST_F(ResultList, SecondCreationOnASubclassedPageKeepsForwarding)
     GetWindowTextA(page, title, sizeof title);
     EXPECT_STREQ("strona", title);
 
-    host::putI32(event.data(), 14, 221);
+    event = support::slotEvent(221, page, second);
     host->send(22200, reinterpret_cast<intptr_t>(event.data()));
     EXPECT_FALSE(IsWindow(second));
     EXPECT_NE(0, GetWindowLongPtrA(page, GWLP_WNDPROC));
