@@ -259,8 +259,11 @@ intptr_t createResultList(ActionEvent* event)
     HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", LIST_STYLE, x, y, LIST_WIDTH, LIST_HEIGHT, page, nullptr,
                                 instance, nullptr);
     // One list at a time: the previous one, and any the host had us make
-    // while we waited for it, go first, with their pages.
-    releaseResultList();
+    // while we waited for it (even while the previous one went), go first,
+    // with their pages.
+    do
+        releaseResultList();
+    while (resultList);
     if (!hostControl) {  // stopped meanwhile
         if (list)
             DestroyWindow(list);
