@@ -8,7 +8,6 @@
 #include "host/host_control_table.h"
 #include "host/host_error.h"
 #include "host/net_icons.h"
-#include "host/reports.h"
 #include "host/record_reader.h"
 #include "host/settings_profile.h"
 #include "host/stack_check.h"

@@ -1,7 +1,5 @@
 #include "plugin/message_dispatch.h"
 
-#include <stdio.h>
-
 #include "plugin/action_ids.h"
 #include "plugin/entry_guard.h"
 #include "plugin/host_calls.h"
