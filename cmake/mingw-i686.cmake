@@ -1,15 +1,5 @@
-# Cross-compiles for 32-bit Windows with MinGW-w64 (posix thread model, which GoogleTest needs)
-# and runs the results under Wine through our wrapper.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+# The plug-in's toolchain: MinGW-w64's win32 thread model. The DLL starts no
+# thread; the posix model's runtime (winpthreads) would import threading
+# functions that older Windows lacks and keep a TLS slot after every unload.
+set(mingw_threads win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-i686-common.cmake)

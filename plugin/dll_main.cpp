@@ -4,6 +4,7 @@
 // procedures that point into freed code.
 #include <windows.h>
 
+#include "plugin/portability.h"
 #include "views/result_list.h"
 #include "views/search_window.h"
 
@@ -16,6 +17,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved)
     if (reason == DLL_PROCESS_DETACH && !reserved) {
         releasePagesAtUnload();
         releaseSearchWindowsAtUnload();
+        releaseLanguageRuntime();
     }
     return TRUE;
 }

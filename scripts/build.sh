@@ -7,7 +7,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 missing=""
-for tool in i686-w64-mingw32-g++-posix i686-w64-mingw32-windres i686-w64-mingw32-objdump cmake make wine wineserver \
+for tool in i686-w64-mingw32-g++-posix i686-w64-mingw32-g++-win32 i686-w64-mingw32-windres i686-w64-mingw32-objcopy i686-w64-mingw32-objdump cmake make wine wineserver \
             Xvfb xdpyinfo openbox convert python3 g++ clang++ ld.lld; do
     command -v "$tool" >/dev/null 2>&1 || missing="$missing $tool"
 done
@@ -20,6 +20,6 @@ if [ -n "$missing" ]; then
     bash scripts/bootstrap.sh
 fi
 
-cmake -S . -B build --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+cmake -S . -B build --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-posix.cmake -DCMAKE_BUILD_TYPE=Release \
     -DLUNETKA_WERROR=ON >/dev/null
 cmake --build build -j"$(nproc)"

@@ -8,7 +8,7 @@ built="$2"
 again="$(mktemp -d /tmp/lunetka-again.XXXXXX)"
 trap 'rm -rf "$again"' EXIT
 cmake -S "$source_dir" -B "$again" --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DLUNETKA_TESTS=OFF >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DLUNETKA_DLL_ONLY=ON -DLUNETKA_TEST_DLLS=OFF >/dev/null
 cmake --build "$again" -j"$(nproc)" --target lunetka >/dev/null
 first="$(sha256sum <"$built" | cut -d' ' -f1)"
 second="$(sha256sum <"$again/bin/lunetka.dll" | cut -d' ' -f1)"

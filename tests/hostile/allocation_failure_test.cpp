@@ -25,7 +25,7 @@ const char CONTACTS[] =
     "3,3,Elzbieta Zielinska-Gora,Gdynia\n"
     "4,9,Izabela Wojcik-Lewandowska,Opole nad Odra i Mala Panwia\n";
 
-std::string failingPluginPath() { return support::besideTests("lunetka-failing-alloc.dll"); }
+std::string failingPluginPath() { return support::testBuildPath("lunetka-failing-alloc.dll"); }
 
 std::unique_ptr<host::StandInHost> loadFailingPlugin()
 {

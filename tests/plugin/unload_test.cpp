@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <psapi.h>
 
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
@@ -95,4 +96,53 @@ TEST(Unload, LoadedAgainAfterAnUnloadWithoutStopStartsAfresh)
     ASSERT_NE(nullptr, window);
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
+}
+
+namespace {
+
+SIZE_T privateBytes()
+{
+    PROCESS_MEMORY_COUNTERS_EX counters;
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof counters);
+    return counters.PrivateUsage;
+}
+
+// The lowest TLS slot free now: it rises by one for every slot a load keeps.
+DWORD lowestFreeTlsSlot()
+{
+    DWORD slot = TlsAlloc();
+    TlsFree(slot);
+    return slot;
+}
+
+void loadStartStopUnload()
+{
+    host::StandInHost host;
+    host.recording().exchanges = false;
+    host.loadPlugin(support::pluginPath());
+    host.start();
+    host.stop();
+    host.unloadPlugin();
+}
+
+}  // namespace
+
+// A messenger may load and unload a plug-in many times in one run: each
+// cycle must give back what the library and its runtimes took.
+TEST(Unload, TwoThousandLoadsKeepHeapAndTlsFlat)
+{
+    const int CYCLES = 2000;
+    for (int i = 0; i < 20; ++i)  // let the host's own first-use allocations settle
+        loadStartStopUnload();
+    SIZE_T bytesBefore = privateBytes();
+    DWORD slotBefore = lowestFreeTlsSlot();
+    for (int i = 0; i < CYCLES; ++i) {
+        loadStartStopUnload();
+        ASSERT_FALSE(pluginLoaded()) << "cycle " << i;
+    }
+    SIZE_T grown = privateBytes() > bytesBefore ? privateBytes() - bytesBefore : 0;
+    EXPECT_EQ(slotBefore, lowestFreeTlsSlot()) << "TLS slots kept by unloaded copies";
+    EXPECT_LT(grown / CYCLES, 1024u) << grown << " bytes kept over " << CYCLES << " cycles";
 }

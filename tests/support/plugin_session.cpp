@@ -30,6 +30,13 @@ std::string pluginPath()
     return besideTests("lunetka.dll");
 }
 
+std::string testBuildPath(const char* name)
+{
+    std::string path = pluginPath();
+    path.erase(path.find_last_of("\\/") + 1);
+    return path + name;
+}
+
 std::unique_ptr<host::StandInHost> loadPlugin()
 {
     std::unique_ptr<host::StandInHost> stand(new host::StandInHost);

@@ -18,6 +18,9 @@ namespace support {
 std::string besideTests(const char* name);
 // The DLL built beside the test programs, or the one LUNETKA_PLUGIN names.
 std::string pluginPath();
+// A test build of the plug-in (lunetka-failing-alloc.dll, lunetka-checked.dll)
+// from the same build as pluginPath(): a campaign runs against every compiler's DLL.
+std::string testBuildPath(const char* name);
 
 // A host with a fresh copy of the real plug-in (its globals start anew).
 std::unique_ptr<host::StandInHost> loadPlugin();
