@@ -4,20 +4,13 @@
 // procedures that point into freed code.
 #include <windows.h>
 
-#include "plugin/portability.h"
-#include "views/result_list.h"
-#include "views/search_window.h"
+#include "plugin/lifetime.h"
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved)
 {
     // Only an unload by FreeLibrary (reserved null): at process exit nothing
-    // runs again. Inside the loader's lock we may only repoint procedures:
-    // no window is destroyed (that would run host code) and the host, which
-    // may be gone, is not called.
-    if (reason == DLL_PROCESS_DETACH && !reserved) {
-        releasePagesAtUnload();
-        releaseSearchWindowsAtUnload();
-        releaseLanguageRuntime();
-    }
+    // runs again, and nothing need be given back.
+    if (reason == DLL_PROCESS_DETACH && !reserved)
+        releaseEverything(Release::AtUnload);
     return TRUE;
 }

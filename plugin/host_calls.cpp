@@ -59,7 +59,10 @@ intptr_t HostControl::defineAction(int parent, int id, int position, uint32_t ty
                                    int param, int width, int height, int value66, int value58)
 {
     ActionDef def;
-    initActionDef(&def, parent, id, position, type, text, param, width, height, value66, value58);
+    initActionDef(&def,
+                  ActionSpec(parent, id, type).withText(text).withParam(param).withSize(width, height)
+                      .withUnnamed(value66, value58),
+                  position);
     HostMessage message = makeMessage(HM_ACTION_CREATE, 0, 0, reinterpret_cast<intptr_t>(&def), 0);
     return sendMessage(&message);
 }
@@ -69,24 +72,23 @@ intptr_t HostControl::defineAction(int parent, int id, int position, uint32_t ty
 // while it handles a log line, say); what we were doing then goes on with a
 // detached host, so every function is a no-op answering 0 while detached.
 
-void initActionDef(ActionDef* def, int parent, int id, int position, uint32_t type, const char* text,
-                   int param, int width, int height, int value66, int value58)
+void initActionDef(ActionDef* def, const ActionSpec& action, int position)
 {
     memset(def, 0, sizeof *def);
     def->size = sizeof *def;
-    def->id = id;
-    def->parent = parent;
+    def->id = action.id;
+    def->parent = action.parent;
     def->contact = CONTACT_NONE;
     def->position = position;
     def->fieldMask = ACTION_FIELD_MASK_CREATE;
-    def->type = type;
+    def->type = action.type;
     def->unused38 = -1;
-    def->text = text;
-    def->value58 = value58;
-    def->param = param;
-    def->value66 = value66;
-    def->width = static_cast<int16_t>(width);
-    def->height = static_cast<int16_t>(height);
+    def->text = action.text;
+    def->value58 = action.value58;
+    def->param = action.param;
+    def->value66 = action.value66;
+    def->width = static_cast<int16_t>(action.width);
+    def->height = static_cast<int16_t>(action.height);
 }
 
 int hostPluginId() { return hostControl ? hostControl->getPluginId() : 0; }
@@ -138,35 +140,34 @@ intptr_t addSettingsColumn(int table, int column, int valueType, intptr_t defaul
     return hostControl->addColumn(table, column, valueType, defaultValue, key);
 }
 
-intptr_t createAction(int parent, int id, uint32_t type, const char* text, int param,
-                      int width, int height, int value66, int value58)
+intptr_t createAction(const ActionSpec& action)
 {
-    return createActionAt(parent, id, -1, type, text, param, width, height, value66, value58);
+    return createActionAt(action, -1);
 }
 
-intptr_t createActionAt(int parent, int id, int position, uint32_t type, const char* text, int param,
-                        int width, int height, int value66, int value58)
+intptr_t createActionAt(const ActionSpec& action, int position)
 {
     if (!hostControl)
         return 0;
-    return hostControl->defineAction(parent, id, position, type, text, param, width, height, value66, value58);
+    return hostControl->defineAction(action.parent, action.id, position, action.type, action.text, action.param,
+                                     action.width, action.height, action.value66, action.value58);
 }
 
-intptr_t createActionEx(int parent, int id, uint32_t type, const char* text, int param,
-                        int extra74, int extra76, int width, int height, int value66, int value58)
+intptr_t createActionEx(const ActionSpec& action, int extra74, int extra76)
 {
     ActionDefEx def;
-    initActionDef(&def.base, parent, id, -1, type, text, param, width, height, value66, value58);
+    initActionDef(&def.base, action, -1);
     def.base.size = sizeof def;
     def.extra74 = static_cast<int16_t>(extra74);
     def.extra76 = static_cast<int16_t>(extra76);
     return hostSend(HM_ACTION_CREATE, reinterpret_cast<intptr_t>(&def), 0);
 }
 
-intptr_t createPageAction(int parent, int id, uint32_t type, const char* text, int param,
-                          int width, int height, int value66, int value58)
+intptr_t createPageAction(const ActionSpec& action)
 {
-    return createAction(parent, id, type | TYPE_PAGE_BIT, text, param, width, height, value66, value58);
+    ActionSpec page = action;
+    page.type |= TYPE_PAGE_BIT;
+    return createAction(page);
 }
 
 intptr_t getActionValue(int id, int parent, int contact, char* buffer, int bufferSize, bool flag)

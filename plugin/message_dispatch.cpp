@@ -3,8 +3,8 @@
 #include "plugin/action_ids.h"
 #include "plugin/entry_guard.h"
 #include "plugin/host_calls.h"
+#include "plugin/lifetime.h"
 #include "ui/settings_page.h"
-#include "views/result_list.h"
 #include "views/search_window.h"
 
 const char PLUGIN_NAME[] = "Lunetka";
@@ -20,7 +20,7 @@ intptr_t onStart(const HostMessage* message)
     // would only fail at the first host call.
     if (message->size < FULL_MESSAGE_SIZE || message->p1 == 0)
         return 0;
-    hostControl = reinterpret_cast<HostControl*>(message->p1);
+    attachHost(reinterpret_cast<HostControl*>(message->p1));
     return registerSearchWindowClass();
 }
 
@@ -28,26 +28,25 @@ intptr_t onStart(const HostMessage* message)
 // in its windows, nor a class that names our procedure.
 intptr_t onStop(const HostMessage*)
 {
-    releaseResultList();
-    if (hostControl)
-        unregisterSearchWindowClass();
-    hostControl = nullptr;
+    stopPlugin();
     return 1;
 }
 
+bool started() { return pluginState() == PluginState::Started; }
+
 intptr_t onSettingsColumns(const HostMessage*)
 {
-    return hostControl ? registerSettings() : 0;
+    return started() ? registerSettings() : 0;
 }
 
 intptr_t onBuildUi(const HostMessage*)
 {
-    return hostControl ? buildInterface() : 0;
+    return started() ? buildInterface() : 0;
 }
 
 intptr_t onActionEvent(const HostMessage* message)
 {
-    if (!hostControl || message->size < FULL_MESSAGE_SIZE || message->p1 == 0)
+    if (!started() || message->size < FULL_MESSAGE_SIZE || message->p1 == 0)
         return 0;
     ActionEvent* event = reinterpret_cast<ActionEvent*>(message->p1);
     if (event->size < sizeof(ActionEvent))

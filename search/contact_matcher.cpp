@@ -1,9 +1,12 @@
 #include "search/contact_matcher.h"
 
 #include "plugin/host_calls.h"
+#include "plugin/invariant.h"
 #include "search/text_match.h"
 
 namespace {
+
+bool lockHeld = false;
 
 // The table stays locked for one walk and is released once on every way out,
 // an exception included. The release goes to the object that took the lock,
@@ -12,13 +15,17 @@ class ContactTableLock {
 public:
     explicit ContactTableLock(HostControl* host) : host_(host)
     {
+        LUNETKA_INVARIANT(!lockHeld);  // no walk inside a walk
+        lockHeld = true;
         if (host_)
             host_->lockTable(CONTACT_TABLE, -1, 0);
     }
     ~ContactTableLock()
     {
+        LUNETKA_INVARIANT(lockHeld);
         if (host_)
             host_->unlockTable(CONTACT_TABLE, -1, 0);
+        lockHeld = false;
     }
     ContactTableLock(const ContactTableLock&) = delete;
     ContactTableLock& operator=(const ContactTableLock&) = delete;
@@ -30,6 +37,9 @@ private:
 // Our own copy of each cell: the host's pointer is dead after its next call.
 // One buffer for every walk, so a search allocates once, not per hit; a
 // buffer grown by a giant cell is given back rather than kept for good.
+// Shared safely only because walks never nest (lockHeld says so).
+std::string sharedCell;
+
 class CellBuffer {
 public:
     ~CellBuffer()
@@ -37,15 +47,10 @@ public:
         if (text.capacity() > KEEP_CAPACITY)
             std::string().swap(text);
     }
-    std::string& text = shared();
+    std::string& text = sharedCell;
 
 private:
     static const size_t KEEP_CAPACITY = 64 * 1024;
-    static std::string& shared()
-    {
-        static std::string buffer;
-        return buffer;
-    }
 };
 
 }  // namespace
@@ -69,4 +74,14 @@ int findContact(int column, std::string& value, int condition, int firstRow)
     }
     logLine("not found : %d %s %d %d", column, value.c_str(), condition, firstRow);
     return 0;
+}
+
+bool walkRunning() { return lockHeld; }
+
+void releaseCellBuffer(Release)
+{
+    // A stop from inside a walk's call to the host: the walk still holds the
+    // buffer, and gives back a large one itself when it ends.
+    if (!lockHeld)
+        std::string().swap(sharedCell);
 }

@@ -1,6 +1,14 @@
 #include "search/found_contacts.h"
 
 std::vector<FoundContact> foundContacts;
+unsigned foundContactsGeneration = 0;
+
+void replaceFoundContacts(std::vector<FoundContact>& hits)
+{
+    hits.shrink_to_fit();  // kept until the next search: no spare capacity
+    foundContacts.swap(hits);
+    ++foundContactsGeneration;
+}
 
 const FoundContact* foundContactAt(intptr_t itemData)
 {

@@ -13,7 +13,13 @@ struct FoundContact {
     int net;                   // contact column 1
 };
 
+// Replaced whole, and only by replaceFoundContacts: while a search walks,
+// the rows on screen still name the entries of the previous one.
 extern std::vector<FoundContact> foundContacts;
+// Counts the replacements: a fill checks that none happens under it.
+extern unsigned foundContactsGeneration;
+
+void replaceFoundContacts(std::vector<FoundContact>& hits);
 
 // A hit keeps at most this much of each of its texts: far more than a list
 // row shows or a sort compares, and 30,000 hits on megabyte cells still fit.

@@ -7,6 +7,7 @@
 
 #include "plugin/action_ids.h"
 #include "plugin/host_calls.h"
+#include "plugin/invariant.h"
 #include "search/contact_matcher.h"
 #include "search/found_contacts.h"
 
@@ -22,18 +23,16 @@ const int CONTACT_COLUMN_DISPLAY_NAME = 8;
 char lastCondition[12];
 char lastValue[500];
 char lastField[12];
-// Set when a search was abandoned: the next event searches whatever the texts.
-bool lastSearchFailed = false;
+// Set when a search was abandoned or left waiting: the next event searches
+// whatever the texts.
+bool searchOwed = false;
 
-// A search asked for while one runs waits here; forced if any such ask was.
-bool searching = false;
-bool searchWaiting = false;
-bool waitingSearchForced = false;
+SearchState state = SearchState::Idle;
 
 class SearchInProgress {
 public:
-    SearchInProgress() { searching = true; }
-    ~SearchInProgress() { searching = false; }
+    SearchInProgress() { state = SearchState::Running; }
+    ~SearchInProgress() { state = SearchState::Idle; }
     SearchInProgress(const SearchInProgress&) = delete;
     SearchInProgress& operator=(const SearchInProgress&) = delete;
 };
@@ -69,40 +68,43 @@ void searchOnce(bool forced, ShowResults show)
     changed |= readCriterion(ACTION_VALUE, work, 500, lastValue, sizeof lastValue);
     std::string value = work;  // the matcher folds this copy; the cache keeps the text as read
     changed |= readCriterion(ACTION_FIELD, work, 10, lastField, sizeof lastField);
-    if (!forced && !changed && !lastSearchFailed)
+    if (!forced && !changed && !searchOwed)
         return;
-    lastSearchFailed = false;
+    searchOwed = false;
 
+    // Collected apart and put in place in one step: until the list is
+    // refilled, its rows name the entries of the previous search.
+    std::vector<FoundContact> hits;
     int field = atoi(work);
-    foundContacts.clear();
     if (field < 0 || field >= static_cast<int>(sizeof fieldColumns / sizeof fieldColumns[0])) {
         // Only a damaged setting gets here; searching some other column would mislead.
         logLine("unknown field %d, nothing searched", field);
-        show();
-        return;
+    } else {
+        int column = fieldColumns[field];
+        for (int row = findContact(column, value, condition, 1); row != 0;
+             row = findContact(column, value, condition, row + 1)) {
+            FoundContact hit;
+            hit.contactIndex = row;
+            hit.displayName = hitText(row, CONTACT_COLUMN_DISPLAY_NAME);
+            hit.matchedValue = hitText(row, column);
+            hit.net = readContactInt(row, CONTACT_COLUMN_NET);
+            logLine("found : %s %s %d", hit.displayName.c_str(), hit.matchedValue.c_str(), hit.net);
+            hits.push_back(std::move(hit));
+        }
     }
-
-    int column = fieldColumns[field];
-    for (int row = findContact(column, value, condition, 1); row != 0;
-         row = findContact(column, value, condition, row + 1)) {
-        FoundContact hit;
-        hit.contactIndex = row;
-        hit.displayName = hitText(row, CONTACT_COLUMN_DISPLAY_NAME);
-        hit.matchedValue = hitText(row, column);
-        hit.net = readContactInt(row, CONTACT_COLUMN_NET);
-        logLine("found : %s %s %d", hit.displayName.c_str(), hit.matchedValue.c_str(), hit.net);
-        foundContacts.push_back(std::move(hit));
-    }
-    foundContacts.shrink_to_fit();  // kept until the next search: no spare capacity
-    show();
+    LUNETKA_INVARIANT(!walkRunning());  // the lock went back with the walk
+    replaceFoundContacts(hits);
+    if (!show())
+        searchOwed = true;
 }
 
 // A run that fails (out of memory, most likely) leaves nothing half done:
 // no hits, an empty list, the table lock already released on the way out.
 void abandonSearch(const char* why, ShowResults show) noexcept
 {
-    std::vector<FoundContact>().swap(foundContacts);
-    lastSearchFailed = true;
+    std::vector<FoundContact> none;
+    replaceFoundContacts(none);  // swaps: needs no memory
+    searchOwed = true;
     try {
         show();
         logLine("search abandoned: %s", why);
@@ -114,19 +116,21 @@ void abandonSearch(const char* why, ShowResults show) noexcept
 
 }  // namespace
 
+SearchState searchState() { return state; }
+
 intptr_t runSearch(ActionEvent* event, ShowResults show)
 {
     if (event->code == NOTIFY_IGNORE)
         return 0;
     bool forced = event->code == NOTIFY_FORCE_REFRESH;
-    if (searching) {
-        searchWaiting = true;
-        waitingSearchForced |= forced;
+    if (state != SearchState::Idle) {
+        bool forcedBefore = state == SearchState::RunningForcedOneWaiting;
+        state = forced || forcedBefore ? SearchState::RunningForcedOneWaiting : SearchState::RunningOneWaiting;
         return 0;
     }
 
     SearchInProgress guard;
-    for (;;) {
+    for (int pass = 1;; ++pass) {
         try {
             searchOnce(forced, show);
         } catch (const std::bad_alloc&) {
@@ -134,11 +138,23 @@ intptr_t runSearch(ActionEvent* event, ShowResults show)
         } catch (const std::exception& failure) {
             abandonSearch(failure.what(), show);
         }
-        if (!searchWaiting || !hostControl)
+        if (state == SearchState::Running || pluginState() != PluginState::Started)
             break;
-        forced = waitingSearchForced;
-        searchWaiting = waitingSearchForced = false;
+        if (pass == MAX_SEARCH_PASSES) {
+            searchOwed = true;
+            logLine("search asked for during each of %d searches: the next event searches", MAX_SEARCH_PASSES);
+            break;
+        }
+        forced = state == SearchState::RunningForcedOneWaiting;
+        state = SearchState::Running;
     }
-    searchWaiting = waitingSearchForced = false;
     return 0;
+}
+
+void releaseResultSet(Release)
+{
+    if (state != SearchState::Idle)
+        return;
+    std::vector<FoundContact> none;
+    replaceFoundContacts(none);
 }

@@ -44,7 +44,7 @@ void addInfoBox(int parent, const char* description, const char* extraText, cons
                 int textHeight, const char* title, bool grouped)
 {
     if (grouped)
-        createAction(parent, 0, TYPE_GROUP_START, "", 0, 0, 0, 0, 0);
+        createAction(ActionSpec(parent, 0, TYPE_GROUP_START).withText(""));
 
     std::string titleText = title ? title : nameAndVersion();
     std::string tip;
@@ -62,8 +62,8 @@ void addInfoBox(int parent, const char* description, const char* extraText, cons
     params = setActionParam(params, ACTION_PARAM_KEY("tipRich"), tip);
     params = setActionParam(params, ACTION_PARAM_KEY("tipWidth"), "300");
 
-    createAction(parent, 0, TYPE_INFO_IMAGE, params.c_str(), 0, 40, 40, 0, 0);
-    createActionEx(parent, 0, TYPE_INFO_TEXT, description, 0, 0, 0, 300, textHeight, 0, 0);
+    createAction(ActionSpec(parent, 0, TYPE_INFO_IMAGE).withText(params.c_str()).withSize(40, 40));
+    createActionEx(ActionSpec(parent, 0, TYPE_INFO_TEXT).withText(description).withSize(300, textHeight));
     if (grouped)
-        createAction(parent, 0, TYPE_GROUP_END, nullptr, 0, 0, 0, 0, 0);
+        createAction(ActionSpec(parent, 0, TYPE_GROUP_END));
 }

@@ -26,27 +26,30 @@ const char CONDITION_LIST_FORMAT[] =
 void declareCriteria()
 {
     char list[10000];
-    createAction(ACTION_PAGE, 0, TYPE_GROUP_START, TEXT_CRITERIA_GROUP, 0, 0, 0, 0, 0);
+    createAction(ActionSpec(ACTION_PAGE, 0, TYPE_GROUP_START).withText(TEXT_CRITERIA_GROUP));
     snprintf(list, sizeof list, FIELD_LIST_FORMAT, TEXT_FIELD_DESCRIPTION, TEXT_FIELD_UID, TEXT_FIELD_DISPLAY_NAME,
              TEXT_FIELD_MOBILE, TEXT_FIELD_IP, TEXT_FIELD_CITY, TEXT_FIELD_FIRST_NAME, TEXT_FIELD_LAST_NAME,
              TEXT_FIELD_NICK);
-    createActionEx(ACTION_PAGE, ACTION_FIELD, TYPE_COMBO, list, ACTION_FIELD, 0, 0, 100, 0, 0, 0);
+    createActionEx(ActionSpec(ACTION_PAGE, ACTION_FIELD, TYPE_COMBO).withText(list).withParam(ACTION_FIELD)
+                       .withSize(100, 0));
     snprintf(list, sizeof list, CONDITION_LIST_FORMAT, TEXT_CONDITION_CONTAINS, TEXT_CONDITION_EQUALS,
              TEXT_CONDITION_DIFFERS, TEXT_CONDITION_STARTS_WITH, TEXT_CONDITION_ENDS_WITH,
              TEXT_CONDITION_NOT_CONTAINS);
-    createActionEx(ACTION_PAGE, ACTION_CONDITION, TYPE_COMBO, list, ACTION_CONDITION, 0, 0, 100, 0, 0, 0);
-    createActionEx(ACTION_PAGE, ACTION_VALUE, TYPE_EDIT, EMPTY_TEXT, ACTION_VALUE, 0, 0, 0, -2, 0, 0);
-    createAction(ACTION_PAGE, 0, TYPE_GROUP_END, nullptr, 0, 0, 0, 0, 0);
+    createActionEx(ActionSpec(ACTION_PAGE, ACTION_CONDITION, TYPE_COMBO).withText(list).withParam(ACTION_CONDITION)
+                       .withSize(100, 0));
+    createActionEx(ActionSpec(ACTION_PAGE, ACTION_VALUE, TYPE_EDIT).withText(EMPTY_TEXT).withParam(ACTION_VALUE)
+                       .withSize(0, -2));
+    createAction(ActionSpec(ACTION_PAGE, 0, TYPE_GROUP_END));
 }
 
 void declareResults()
 {
-    createAction(ACTION_PAGE, 0, TYPE_GROUP_START, TEXT_RESULTS_GROUP, 0, 0, 0, 0, 0);
-    createActionEx(ACTION_PAGE, ACTION_RESULTS, TYPE_CUSTOM_SLOT, nullptr, 0, 0, 0, 0, 0, 0, 0);
-    createActionEx(ACTION_PAGE, ACTION_PROPERTIES, TYPE_BUTTON_DEFAULT, TEXT_PROPERTIES_BUTTON, 0, 0, 0, 205, 0,
-                   0, 0);
-    createActionEx(ACTION_PAGE, ACTION_TALK, TYPE_BUTTON, TEXT_TALK_BUTTON, 0, 0, 0, 205, 0, 0, 0);
-    createAction(ACTION_PAGE, 0, TYPE_GROUP_END, nullptr, 0, 0, 0, 0, 0);
+    createAction(ActionSpec(ACTION_PAGE, 0, TYPE_GROUP_START).withText(TEXT_RESULTS_GROUP));
+    createActionEx(ActionSpec(ACTION_PAGE, ACTION_RESULTS, TYPE_CUSTOM_SLOT));
+    createActionEx(ActionSpec(ACTION_PAGE, ACTION_PROPERTIES, TYPE_BUTTON_DEFAULT).withText(TEXT_PROPERTIES_BUTTON)
+                       .withSize(205, 0));
+    createActionEx(ActionSpec(ACTION_PAGE, ACTION_TALK, TYPE_BUTTON).withText(TEXT_TALK_BUTTON).withSize(205, 0));
+    createAction(ActionSpec(ACTION_PAGE, 0, TYPE_GROUP_END));
 }
 
 }  // namespace
@@ -66,7 +69,7 @@ int buildInterface()
     registerIcon(ICON_KIND_LARGE, ICON_LARGE, hostPluginInstance(), ICON_LARGE, 1);
     registerIcon(ICON_KIND_SMALL, ICON_SMALL, hostPluginInstance(), ICON_SMALL, 1);
 
-    createPageAction(HOST_CONFIG_PAGES, ACTION_PAGE, TYPE_PAGE, PLUGIN_NAME, ICON_SMALL, 0, 0, 0, 0);
+    createPageAction(ActionSpec(HOST_CONFIG_PAGES, ACTION_PAGE, TYPE_PAGE).withText(PLUGIN_NAME).withParam(ICON_SMALL));
 
     char credits[1024];
     memset(credits, 0, sizeof credits);
@@ -76,7 +79,9 @@ int buildInterface()
     declareCriteria();
     declareResults();
 
-    createActionAt(HOST_MAIN_MENU, ACTION_OPEN_WINDOW, 2, TYPE_MENU_ENTRY, TEXT_MENU_ENTRY, ICON_SMALL, 0, 0, 0,
-                   0);
+    const int MENU_POSITION = 2;
+    createActionAt(ActionSpec(HOST_MAIN_MENU, ACTION_OPEN_WINDOW, TYPE_MENU_ENTRY).withText(TEXT_MENU_ENTRY)
+                       .withParam(ICON_SMALL),
+                   MENU_POSITION);
     return 1;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "plugin/lifetime.h"
+
 namespace {
 
 struct SubclassedPage {
@@ -56,8 +58,12 @@ void releasePage(HWND page, WNDPROC proc)
         pages.erase(known);
         return;
     }
-    if (currentProc(page) != proc)
+    if (currentProc(page) != proc) {
+        // Someone's procedure in front of ours forwards to it: the page can
+        // never be handed back safely, so our code must stay.
+        keepLibraryLoaded();
         return;
+    }
     SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(known->saved));
     pages.erase(known);
 }

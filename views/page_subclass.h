@@ -12,7 +12,8 @@ bool subclassPage(HWND page, WNDPROC proc);
 WNDPROC savedPageProc(HWND page);
 // Gives page its own procedure back, when ours is still the one in front.
 // If another procedure was put in front of ours since, ours must stay in the
-// chain, and the page is kept to forward its messages.
+// chain: the page is kept to forward its messages, and the library is kept
+// loaded (keepLibraryLoaded), so the chain never leads into freed code.
 void releasePage(HWND page, WNDPROC proc);
 // releasePage for every page we know.
 void releaseAllPages(WNDPROC proc);

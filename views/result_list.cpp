@@ -7,6 +7,8 @@
 #include "plugin/action_ids.h"
 #include "plugin/entry_guard.h"
 #include "plugin/host_calls.h"
+#include "plugin/invariant.h"
+#include "plugin/lifetime.h"
 #include "search/found_contacts.h"
 #include "ui/texts.h"
 #include "views/page_subclass.h"
@@ -22,6 +24,24 @@ HWND resultList = nullptr;       // null while there is no list
 HWND resultPage = nullptr;       // the page it lives in
 NetIconMap netIcons;             // always describes the current list's images
 bool sortAscending = true;       // flipped before every header-click sort
+
+// Passes of one fill at most: a host that replaces the list during every
+// pass gets an empty list and a search at its next event. Three: a
+// replacement during the fill, and one during the refill, are what a page
+// rebuilt by its host produces; more is a host looping.
+const int MAX_FILL_PASSES = 3;
+// Lists dropped at most before one 220 keeps its own: a host may have us make
+// another list while the previous one is being destroyed.
+const int MAX_LIST_DROPS = 3;
+
+// The list lives in its page, and the page leads through our procedure (or
+// the host destroyed the list and the page still does).
+void checkListAndPage()
+{
+    LUNETKA_INVARIANT(!resultList || resultPage);
+    LUNETKA_INVARIANT(!resultList || !IsWindow(resultList) || GetParent(resultList) == resultPage);
+    LUNETKA_INVARIANT(!resultPage || !IsWindow(resultPage) || savedPageProc(resultPage));
+}
 
 const int LIST_WIDTH = 415;
 const int LIST_HEIGHT = 200;
@@ -169,78 +189,96 @@ private:
 // Every log line and every insert may call the host, which may call us back
 // and destroy or replace the list. Destroyed: the remaining rows are only
 // logged. Replaced: false, and the fill starts again on the new list.
-bool listStillOurs(HWND& list)
+// A search the host asks for meanwhile waits (search_run.h), so the result
+// set stays what the fill began with.
+bool listStillOurs(HWND& list, unsigned generation)
 {
+    LUNETKA_INVARIANT(generation == foundContactsGeneration);
     if (resultList == list)
         return true;
     list = nullptr;
     return resultList == nullptr;
 }
 
+void insertRow(HWND list, size_t hit, int image)
+{
+    LVITEMA item;
+    memset(&item, 0, sizeof item);
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<char*>(foundContacts[hit].displayName.c_str());
+    item.iImage = image;
+    // The hit's own index, not the row's: a row that failed to go in must
+    // not shift every later row onto the previous contact.
+    item.lParam = static_cast<LPARAM>(hit);
+    int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0 || resultList != list)
+        return;
+    memset(&item, 0, sizeof item);
+    item.iSubItem = 1;
+    item.pszText = const_cast<char*>(foundContacts[hit].matchedValue.c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
 // One pass of the fill into list; false when it must start again.
 bool fillPass(HWND list)
 {
+    unsigned generation = foundContactsGeneration;
     DrawingPaused paused(list);
     if (list)
         SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     for (size_t i = 0; i < foundContacts.size(); ++i) {
         int net = foundContacts[i].net;
-        int row = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : static_cast<int>(i);
         int image = netIcons[net];
         logLine("net %d, used icon number %d", net, image);
-        if (!listStillOurs(list))
+        if (!listStillOurs(list, generation))
             return false;
-        if (!list || i >= foundContacts.size())
-            continue;
-
-        LVITEMA item;
-        memset(&item, 0, sizeof item);
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-        item.iItem = row;
-        item.pszText = const_cast<char*>(foundContacts[i].displayName.c_str());
-        item.iImage = image;
-        item.lParam = row;
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        if (!listStillOurs(list))
+        if (list)
+            insertRow(list, i, image);
+        if (!listStillOurs(list, generation))
             return false;
-        if (!list || i >= foundContacts.size())
-            continue;
-
-        memset(&item, 0, sizeof item);
-        item.iSubItem = 1;
-        item.pszText = const_cast<char*>(foundContacts[i].matchedValue.c_str());
-        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     }
     return true;
 }
 
-}  // namespace
-
-void fillResultList()
+// Forgets the list and gives its page back; destroys the list when asked.
+// Forgotten first: destroying lets the host run (the page hears of it), and
+// whatever it asks of us then must find a consistent state.
+void dropResultList(bool destroy)
 {
-    while (!fillPass(resultList)) {
-    }
-}
-
-void releaseResultList()
-{
-    // Forget first: destroying the list lets the host run (the page hears of
-    // it), and whatever it asks of us then must find a consistent state.
     HWND list = resultList;
     HWND page = resultPage;
     resultList = nullptr;
     resultPage = nullptr;
     if (page)
         releasePage(page, pageWindowProc);
-    if (list && IsWindow(list))
+    if (destroy && list && IsWindow(list))
         DestroyWindow(list);  // takes its image list with it
-    releaseAllPages(pageWindowProc);
 }
 
-void releasePagesAtUnload()
+}  // namespace
+
+bool fillResultList()
 {
-    resultList = nullptr;
-    resultPage = nullptr;
+    checkListAndPage();
+    for (int pass = 0; pass < MAX_FILL_PASSES; ++pass) {
+        if (fillPass(resultList))
+            return true;
+    }
+    if (resultList)
+        SendMessageA(resultList, LVM_DELETEALLITEMS, 0, 0);
+    logLine("result list replaced during each of %d fills: left empty", MAX_FILL_PASSES);
+    return false;
+}
+
+void releaseResultList(Release moment)
+{
+    // At unload the list stays in its page: its code is comctl32's.
+    dropResultList(moment == Release::AtStop);
+}
+
+void releasePages(Release)
+{
     releaseAllPages(pageWindowProc);
 }
 
@@ -260,13 +298,13 @@ intptr_t createResultList(ActionEvent* event)
                                 instance, nullptr);
     // One list at a time: the previous one, and any the host had us make
     // while we waited for it (even while the previous one went), go first,
-    // with their pages.
-    do
-        releaseResultList();
-    while (resultList);
-    if (!hostControl) {  // stopped meanwhile
+    // with their pages. A host that makes one at every drop keeps its own.
+    for (int drops = 0; resultList && drops < MAX_LIST_DROPS; ++drops)
+        dropResultList(true);
+    if (pluginState() != PluginState::Started || resultList) {  // stopped meanwhile, or a host looping
         if (list)
             DestroyWindow(list);
+        checkListAndPage();
         return 0;
     }
     resultList = list;
@@ -290,10 +328,11 @@ intptr_t createResultList(ActionEvent* event)
         }
     } catch (...) {
         if (resultList == list)
-            releaseResultList();
+            dropResultList(true);
         throw;
     }
     slot->window = resultList == list ? list : nullptr;
+    checkListAndPage();
     return 0;
 }
 
@@ -305,7 +344,8 @@ intptr_t destroyResultList(ActionEvent* event)
     // Only ever our own list: a handle from an earlier list may name some
     // other window by now.
     if (resultList && (slot->window == resultList || !slot->window))
-        releaseResultList();
+        dropResultList(true);
+    checkListAndPage();
     return 0;
 }
 
@@ -313,6 +353,10 @@ LRESULT CALLBACK pageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 {
     // Taken first: what we do may give the page its own procedure back.
     WNDPROC forwardTo = savedPageProc(hwnd);
+    // The host put its own procedure in front of ours: it forwards to us,
+    // and nothing can take us out of its chain. We stay loaded.
+    if (forwardTo && reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) != pageWindowProc)
+        keepLibraryLoaded();
     guardEntry("page window", 0, [&] {
         onPageMessage(hwnd, message, wParam, lParam);
         return 0;
@@ -334,7 +378,7 @@ int CALLBACK compareRows(LPARAM item1, LPARAM item2, LPARAM params)
 void requestContactAction(int hostAction, int hostGroup)
 {
     // No list, or a window proc running after the host let us go: no row to act on.
-    if (!resultList || !hostControl)
+    if (!resultList || pluginState() != PluginState::Started)
         return;
     int row = static_cast<int>(SendMessageA(resultList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     if (row == -1 || !resultList)

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "plugin/host_abi.h"
+#include "plugin/lifetime.h"
 
 struct SortParams {
     int listColumn;              // the clicked column, 0 or 1
@@ -14,15 +15,16 @@ struct SortParams {
 
 intptr_t createResultList(ActionEvent* event);
 intptr_t destroyResultList(ActionEvent* event);
-// Empties the list and inserts one row per entry of foundContacts; with no
-// list, only the log lines are written.
-void fillResultList();
-// At stop: destroys the list and gives every page its own procedure back,
-// so nothing of ours is left in the host's windows.
-void releaseResultList();
-// At unload without a stop: gives the pages their own procedures back.
-// Sends no message and calls no host: safe inside the loader's lock.
-void releasePagesAtUnload();
+// Empties the list and inserts one row per entry of foundContacts, each with
+// its entry's index as item data; with no list, only the log lines are
+// written. False when the host replaced the list during every pass: the
+// list is then left empty.
+bool fillResultList();
+// At stop the list is destroyed; at unload it is only forgotten.
+void releaseResultList(Release moment);
+// Gives every page we subclassed its own procedure back where ours is still
+// in front; sends no message and calls no host.
+void releasePages(Release moment);
 
 LRESULT CALLBACK pageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // LVM_SORTITEMS callback: item1 and item2 are the rows' item data.

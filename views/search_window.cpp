@@ -43,6 +43,20 @@ BOOL CALLBACK disownIfOurs(HWND hwnd, LPARAM)
     return TRUE;
 }
 
+// A class "Lunetka" that an earlier copy of us disowned at its unload leads
+// to DefWindowProcA; once its last window is gone it can be replaced.
+bool replaceDisownedClass(HINSTANCE instance)
+{
+    WNDCLASSEXA existing;
+    memset(&existing, 0, sizeof existing);
+    existing.cbSize = sizeof existing;
+    if (!GetClassInfoExA(instance, PLUGIN_NAME, &existing) || existing.lpfnWndProc != DefWindowProcA ||
+        existing.style != windowClass.style || existing.hbrBackground != windowClass.hbrBackground ||
+        existing.hCursor != windowClass.hCursor)
+        return false;
+    return UnregisterClassA(PLUGIN_NAME, instance) && RegisterClassExA(&windowClass);
+}
+
 void onDestroy(HWND hwnd)
 {
     // Closing any search window closes the latest one too. The handle is
@@ -70,30 +84,29 @@ int registerSearchWindowClass()
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = PLUGIN_NAME;
     windowClass.hIconSm = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
-    if (!hostControl || !RegisterClassExA(&windowClass))  // a host that stopped us meanwhile
+    if (pluginState() != PluginState::Started)  // a host that stopped us meanwhile
+        return 0;
+    if (!RegisterClassExA(&windowClass) &&
+        (GetLastError() != ERROR_CLASS_ALREADY_EXISTS || !replaceDisownedClass(windowClass.hInstance)))
         return 0;
     registeredUnder = windowClass.hInstance;
     return 1;
 }
 
-namespace {
-
-// Deals with every search window by handle, then lets the class go.
-void releaseClass(WNDENUMPROC eachWindow)
+void releaseSearchWindows(Release moment)
 {
-    if (!registeredUnder)
-        return;
-    EnumThreadWindows(GetCurrentThreadId(), eachWindow, 0);
-    UnregisterClassA(PLUGIN_NAME, registeredUnder);
-    registeredUnder = nullptr;
+    if (registeredUnder)
+        EnumThreadWindows(GetCurrentThreadId(), moment == Release::AtStop ? destroyIfOurs : disownIfOurs, 0);
     searchWindow = nullptr;
 }
 
-}  // namespace
-
-void unregisterSearchWindowClass() { releaseClass(destroyIfOurs); }
-
-void releaseSearchWindowsAtUnload() { releaseClass(disownIfOurs); }
+void releaseWindowClass(Release)
+{
+    if (!registeredUnder)
+        return;
+    UnregisterClassA(PLUGIN_NAME, registeredUnder);  // fails while a disowned window is left
+    registeredUnder = nullptr;
+}
 
 intptr_t openSearchWindow()
 {

@@ -130,8 +130,10 @@ TEST_F(CallLayer, SettingsColumnRecord)
 TEST_F(CallLayer, ActionRecordShortAndLong)
 {
     static const char text[] = "caption";
-    createAction(512001, 512002, 0x0A169040, text, 512002, 100, -2, 0x6666, 0x5858);
-    createActionEx(512001, 512002, 0x0A169040, text, 512002, 0x7474, 0x7676, 100, -2, 0x6666, 0x5858);
+    ActionSpec action = ActionSpec(512001, 512002, 0x0A169040).withText(text).withParam(512002).withSize(100, -2)
+                            .withUnnamed(0x6666, 0x5858);
+    createAction(action);
+    createActionEx(action, 0x7474, 0x7676);
     auto sent = host.find(host::Op::Send, 10101);
     ASSERT_EQ(2u, sent.size());
     const std::vector<uint8_t>& shortForm = sent[0]->payload;
@@ -166,15 +168,15 @@ TEST_F(CallLayer, ActionRecordShortAndLong)
 
 TEST_F(CallLayer, PositionOnlyThroughCreateActionAt)
 {
-    createActionAt(12, 512009, 2, 0, "menu", 512011, 0, 0, 0, 0);
+    createActionAt(ActionSpec(12, 512009, 0).withText("menu").withParam(512011), 2);
     EXPECT_EQ(2, I32(lastSent(10101).payload, 14));
 }
 
 TEST_F(CallLayer, PageActionAddsBit0x10)
 {
-    createPageAction(46, 512001, 0, "Lunetka", 512011, 0, 0, 0, 0);
+    createPageAction(ActionSpec(46, 512001, 0).withText("Lunetka").withParam(512011));
     EXPECT_EQ(0x10, I32(lastSent(10101).payload, 34));
-    createPageAction(46, 512001, 0x0A000001, "Lunetka", 512011, 0, 0, 0, 0);
+    createPageAction(ActionSpec(46, 512001, 0x0A000001).withText("Lunetka").withParam(512011));
     EXPECT_EQ(0x0A000011, I32(lastSent(10101).payload, 34));
 }
 

@@ -83,12 +83,13 @@ TEST(Unload, WithoutStopNoProcedureOfOursIsLeft)
 TEST(Unload, LoadedAgainAfterAnUnloadWithoutStopStartsAfresh)
 {
     {
+        // The class outlives this copy (its window was open), leading to
+        // DefWindowProcA; once the window is gone the next copy replaces it.
         auto host = pageWithResults();
         ASSERT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
         host->unloadPlugin();
         DestroyWindow(FindWindowA("Lunetka", nullptr));
     }
-    UnregisterClassA("Lunetka", GetModuleHandleA(nullptr));
     auto host = pageWithResults();
     EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, 20001)).reply) << "the class registers again";
     EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
@@ -96,6 +97,60 @@ TEST(Unload, LoadedAgainAfterAnUnloadWithoutStopStartsAfresh)
     ASSERT_NE(nullptr, window);
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
+}
+
+namespace {
+
+int hostProcedureCalls = 0;
+WNDPROC behindHostProcedure = nullptr;
+
+// The host's own subclass of its page, put in front of ours after the list
+// was made: it forwards to whatever was there before, our procedure.
+LRESULT CALLBACK hostSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ++hostProcedureCalls;
+    return CallWindowProcA(behindHostProcedure, hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+// Nothing can take our procedure out from behind the host's: the library
+// stays loaded rather than leave the host's chain leading into freed code.
+// A copy under a name of its own, as it can never leave the process.
+TEST(Unload, PageTheHostSubclassedOverOursNeverLeadsIntoFreedCode)
+{
+    for (bool stopFirst : {true, false}) {
+        SCOPED_TRACE(stopFirst ? "stop, 221 first" : "unload without stop");
+        std::string copy = support::temporaryPath(stopFirst ? "lunetka-kept-1.dll" : "lunetka-kept-2.dll");
+        ASSERT_TRUE(CopyFileA(support::pluginPath().c_str(), copy.c_str(), FALSE));
+        host::StandInHost host;
+        host.loadPlugin(copy);
+        host.setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
+        host.start();
+        HWND page = support::createHostPage("strona");
+        host.adoptPage(page, false);
+        HWND list = host.requestControl(RESULTS, 10, 10).window;
+        ASSERT_NE(nullptr, list);
+        behindHostProcedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostSubclassProc)));
+        SendMessageA(page, WM_NULL, 0, 0);  // through the host's procedure, then ours
+        if (stopFirst) {
+            std::vector<uint8_t> event = support::slotEvent(221, page, list);
+            host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+            host.send(STOP);
+        }
+        HMODULE module = host.pluginModule();
+        host.unloadPlugin();
+
+        EXPECT_EQ(module, GetModuleHandleA(copy.c_str())) << "the library stays";
+        hostProcedureCalls = 0;
+        support::pokePage(page, list);
+        EXPECT_GT(hostProcedureCalls, 0) << "the host's procedure stays in front and hears its page";
+        EXPECT_EQ(reinterpret_cast<LONG_PTR>(hostSubclassProc), GetWindowLongPtrA(page, GWLP_WNDPROC));
+        DestroyWindow(page);
+        if (!stopFirst)  // that copy never had its stop: its class stays
+            UnregisterClassA("Lunetka", GetModuleHandleA(nullptr));
+    }
 }
 
 namespace {

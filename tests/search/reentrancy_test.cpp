@@ -263,3 +263,130 @@ TEST_F(Reentrancy, HostPageCallsBackFromTheListsNotifications)
     host->unloadPlugin();
     support::pokePage(page, list);
 }
+
+namespace {
+
+int countLines(const std::vector<std::string>& log, const std::string& start)
+{
+    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& line) {
+        return line.compare(0, start.size(), start) == 0;
+    }));
+}
+
+const char WALK_FROM_ROW_1[] = "searching : 13 opole 0 1";
+
+}  // namespace
+
+// A host that asks for a search during every search, or replaces the list
+// during every fill, gets a bounded number of passes, one line saying so,
+// and a search at its next event even with unchanged texts.
+TEST_F(Reentrancy, HostThatAsksAgainDuringEveryPassIsBounded)
+{
+    struct Case {
+        const char* what;
+        const char* giveUpLine;
+        bool listLeftEmpty;
+    };
+    for (const Case& c : {Case{"search", "search asked for during each of 3 searches", false},
+                          Case{"fill", "result list replaced during each of 3 fills", true}}) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        host->clearLog();
+        host->onLog = [&](const std::string& line) {
+            if (line.compare(0, 4, "net ") != 0)
+                return;
+            if (strcmp(c.what, "search") == 0) {
+                search();
+                return;
+            }
+            std::vector<uint8_t> event = support::slotEvent(221, page, list);
+            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+            event = support::slotEvent(220, page, nullptr, 10, 10);
+            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+            list = support::slotWindow(event);
+        };
+        search();
+        host->onLog = nullptr;
+        std::vector<std::string> log = host->log();
+        EXPECT_LE(countLines(log, WALK_FROM_ROW_1), 3) << "passes of one event";
+        EXPECT_EQ(1, countLines(log, c.giveUpLine));
+        EXPECT_EQ(c.listLeftEmpty, shown().empty());
+
+        host->clearLog();
+        host->actionEvent(VALUE, 2);  // the same texts, not forced
+        EXPECT_EQ(1, countLines(host->log(), WALK_FROM_ROW_1)) << "the next event searches";
+        EXPECT_EQ(OPOLE, shown());
+        expectRowsLeadToTheirContacts();
+    }
+}
+
+// The host has us make another list while the previous one is destroyed
+// (its page hears of the destruction), or stops us then.
+TEST_F(Reentrancy, ListAskedForWhileThePreviousOneGoes)
+{
+    for (int move : {220, STOP}) {
+        SCOPED_TRACE(move);
+        TearDown();
+        SetUp();
+        HWND previous = list;
+        std::vector<uint8_t> inner;
+        support::onHostPageMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+            if (message != WM_PARENTNOTIFY || LOWORD(wParam) != WM_DESTROY ||
+                reinterpret_cast<HWND>(lParam) != previous || calls++)
+                return;
+            if (move == STOP) {
+                host->send(STOP);
+                return;
+            }
+            inner = support::slotEvent(220, page, nullptr, 10, 10);
+            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(inner.data()));
+        };
+        calls = 0;
+        std::vector<uint8_t> outer = support::slotEvent(220, page, nullptr, 10, 10);
+        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(outer.data()));
+        support::onHostPageMessage = nullptr;
+        ASSERT_EQ(1, calls) << "the previous list went";
+        if (move == STOP) {
+            EXPECT_EQ(0, support::listViewsIn(page));
+            EXPECT_TRUE(support::hasOwnProcedure(page));
+            continue;
+        }
+        EXPECT_EQ(1, support::listViewsIn(page)) << "exactly one list remains";
+        list = support::slotWindow(outer);
+        ASSERT_TRUE(IsWindow(list)) << "the outer request's list";
+        EXPECT_FALSE(IsWindow(support::slotWindow(inner)));
+        searchFrom("opole");
+        EXPECT_EQ(OPOLE, shown());
+        host->stop();
+        EXPECT_TRUE(support::hasOwnProcedure(page));
+        EXPECT_EQ(0, support::listViewsIn(page));
+        host->start();
+    }
+}
+
+namespace {
+
+WNDPROC listProcedure = nullptr;
+int inserts = 0;
+
+// The host's list refuses its second row.
+LRESULT CALLBACK refusingSecondInsert(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == LVM_INSERTITEMA && ++inserts == 2)
+        return -1;
+    return CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+TEST_F(Reentrancy, RowTheListRefusedShiftsNoOtherRow)
+{
+    inserts = 0;
+    listProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(refusingSecondInsert)));
+    searchFrom("opole");
+    EXPECT_EQ((std::vector<std::string>{"Ala", "Iza", "Ewa"}), shown());
+    expectRowsLeadToTheirContacts();
+    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProcedure));
+}

@@ -1,0 +1,92 @@
+#include "plugin/lifetime.h"
+
+#include <windows.h>
+
+#include "plugin/host_calls.h"
+#include "plugin/invariant.h"
+#include "plugin/portability.h"
+#include "search/contact_matcher.h"
+#include "search/search_run.h"
+#include "views/result_list.h"
+#include "views/search_window.h"
+
+namespace {
+
+PluginState state = PluginState::Loaded;
+bool keptLoaded = false;
+
+void releaseRuntime(Release moment)
+{
+    if (moment == Release::AtUnload)
+        releaseLanguageRuntime();
+}
+
+// Every resource, in the order it is given back. Where each is taken:
+//   result list     220 (createResultList); the previous one goes at the
+//                   next 220, and at 221. Stop destroys it, its image list
+//                   with it; unload forgets it (its code is comctl32's).
+//   pages           220 subclasses the list's page; 221 gives it back. Stop
+//                   and unload give back every page whose procedure is still
+//                   ours in front; a page the host subclassed over ours keeps
+//                   the library loaded instead (keepLibraryLoaded).
+//   search windows  the menu entry. Stop destroys them; unload hands them
+//                   Windows' default procedure.
+//   window class    HM_START. Stop unregisters it; unload too, or, while a
+//                   window of it is left, hands it the default procedure (the
+//                   next start replaces such a class).
+//   cell buffer     a walk of the matcher; a giant cell's buffer goes after
+//                   its walk. Stop and unload free it.
+//   result set      each search. Stop and unload free it.
+//   C++ runtime     the emergency exception pool, at load. Unload frees it.
+struct Resource {
+    const char* what;
+    void (*release)(Release moment);
+};
+
+const Resource resources[] = {
+    {"result list", releaseResultList},
+    {"pages", releasePages},
+    {"search windows", releaseSearchWindows},
+    {"window class", releaseWindowClass},
+    {"cell buffer", releaseCellBuffer},
+    {"result set", releaseResultSet},
+    {"C++ runtime", releaseRuntime},
+};
+
+}  // namespace
+
+PluginState pluginState() { return state; }
+
+void attachHost(HostControl* host)
+{
+    hostControl = host;
+    state = PluginState::Started;
+}
+
+void stopPlugin()
+{
+    // Detached first: whatever the host asks of us while our windows go
+    // finds a plug-in that takes nothing new and calls nobody.
+    state = PluginState::Stopping;
+    hostControl = nullptr;
+    releaseEverything(Release::AtStop);
+    state = PluginState::Loaded;
+}
+
+void releaseEverything(Release moment)
+{
+    for (const Resource& resource : resources)
+        resource.release(moment);
+}
+
+void keepLibraryLoaded()
+{
+    if (keptLoaded)
+        return;
+    HMODULE self = nullptr;
+    keptLoaded = GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                    reinterpret_cast<LPCSTR>(&keepLibraryLoaded), &self) != FALSE;
+    logLine("a page leads through our procedure behind the host's own: the library stays loaded");
+}
+
+bool libraryKeptLoaded() { return keptLoaded; }
