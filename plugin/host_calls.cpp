@@ -68,9 +68,8 @@ intptr_t HostControl::defineAction(int parent, int id, int position, uint32_t ty
 }
 
 // --- Free functions over hostControl ---------------------------------------
-// The host may stop us from inside one of our own calls to it (a stop sent
-// while it handles a log line, say); what we were doing then goes on with a
-// detached host, so every function is a no-op answering 0 while detached.
+// While detached (a stop from inside one of our calls, see the header) every
+// function is a no-op answering 0.
 
 void initActionDef(ActionDef* def, const ActionSpec& action, int position)
 {

@@ -1,6 +1,25 @@
 // The only way the plug-in reaches the host: each function fills one record in
 // its own storage, hands it to a HostControl operation and returns the reply
 // unexamined. While hostControl is not set they send nothing and answer 0.
+//
+// Re-entrancy: every call below may run the host, and the host may, before
+// it answers, call IMessageProc again (any message, nested to any depth),
+// stop the plug-in (HM_STOP), or destroy or replace our windows (the list,
+// its page, a search window). So after any call to the host, and after any
+// SendMessage or DestroyWindow that reaches a host window, a caller checks
+// again what it relies on before going on:
+//   - pluginState() is still Started (lifetime.h); if not, it takes nothing
+//     new (no window, no subclass) and gives back what it holds;
+//   - the window it holds is still the one in resultList (result_list.cpp
+//     keeps the list and its page, and forgets them when the host destroys
+//     them);
+//   - nothing it read from the host is used after the next call: texts are
+//     copied at once.
+// What keeps those checks few: a search asked for meanwhile waits until the
+// running one has been shown (search_run.h), so foundContacts never changes
+// under a walk or a fill, and walks never nest; the table lock goes back to
+// the object that took it. The loops that the host can restart (search
+// passes, fill passes, list drops) are bounded.
 #pragma once
 
 #include "plugin/host_abi.h"
