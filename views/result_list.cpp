@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 #include <string.h>
+#include <algorithm>
 #include <map>
+#include <vector>
 
 #include "plugin/action_ids.h"
 #include "plugin/entry_guard.h"
@@ -118,12 +120,59 @@ const std::string& shownText(LPARAM itemData, int listColumn)
     return listColumn == 0 ? hit->displayName : hit->matchedValue;
 }
 
+// The rank of a row's item data; one that names no hit ranks as an empty text.
+int rankOf(const int* ranks, LPARAM itemData)
+{
+    size_t none = foundContacts.size();
+    return ranks[foundContactAt(itemData) ? static_cast<size_t>(itemData) : none];
+}
+
+// Each hit's place in a column's order, from one in-memory sort with the
+// very comparison the rows would use: the list view's sort then compares two
+// numbers instead of folding two texts at every step. Kept per column until
+// the next search. Equal texts share a place, so the order is the same.
+struct ColumnRanks {
+    unsigned generation = 0;
+    std::vector<int> rank;  // by hit; the last entry: item data naming no hit
+};
+ColumnRanks columnRanks[2];
+
+const int* ranksOf(int listColumn)
+{
+    if (listColumn < 0 || listColumn > 1)
+        return nullptr;
+    ColumnRanks& ranks = columnRanks[listColumn];
+    size_t count = foundContacts.size() + 1;
+    if (ranks.generation == foundContactsGeneration && ranks.rank.size() == count)
+        return ranks.rank.data();
+    try {
+        std::vector<int> order(count);
+        for (size_t i = 0; i < count; ++i)
+            order[i] = static_cast<int>(i);
+        auto less = [listColumn](int a, int b) {
+            return compareShownTexts(shownText(a, listColumn), shownText(b, listColumn), true) < 0;
+        };
+        std::sort(order.begin(), order.end(), less);
+        std::vector<int> rank(count);
+        for (size_t k = 0; k < count; ++k)
+            rank[static_cast<size_t>(order[k])] =
+                k > 0 && !less(order[k - 1], order[k]) ? rank[static_cast<size_t>(order[k - 1])] : static_cast<int>(k);
+        ranks.rank.swap(rank);
+        ranks.generation = foundContactsGeneration;
+        return ranks.rank.data();
+    } catch (const std::bad_alloc&) {
+        return nullptr;  // no memory for the ranks: the texts are compared
+    }
+}
+
 void sortByColumn(int listColumn)
 {
     sortAscending = !sortAscending;
     SortParams params;
     params.listColumn = listColumn;
     params.ascending = sortAscending ? 1 : 0;
+    params.ranks = ranksOf(listColumn);
+    params.generation = foundContactsGeneration;
     // LVM_SORTITEMS hands the comparison each row's item data; reading texts
     // back from the control during a sort gives stale rows on some list views.
     SendMessageA(resultList, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&params),
@@ -370,6 +419,10 @@ int CALLBACK compareRows(LPARAM item1, LPARAM item2, LPARAM params)
 {
     return guardEntry("sort", 0, [&] {
         const SortParams* sort = reinterpret_cast<const SortParams*>(params);
+        if (sort->ranks && sort->generation == foundContactsGeneration) {
+            int order = rankOf(sort->ranks, item1) - rankOf(sort->ranks, item2);
+            return sort->ascending ? order : -order;
+        }
         return compareShownTexts(shownText(item1, sort->listColumn), shownText(item2, sort->listColumn),
                                  sort->ascending != 0);
     });

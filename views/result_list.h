@@ -11,6 +11,10 @@
 struct SortParams {
     int listColumn;              // the clicked column, 0 or 1
     unsigned char ascending;
+    // Each hit's place in the column's order (entry foundContacts.size() is
+    // an item data that names no hit); null: the texts are compared.
+    const int* ranks;
+    unsigned generation;  // of foundContacts when the ranks were made
 };
 
 intptr_t createResultList(ActionEvent* event);

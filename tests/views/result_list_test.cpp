@@ -378,3 +378,65 @@ TEST(ResultListAlone, ListCreatedAgainForgetsTheImagesOfTheOneBefore)
     EXPECT_EQ(0, rows[0].image) << "the general icon, not an index into the earlier image list";
     EXPECT_EQ("net 3, used icon number 0", host->log().back());
 }
+
+namespace {
+
+// Each column's rows after a click are in the C runtime's case-insensitive
+// order of their first 255 bytes, ascending or descending; rows whose item
+// data names no hit (one the host inserted) sort as an empty text.
+void expectSortedBy(HWND list, int column, bool ascending, const char* when)
+{
+    std::vector<host::ResultRow> rows = host::readResultRows(list);
+    for (size_t i = 1; i < rows.size(); ++i) {
+        std::string first = (column == 0 ? rows[i - 1].contact : rows[i - 1].value).substr(0, 255);
+        std::string second = (column == 0 ? rows[i].contact : rows[i].value).substr(0, 255);
+        int order = _strcmpi(first.c_str(), second.c_str());
+        EXPECT_TRUE(ascending ? order <= 0 : order >= 0)
+            << when << ", column " << column << ", rows " << i - 1 << " and " << i << ": " << first << " / "
+            << second;
+    }
+}
+
+}  // namespace
+
+TEST(ResultListSort, EveryClickOrdersAsTheRuntimeComparesAfterEverySearch)
+{
+    // Polish letters (UTF-8 here, code page 1250 in the host), case variants,
+    // ties, and values that differ only after their 255th byte.
+    std::string longA(255, 'x'), longB(255, 'X');
+    longA += "a";
+    longB += "b";
+    std::string csv = "uid,net,display,city,nick\n0,1,Ja,x,x\n";
+    const char* names[] = {"\xC5\xB9" "dzis\xC5\x82" "aw", "\xC5\xBA" "ofia", "zenon", "Zenon", "\xC5\x81ukasz",
+                           "\xC5\x82ucja", "adam", "ADAM", "\xC5\xBB" "aneta", "\xC5\xBC" "aneta", "Ewa", "ewa",
+                           "bo\xC5\xBC" "ena"};
+    int row = 1;
+    for (const char* name : names) {
+        std::string value = row % 3 == 0 ? longA : row % 3 == 1 ? longB : std::string(name);
+        csv += std::to_string(row) + ",1," + name + "," + value + "," + (row % 2 ? "ala" : "ola") + "\n";
+        ++row;
+    }
+    auto host = support::openPluginPage(csv.c_str());
+    HWND list = host->slotControl(RESULTS);
+    ASSERT_NE(nullptr, list);
+    host->settings()[CONDITION].value = "2";  // differs from
+    host->settings()[VALUE].value = "nikt";
+    bool ascending = true;  // the direction carries over from search to search
+    for (const char* field : {"5", "8"}) {  // city, then nick: a new search, new ranks
+        host->settings()[FIELD].value = field;
+        host->actionEvent(VALUE, 2);
+        // A row of the host's own, whose item data names no hit.
+        LVITEMA item;
+        ZeroMemory(&item, sizeof item);
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = 0;
+        item.pszText = const_cast<char*>("");
+        item.lParam = 777;
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        for (int column : {0, 0, 1, 1, 0}) {
+            host::clickHeader(list, column);
+            ascending = !ascending;  // flipped before every click's sort; first click descends
+            expectSortedBy(list, column, ascending, field);
+        }
+    }
+}
