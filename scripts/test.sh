@@ -7,13 +7,13 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/build.sh
-bash scripts/wineserver-session.sh ctest --test-dir build --output-on-failure "$@"
+bash scripts/wineserver-session.sh ctest --test-dir build -j"$(nproc)" --output-on-failure "$@"
 
 # The tests that load the DLL, once more against the test build that checks
 # its invariants and aborts at the line of a broken one.
 wine_tests='^(plugin|ui|search|views|hostile)$'
 LUNETKA_PLUGIN="Z:$(echo "$root/build/bin/lunetka-checked.dll" | tr / '\\')" \
-    bash scripts/wineserver-session.sh ctest --test-dir build --output-on-failure -R "$wine_tests" "$@"
+    bash scripts/wineserver-session.sh ctest --test-dir build -j"$(nproc)" --output-on-failure -R "$wine_tests" "$@"
 
 # The same DLL from clang, its warnings as errors, under the tests that load
 # the DLL, the allocation-failure campaign on clang's test build included:
@@ -25,7 +25,7 @@ bash tests/plugin/check_dll.sh build-clang/bin/lunetka.dll
 bash tests/plugin/check_dll.sh build-clang/bin/lunetka-failing-alloc.dll
 python3 tests/ui/dll_texts.py build-clang/bin/lunetka.dll
 LUNETKA_PLUGIN="Z:$(echo "$root/build-clang/bin/lunetka.dll" | tr / '\\')" \
-    bash scripts/wineserver-session.sh ctest --test-dir build --output-on-failure -R "$wine_tests" "$@"
+    bash scripts/wineserver-session.sh ctest --test-dir build -j"$(nproc)" --output-on-failure -R "$wine_tests" "$@"
 
 CXX=clang++ cmake -S tests/native -B build-native --no-warn-unused-cli \
     -DLUNETKA_FUZZ_SECONDS="${LUNETKA_FUZZ_SECONDS:-5}" >/dev/null

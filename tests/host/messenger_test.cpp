@@ -136,8 +136,8 @@ TEST_F(MessengerRun, ChangingTheControlsSearches)
     host::focusRow(host->slotControl(RESULTS), 0, true);
     page.press(PROPERTIES);
     page.press(TALK);
-    HWND properties = FindWindowA(nullptr, "W\xB3" "a\x9C" "ciwo\x9C" "ci: Piotr Zieli\xF1ski");
-    HWND conversation = FindWindowA(nullptr, "Piotr Zieli\xF1ski");
+    HWND properties = support::ownWindow(nullptr, "W\xB3" "a\x9C" "ciwo\x9C" "ci: Piotr Zieli\xF1ski");
+    HWND conversation = support::ownWindow(nullptr, "Piotr Zieli\xF1ski");
     EXPECT_NE(nullptr, properties) << "action 202 of group 200 opens the contact's properties";
     EXPECT_NE(nullptr, conversation) << "action 130 of group 30 opens a conversation";
     DestroyWindow(properties);
@@ -159,7 +159,7 @@ TEST_F(MessengerRun, SettingsSurviveARestartAndTheStoredSearchShowsAtOnce)
 TEST_F(MessengerRun, MenuEntryAndUnsupportedHostActions)
 {
     messenger->chooseMenuEntry(512009);
-    HWND window = FindWindowA("Lunetka", nullptr);
+    HWND window = support::ownWindow("Lunetka");
     ASSERT_NE(nullptr, window);
     EXPECT_EQ("Szukaj na li\x9C" "cie kontakt\xF3w", windowText(window));
     DestroyWindow(window);

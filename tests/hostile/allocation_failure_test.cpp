@@ -35,20 +35,12 @@ std::unique_ptr<host::StandInHost> loadFailingPlugin()
     return stand;
 }
 
-int searchWindows()
-{
-    int found = 0;
-    for (HWND window = FindWindowExA(nullptr, nullptr, "Lunetka", nullptr); window;
-         window = FindWindowExA(nullptr, window, "Lunetka", nullptr))
-        ++found;
-    return found;
-}
+int searchWindows() { return static_cast<int>(support::ownWindows("Lunetka").size()); }
 
 int listViews()
 {
     int found = 0;
-    for (HWND top = FindWindowExA(nullptr, nullptr, nullptr, nullptr); top;
-         top = FindWindowExA(nullptr, top, nullptr, nullptr))
+    for (HWND top : support::ownWindows(nullptr))
         found += support::listViewsIn(top);
     return found;
 }
@@ -113,16 +105,23 @@ bool runWithFailureAt(long n)
 
 }  // namespace
 
+// Once: the N-th allocation fails and the rest succeed. Persistent: every
+// allocation from the N-th on fails, as when memory has run out for good.
 TEST(AllocationFailure, EveryAllocationFromStartToStopMayFail)
 {
-    long points = 0;
-    for (long n = 1; n < 5000; ++n) {
-        if (!runWithFailureAt(n))
-            break;
-        ++points;
-        if (::testing::Test::HasFailure())
-            break;
+    for (const char* mode : {"once", "persistent"}) {
+        SCOPED_TRACE(mode);
+        SetEnvironmentVariableA("LUNETKA_FAIL_MODE", mode);
+        long points = 0;
+        for (long n = 1; n < 5000; ++n) {
+            if (!runWithFailureAt(n))
+                break;
+            ++points;
+            if (::testing::Test::HasFailure())
+                break;
+        }
+        EXPECT_GT(points, 10) << "the failing build did not fail: no allocations counted?";
+        printf("allocation failure (%s): %ld points tried, 0 crashes, 0 locks left, 0 windows left\n", mode, points);
     }
-    EXPECT_GT(points, 10) << "the failing build did not fail: no allocations counted?";
-    printf("allocation failure: %ld points tried, 0 crashes, 0 locks left, 0 windows left\n", points);
+    SetEnvironmentVariableA("LUNETKA_FAIL_MODE", nullptr);
 }

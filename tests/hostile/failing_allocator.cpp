@@ -1,11 +1,14 @@
 // Linked only into the test build of the plug-in: every allocation the
 // plug-in makes through operator new is counted from the library's load, and
-// the N-th one fails with std::bad_alloc, once. N comes from the environment
+// the N-th one fails with std::bad_alloc, once, or, with LUNETKA_FAIL_MODE
+// "persistent", every one from the N-th on. N comes from the environment
 // variable LUNETKA_FAIL_ALLOCATION, read at every allocation (none: nothing
-// fails); when the failure is injected, LUNETKA_ALLOCATION_FAILED is set to
-// "1" for the test to see.
+// fails); when a failure is injected, LUNETKA_ALLOCATION_FAILED is set to
+// "1" for the test to see. The plug-in allocates only through operator new:
+// nothing of ours calls the C allocator.
 #include <windows.h>
 #include <stdlib.h>
+#include <string.h>
 #include <new>
 
 namespace {
@@ -19,9 +22,22 @@ long failingAllocation()
     return length > 0 && length < sizeof text ? atol(text) : 0;
 }
 
+bool failsFromThenOn()
+{
+    char mode[16] = "";
+    DWORD length = GetEnvironmentVariableA("LUNETKA_FAIL_MODE", mode, sizeof mode);
+    return length > 0 && length < sizeof mode && strcmp(mode, "persistent") == 0;
+}
+
+bool shouldFail(long allocation)
+{
+    long failing = failingAllocation();
+    return failing > 0 && (allocation == failing || (allocation > failing && failsFromThenOn()));
+}
+
 void* allocate(size_t size)
 {
-    if (++allocations == failingAllocation()) {
+    if (shouldFail(++allocations)) {
         SetEnvironmentVariableA("LUNETKA_ALLOCATION_FAILED", "1");
         throw std::bad_alloc();
     }

@@ -192,7 +192,7 @@ public:
                 host->unloadPlugin();
                 support::pokePage(page, lastList);
                 support::pokePage(secondPage, lastList);
-                for (HWND window; (window = FindWindowA("Lunetka", nullptr)) != nullptr;)
+                for (HWND window; (window = support::ownWindow("Lunetka")) != nullptr;)
                     if (!DestroyWindow(window))
                         break;
                 UnregisterClassA("Lunetka", GetModuleHandleA(nullptr));

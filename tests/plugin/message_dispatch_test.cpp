@@ -144,10 +144,10 @@ TEST(MessageDispatch, MalformedActionEventsAreAnsweredZeroWithoutEffect)
     auto shortEvent = eventRecord(17, 512009, 1);
     EXPECT_EQ(0, sendEvent(*host, shortEvent));
     EXPECT_TRUE(pluginCalls(*host).empty());
-    EXPECT_EQ(nullptr, FindWindowA("Lunetka", nullptr));
+    EXPECT_EQ(nullptr, support::ownWindow("Lunetka"));
 
     EXPECT_EQ(0, sendEvent(*host, event));  // the same event, well formed, does open it
-    HWND opened = FindWindowA("Lunetka", nullptr);
+    HWND opened = support::ownWindow("Lunetka");
     EXPECT_NE(nullptr, opened);
     DestroyWindow(opened);
 }
@@ -198,7 +198,7 @@ TEST(ActionRouting, EventsOutsideTheTableDoNothing)
         EXPECT_TRUE(pluginCalls(*host).empty()) << route[0] << "/" << route[1];
         EXPECT_TRUE(host::u32At(event.data(), 24) == 0) << "the record was written";
     }
-    EXPECT_EQ(nullptr, FindWindowA("Lunetka", nullptr));
+    EXPECT_EQ(nullptr, support::ownWindow("Lunetka"));
 }
 
 TEST(ActionRouting, ResultSlotCreateAndDestroy)
@@ -218,7 +218,7 @@ TEST(ActionRouting, OpenWindowOnlyOnActivation)
 {
     auto host = support::startPlugin();
     EXPECT_EQ(0, host->actionEvent(512009, 1));
-    HWND opened = FindWindowA("Lunetka", nullptr);
+    HWND opened = support::ownWindow("Lunetka");
     EXPECT_NE(nullptr, opened);
     DestroyWindow(opened);
 }

@@ -58,7 +58,7 @@ TEST(Unload, WithoutStopNoProcedureOfOursIsLeft)
     HWND page = host->pageWindow();
     HWND list = host->slotControl(RESULTS);
     ASSERT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
-    HWND searchWindow = FindWindowA("Lunetka", nullptr);
+    HWND searchWindow = support::ownWindow("Lunetka");
     ASSERT_NE(nullptr, searchWindow);
 
     host->unloadPlugin();
@@ -88,12 +88,12 @@ TEST(Unload, LoadedAgainAfterAnUnloadWithoutStopStartsAfresh)
         auto host = pageWithResults();
         ASSERT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
         host->unloadPlugin();
-        DestroyWindow(FindWindowA("Lunetka", nullptr));
+        DestroyWindow(support::ownWindow("Lunetka"));
     }
     auto host = pageWithResults();
     EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, 20001)).reply) << "the class registers again";
     EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
-    HWND window = FindWindowA("Lunetka", nullptr);
+    HWND window = support::ownWindow("Lunetka");
     ASSERT_NE(nullptr, window);
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));

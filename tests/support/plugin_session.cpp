@@ -119,7 +119,39 @@ BOOL CALLBACK countListView(HWND window, LPARAM count)
     return TRUE;
 }
 
+struct WindowQuery {
+    const char* className;
+    const char* title;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectOwnWindow(HWND window, LPARAM query)
+{
+    WindowQuery* wanted = reinterpret_cast<WindowQuery*>(query);
+    char name[256] = "", title[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    GetWindowTextA(window, title, sizeof title);
+    if ((!wanted->className || strcmp(name, wanted->className) == 0) &&
+        (!wanted->title || strcmp(title, wanted->title) == 0))
+        wanted->found.push_back(window);
+    return TRUE;
+}
+
 }  // namespace
+
+std::vector<HWND> ownWindows(const char* className, const char* title)
+{
+    WindowQuery query = {className, title, {}};
+    EnumThreadWindows(GetCurrentThreadId(), collectOwnWindow, reinterpret_cast<LPARAM>(&query));
+    std::reverse(query.found.begin(), query.found.end());  // Windows lists the newest first
+    return query.found;
+}
+
+HWND ownWindow(const char* className, const char* title)
+{
+    std::vector<HWND> found = ownWindows(className, title);
+    return found.empty() ? nullptr : found.front();
+}
 
 HWND createHostPage(const char* title)
 {

@@ -46,6 +46,12 @@ extern std::function<void(HWND, UINT, WPARAM, LPARAM)> onHostPageMessage;
 bool hasOwnProcedure(HWND page);
 // The list views that are children of window.
 int listViewsIn(HWND window);
+// This process's own top-level windows (of this thread, where the host and
+// the plug-in make them) of a class and, when given, a title, oldest first:
+// another test program running beside this one is never seen.
+std::vector<HWND> ownWindows(const char* className, const char* title = nullptr);
+// The first of them, or null.
+HWND ownWindow(const char* className, const char* title = nullptr);
 // Messages a page hears from its list and its user, sent after the plug-in
 // may have been unloaded: each would run unloaded code if we were still there.
 void pokePage(HWND page, HWND formerList);

@@ -15,8 +15,7 @@ protected:
     {
         EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
         HWND latest = nullptr;
-        for (HWND w = FindWindowExA(nullptr, nullptr, "Lunetka", nullptr); w;
-             w = FindWindowExA(nullptr, w, "Lunetka", nullptr))
+        for (HWND w : support::ownWindows("Lunetka"))
             if (std::find(seen.begin(), seen.end(), w) == seen.end())
                 latest = w;
         seen.push_back(latest);
@@ -110,7 +109,7 @@ TEST(SearchWindowClass, ForeignClassOfTheSameNameIsNeverUsed)
         auto host = support::startPlugin();
         EXPECT_EQ(0, ONLY(host->find(host::Op::Entry, 20001)).reply);
         EXPECT_EQ(1, host->actionEvent(512009, 1)) << "creation refused";
-        EXPECT_EQ(nullptr, FindWindowA("Lunetka", nullptr));
+        EXPECT_EQ(nullptr, support::ownWindow("Lunetka"));
         host->stop();
         EXPECT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &foreign)) << "not ours to unregister";
     }
