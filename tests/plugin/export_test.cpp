@@ -43,6 +43,10 @@ TEST(Export, EntryCleansItsOwnArgument)
     int stackDelta = 1;
     EXPECT_EQ(512, host::callStdcallChecked(entry, record.data(), &stackDelta));
     EXPECT_EQ(0, stackDelta) << "a cdecl entry would leave its argument on the stack";
+    // No record at all: answered 0, nothing read.
+    stackDelta = 1;
+    EXPECT_EQ(0, host::callStdcallChecked(entry, nullptr, &stackDelta));
+    EXPECT_EQ(0, stackDelta);
     FreeLibrary(module);
 }
 

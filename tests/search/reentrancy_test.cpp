@@ -100,6 +100,13 @@ protected:
 
 const std::vector<std::string> OPOLE = {"Ala", "Ola", "Iza", "Ewa"};
 
+int countLines(const std::vector<std::string>& log, const std::string& start)
+{
+    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& line) {
+        return line.compare(0, start.size(), start) == 0;
+    }));
+}
+
 }  // namespace
 
 TEST_F(Reentrancy, SearchAskedForDuringTheFillRunsAfterIt)
@@ -171,7 +178,9 @@ TEST_F(Reentrancy, ListReplacedDuringTheFillIsFilledWhole)
 
 TEST_F(Reentrancy, StopDuringTheFillOrTheWalk)
 {
-    for (const char* when : {"fill", "walk"}) {
+    // "waiting": the host asks for another search during the walk, then
+    // stops us before that one can run.
+    for (const char* when : {"fill", "walk", "waiting"}) {
         SCOPED_TRACE(when);
         TearDown();
         SetUp();
@@ -181,7 +190,12 @@ TEST_F(Reentrancy, StopDuringTheFillOrTheWalk)
                 host->send(STOP);
         };
         host->beforeAnswer = [&](host::Op op, int) {
-            if (strcmp(when, "walk") == 0 && op == host::Op::ReadCell && calls++ == 2)
+            if (strcmp(when, "fill") == 0 || op != host::Op::ReadCell)
+                return;
+            ++calls;
+            if (strcmp(when, "waiting") == 0 && calls == 1)
+                searchFrom("Gdynia");
+            if (calls == 2)
                 host->send(STOP);
         };
         searchFrom("opole");
@@ -265,13 +279,6 @@ TEST_F(Reentrancy, HostPageCallsBackFromTheListsNotifications)
 }
 
 namespace {
-
-int countLines(const std::vector<std::string>& log, const std::string& start)
-{
-    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& line) {
-        return line.compare(0, start.size(), start) == 0;
-    }));
-}
 
 const char WALK_FROM_ROW_1[] = "searching : 13 opole 0 1";
 
