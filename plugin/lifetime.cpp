@@ -37,7 +37,9 @@ void releaseRuntime(Release moment)
 //   cell buffer     a walk of the matcher; a giant cell's buffer goes after
 //                   its walk. Stop and unload free it.
 //   result set      each search. Stop and unload free it.
-//   C++ runtime     the emergency exception pool, at load. Unload frees it.
+//   C++ runtime     the emergency exception pool, at load, and the TLS slot
+//                   of the exception state, at the first throw. Unload frees
+//                   both.
 struct Resource {
     const char* what;
     void (*release)(Release moment);

@@ -27,11 +27,17 @@ inline int caseInsensitiveCompare(const char* first, const char* second) { retur
 // GCC's libstdc++ holds an emergency pool for exceptions thrown when memory
 // is short (about 19 KB) that nothing else frees; a host that loads us again
 // and again would lose it each time.
+// The TLS slots that runtime took for its exception state (runtime_tls.cpp).
+void releaseRuntimeTlsSlots();
 #if defined(__GLIBCXX__)
 namespace __gnu_cxx {
 void __freeres() noexcept;
 }
-inline void releaseLanguageRuntime() { __gnu_cxx::__freeres(); }
+inline void releaseLanguageRuntime()
+{
+    __gnu_cxx::__freeres();
+    releaseRuntimeTlsSlots();
+}
 #else
-inline void releaseLanguageRuntime() {}
+inline void releaseLanguageRuntime() { releaseRuntimeTlsSlots(); }
 #endif

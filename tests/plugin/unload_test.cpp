@@ -172,11 +172,11 @@ DWORD lowestFreeTlsSlot()
     return slot;
 }
 
-void loadStartStopUnload()
+void loadStartStopUnload(const std::string& plugin)
 {
     host::StandInHost host;
     host.recording().exchanges = false;
-    host.loadPlugin(support::pluginPath());
+    host.loadPlugin(plugin);
     host.start();
     host.stop();
     host.unloadPlugin();
@@ -190,14 +190,34 @@ TEST(Unload, TwoThousandLoadsKeepHeapAndTlsFlat)
 {
     const int CYCLES = 2000;
     for (int i = 0; i < 20; ++i)  // let the host's own first-use allocations settle
-        loadStartStopUnload();
+        loadStartStopUnload(support::pluginPath());
     SIZE_T bytesBefore = privateBytes();
     DWORD slotBefore = lowestFreeTlsSlot();
     for (int i = 0; i < CYCLES; ++i) {
-        loadStartStopUnload();
+        loadStartStopUnload(support::pluginPath());
         ASSERT_FALSE(pluginLoaded()) << "cycle " << i;
     }
-    SIZE_T grown = privateBytes() > bytesBefore ? privateBytes() - bytesBefore : 0;
+    SIZE_T bytesAfter = privateBytes();
+    SIZE_T grown = bytesAfter > bytesBefore ? bytesAfter - bytesBefore : 0;
+    EXPECT_EQ(slotBefore, lowestFreeTlsSlot()) << "TLS slots kept by unloaded copies";
+    EXPECT_LT(grown / CYCLES, 1024u) << grown << " bytes kept over " << CYCLES << " cycles";
+}
+
+// A throw takes the C++ runtime's per-thread exception state, and with it
+// whatever the runtime keeps for it: loads that throw give it back too.
+TEST(Unload, LoadsThatThrowKeepHeapAndTlsFlat)
+{
+    const int CYCLES = 300;
+    std::string plugin = support::testBuildPath("lunetka-failing-alloc.dll");
+    SetEnvironmentVariableA("LUNETKA_FAIL_ALLOCATION", "3");  // while the page is declared
+    loadStartStopUnload(plugin);
+    SIZE_T bytesBefore = privateBytes();
+    DWORD slotBefore = lowestFreeTlsSlot();
+    for (int i = 0; i < CYCLES; ++i)
+        loadStartStopUnload(plugin);
+    SIZE_T bytesAfter = privateBytes();
+    SIZE_T grown = bytesAfter > bytesBefore ? bytesAfter - bytesBefore : 0;
+    SetEnvironmentVariableA("LUNETKA_FAIL_ALLOCATION", nullptr);
     EXPECT_EQ(slotBefore, lowestFreeTlsSlot()) << "TLS slots kept by unloaded copies";
     EXPECT_LT(grown / CYCLES, 1024u) << grown << " bytes kept over " << CYCLES << " cycles";
 }

@@ -1,0 +1,43 @@
+// GCC's runtime on MinGW (win32 threads) keeps each thread's C++ exception
+// state in emulated thread-local storage, under a TLS slot it takes at the
+// first throw and never gives back: a host that loads and unloads us, with a
+// throw each time, would run out of slots (Windows has 1,088) and abort. The
+// runtime registers every slot it takes with MinGW's __mingwthr_key_dtor (to
+// clean up at thread exit); the DLL's link routes that registration through
+// here (GNU ld's --wrap), so the unload can give back every slot it named.
+#include <windows.h>
+
+#include "plugin/portability.h"
+
+#if defined(LUNETKA_WRAP_RUNTIME_TLS)
+
+namespace {
+
+// The runtime takes one slot; a few more are room, not expectation.
+DWORD runtimeSlots[8];
+int runtimeSlotCount = 0;
+
+}  // namespace
+
+extern "C" int __real___mingwthr_key_dtor(DWORD key, void (*destructor)(void*));
+
+extern "C" int __wrap___mingwthr_key_dtor(DWORD key, void (*destructor)(void*))
+{
+    if (runtimeSlotCount < static_cast<int>(sizeof runtimeSlots / sizeof runtimeSlots[0]))
+        runtimeSlots[runtimeSlotCount++] = key;
+    return __real___mingwthr_key_dtor(key, destructor);
+}
+
+// Freed slots read as null in every thread, so MinGW's clean-up, whether it
+// runs before or after this, passes them by.
+void releaseRuntimeTlsSlots()
+{
+    while (runtimeSlotCount > 0)
+        TlsFree(runtimeSlots[--runtimeSlotCount]);
+}
+
+#else
+
+void releaseRuntimeTlsSlots() {}
+
+#endif
