@@ -1,12 +1,50 @@
 #include "search/found_contacts.h"
 
+#include <string.h>
+
 std::vector<FoundContact> foundContacts;
+std::string foundTexts;
 unsigned foundContactsGeneration = 0;
 
-void replaceFoundContacts(std::vector<FoundContact>& hits)
+uint32_t FoundContactsBuilder::append(const char* text, uint32_t* length)
 {
-    hits.shrink_to_fit();  // kept until the next search: no spare capacity
-    foundContacts.swap(hits);
+    size_t size = text ? strnlen(text, HIT_TEXT_LIMIT) : 0;
+    uint32_t at = static_cast<uint32_t>(texts_.size());
+    texts_.append(text ? text : "", size);
+    texts_.push_back('\0');
+    *length = static_cast<uint32_t>(size);
+    return at;
+}
+
+void FoundContactsBuilder::beginHit(int contactIndex, const char* displayName)
+{
+    FoundContact hit;
+    hit.contactIndex = contactIndex;
+    hit.net = 0;
+    hit.valueAt = hit.valueLength = 0;
+    hit.nameAt = append(displayName, &hit.nameLength);
+    hits_.push_back(hit);
+}
+
+void FoundContactsBuilder::addValue(const char* matchedValue)
+{
+    FoundContact& hit = hits_.back();
+    hit.valueAt = append(matchedValue, &hit.valueLength);
+}
+
+void FoundContactsBuilder::endHit(int net) { hits_.back().net = net; }
+
+void replaceFoundContacts(FoundContactsBuilder& built)
+{
+    // Kept until the next search: no spare capacity. Should that copy find
+    // no memory, the set keeps its spare room rather than fail.
+    try {
+        built.hits_.shrink_to_fit();
+        built.texts_.shrink_to_fit();
+    } catch (...) {
+    }
+    foundContacts.swap(built.hits_);
+    foundTexts.swap(built.texts_);
     ++foundContactsGeneration;
 }
 
@@ -16,3 +54,7 @@ const FoundContact* foundContactAt(intptr_t itemData)
         return nullptr;
     return &foundContacts[static_cast<size_t>(itemData)];
 }
+
+HitText displayNameOf(const FoundContact& hit) { return {foundTexts.data() + hit.nameAt, hit.nameLength}; }
+
+HitText matchedValueOf(const FoundContact& hit) { return {foundTexts.data() + hit.valueAt, hit.valueLength}; }

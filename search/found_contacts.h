@@ -2,28 +2,62 @@
 // into the result list: entry i is the row whose item data is i.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 #include <string>
 #include <vector>
 
+// One hit. Its two texts are kept, NUL-terminated, in the result set's one
+// text block (foundTexts): a hit costs its texts and these few words, not two
+// strings and their allocations.
 struct FoundContact {
-    int contactIndex;          // row in the host's contact table
-    std::string displayName;   // contact column 8
-    std::string matchedValue;  // the searched column, as the host holds it
-    int net;                   // contact column 1
+    int contactIndex;  // row in the host's contact table
+    int net;           // contact column 1
+    uint32_t nameAt, nameLength;    // contact column 8, the display name
+    uint32_t valueAt, valueLength;  // the searched column, as the host holds it
+};
+
+// A text of a hit: where it starts and how long it is.
+struct HitText {
+    const char* text;
+    size_t length;
 };
 
 // Replaced whole, and only by replaceFoundContacts: while a search walks,
 // the rows on screen still name the entries of the previous one.
 extern std::vector<FoundContact> foundContacts;
+extern std::string foundTexts;
 // Counts the replacements: a fill checks that none happens under it.
 extern unsigned foundContactsGeneration;
-
-void replaceFoundContacts(std::vector<FoundContact>& hits);
 
 // A hit keeps at most this much of each of its texts: far more than a list
 // row shows or a sort compares, and 30,000 hits on megabyte cells still fit.
 const size_t HIT_TEXT_LIMIT = 4096;
 
+// A search's hits as they are found. A text is copied in at once, since the
+// host's pointer dies at its next call.
+class FoundContactsBuilder {
+public:
+    // Starts a hit with its display name; cut to HIT_TEXT_LIMIT, null as empty.
+    void beginHit(int contactIndex, const char* displayName);
+    // Its matched value, then its network: the hit is complete.
+    void addValue(const char* matchedValue);
+    void endHit(int net);
+    const FoundContact& last() const { return hits_.back(); }
+    HitText text(uint32_t at, uint32_t length) const { return {texts_.data() + at, length}; }
+
+private:
+    friend void replaceFoundContacts(FoundContactsBuilder& built);
+    uint32_t append(const char* text, uint32_t* length);
+    std::vector<FoundContact> hits_;
+    std::string texts_;
+};
+
+// Puts a search's hits in place, in one step (swaps: needs no memory).
+void replaceFoundContacts(FoundContactsBuilder& built);
+
 // The entry that a result row's item data names, or null when it names none.
 const FoundContact* foundContactAt(intptr_t itemData);
+// A hit's two texts.
+HitText displayNameOf(const FoundContact& hit);
+HitText matchedValueOf(const FoundContact& hit);

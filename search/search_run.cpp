@@ -52,12 +52,6 @@ bool readCriterion(int actionId, char* work, int requestSize, char* cache, size_
     return changed;
 }
 
-std::string hitText(int row, int column)
-{
-    const char* text = readContactText(row, column, nullptr, 0);
-    return text ? std::string(text, strnlen(text, HIT_TEXT_LIMIT)) : std::string();
-}
-
 // One run: reads the criteria and, when they changed or the run is forced,
 // replaces foundContacts and shows them.
 void searchOnce(bool forced, ShowResults show)
@@ -74,7 +68,7 @@ void searchOnce(bool forced, ShowResults show)
 
     // Collected apart and put in place in one step: until the list is
     // refilled, its rows name the entries of the previous search.
-    std::vector<FoundContact> hits;
+    FoundContactsBuilder hits;
     int field = atoi(work);
     if (field < 0 || field >= static_cast<int>(sizeof fieldColumns / sizeof fieldColumns[0])) {
         // Only a damaged setting gets here; searching some other column would mislead.
@@ -83,13 +77,12 @@ void searchOnce(bool forced, ShowResults show)
         int column = fieldColumns[field];
         for (int row = findContact(column, value, condition, 1); row != 0;
              row = findContact(column, value, condition, row + 1)) {
-            FoundContact hit;
-            hit.contactIndex = row;
-            hit.displayName = hitText(row, CONTACT_COLUMN_DISPLAY_NAME);
-            hit.matchedValue = hitText(row, column);
-            hit.net = readContactInt(row, CONTACT_COLUMN_NET);
-            logLine("found : %s %s %d", hit.displayName.c_str(), hit.matchedValue.c_str(), hit.net);
-            hits.push_back(std::move(hit));
+            hits.beginHit(row, readContactText(row, CONTACT_COLUMN_DISPLAY_NAME, nullptr, 0));
+            hits.addValue(readContactText(row, column, nullptr, 0));
+            hits.endHit(readContactInt(row, CONTACT_COLUMN_NET));
+            const FoundContact& hit = hits.last();
+            logLine("found : %s %s %d", hits.text(hit.nameAt, hit.nameLength).text,
+                    hits.text(hit.valueAt, hit.valueLength).text, hit.net);
         }
     }
     LUNETKA_INVARIANT(!walkRunning());  // the lock went back with the walk
@@ -102,7 +95,7 @@ void searchOnce(bool forced, ShowResults show)
 // no hits, an empty list, the table lock already released on the way out.
 void abandonSearch(const char* why, ShowResults show) noexcept
 {
-    std::vector<FoundContact> none;
+    FoundContactsBuilder none;
     replaceFoundContacts(none);  // swaps: needs no memory
     searchOwed = true;
     try {
@@ -155,6 +148,6 @@ void releaseResultSet(Release)
 {
     if (state != SearchState::Idle)
         return;
-    std::vector<FoundContact> none;
+    FoundContactsBuilder none;
     replaceFoundContacts(none);
 }

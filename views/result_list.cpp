@@ -111,13 +111,18 @@ void buildNetworkImages(HIMAGELIST images, NetIconMap& icons)
 
 // The text that a row shows in the sorted column; item data that names no
 // entry sorts as an empty text.
-const std::string& shownText(LPARAM itemData, int listColumn)
+HitText shownText(LPARAM itemData, int listColumn)
 {
-    static const std::string none;
     const FoundContact* hit = foundContactAt(itemData);
     if (!hit)
-        return none;
-    return listColumn == 0 ? hit->displayName : hit->matchedValue;
+        return {"", 0};
+    return listColumn == 0 ? displayNameOf(*hit) : matchedValueOf(*hit);
+}
+
+int compareShown(LPARAM item1, LPARAM item2, int listColumn, bool ascending)
+{
+    HitText first = shownText(item1, listColumn), second = shownText(item2, listColumn);
+    return compareShownTexts(first.text, first.length, second.text, second.length, ascending);
 }
 
 // The rank of a row's item data; one that names no hit ranks as an empty text.
@@ -150,7 +155,7 @@ const int* ranksOf(int listColumn)
         for (size_t i = 0; i < count; ++i)
             order[i] = static_cast<int>(i);
         auto less = [listColumn](int a, int b) {
-            return compareShownTexts(shownText(a, listColumn), shownText(b, listColumn), true) < 0;
+            return compareShown(a, b, listColumn, true) < 0;
         };
         std::sort(order.begin(), order.end(), less);
         std::vector<int> rank(count);
@@ -255,7 +260,7 @@ void insertRow(HWND list, size_t hit, int image)
     memset(&item, 0, sizeof item);
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = const_cast<char*>(foundContacts[hit].displayName.c_str());
+    item.pszText = const_cast<char*>(displayNameOf(foundContacts[hit]).text);
     item.iImage = image;
     // The hit's own index, not the row's: a row that failed to go in must
     // not shift every later row onto the previous contact.
@@ -265,7 +270,7 @@ void insertRow(HWND list, size_t hit, int image)
         return;
     memset(&item, 0, sizeof item);
     item.iSubItem = 1;
-    item.pszText = const_cast<char*>(foundContacts[hit].matchedValue.c_str());
+    item.pszText = const_cast<char*>(matchedValueOf(foundContacts[hit]).text);
     SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
@@ -423,8 +428,7 @@ int CALLBACK compareRows(LPARAM item1, LPARAM item2, LPARAM params)
             int order = rankOf(sort->ranks, item1) - rankOf(sort->ranks, item2);
             return sort->ascending ? order : -order;
         }
-        return compareShownTexts(shownText(item1, sort->listColumn), shownText(item2, sort->listColumn),
-                                 sort->ascending != 0);
+        return compareShown(item1, item2, sort->listColumn, sort->ascending != 0);
     });
 }
 

@@ -9,21 +9,23 @@ namespace {
 // A sort compares what a 256-byte read of the cell would have held.
 const size_t SORT_TEXT_LIMIT = 255;
 
-const char* bounded(const std::string& text, char* spill)
+// text is NUL-terminated at length.
+const char* bounded(const char* text, size_t length, char* spill)
 {
-    if (text.size() <= SORT_TEXT_LIMIT)
-        return text.c_str();
-    memcpy(spill, text.data(), SORT_TEXT_LIMIT);
+    if (length <= SORT_TEXT_LIMIT)
+        return text;
+    memcpy(spill, text, SORT_TEXT_LIMIT);
     spill[SORT_TEXT_LIMIT] = '\0';
     return spill;
 }
 
 }  // namespace
 
-int compareShownTexts(const std::string& first, const std::string& second, bool ascending)
+int compareShownTexts(const char* first, size_t firstLength, const char* second, size_t secondLength,
+                      bool ascending)
 {
     char spill1[SORT_TEXT_LIMIT + 1];
     char spill2[SORT_TEXT_LIMIT + 1];
-    int order = caseInsensitiveCompare(bounded(first, spill1), bounded(second, spill2));
+    int order = caseInsensitiveCompare(bounded(first, firstLength, spill1), bounded(second, secondLength, spill2));
     return ascending ? order : -order;
 }

@@ -5,4 +5,11 @@
 
 #include <string>
 
-int compareShownTexts(const std::string& first, const std::string& second, bool ascending);
+#include <stddef.h>
+
+int compareShownTexts(const char* first, size_t firstLength, const char* second, size_t secondLength,
+                      bool ascending);
+inline int compareShownTexts(const std::string& first, const std::string& second, bool ascending)
+{
+    return compareShownTexts(first.c_str(), first.size(), second.c_str(), second.size(), ascending);
+}
