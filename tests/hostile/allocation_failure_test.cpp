@@ -7,6 +7,8 @@
 
 #include <windows.h>
 #include <stdio.h>
+#include <string.h>
+#include <algorithm>
 
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
@@ -57,6 +59,31 @@ std::vector<std::string> searchOpole(host::StandInHost& host)
     return names;
 }
 
+// A search given up for lack of memory says so in those words, and the next
+// event searches again even with the same texts (in the once mode, when
+// memory is back).
+void expectAbandonedSearchesAreOwed(host::StandInHost& host, long n)
+{
+    std::vector<std::string> log = host.log();
+    bool abandoned = false;
+    for (const std::string& line : log) {
+        if (line.compare(0, 18, "search abandoned: ") == 0) {
+            EXPECT_EQ("search abandoned: out of memory", line) << "failure at allocation " << n;
+            abandoned = true;
+        }
+    }
+    char mode[16] = "";
+    GetEnvironmentVariableA("LUNETKA_FAIL_MODE", mode, sizeof mode);
+    if (!abandoned || strcmp(mode, "once") != 0)
+        return;
+    host.clearLog();
+    host.actionEvent(VALUE, 2);  // the texts of the abandoned search
+    log = host.log();
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(),
+                            [](const std::string& line) { return line.compare(0, 12, "searching : ") == 0; }))
+        << "the next event searched nothing after a failure at allocation " << n;
+}
+
 // Start, page, search, fill, sort, a contact request, stop; true when the
 // injected failure happened somewhere on the way.
 bool runWithFailureAt(long n)
@@ -70,7 +97,11 @@ bool runWithFailureAt(long n)
     auto first = loadFailingPlugin();
     first->start();
     first->openPage();
-    searchOpole(*first);
+    std::vector<std::string> shown = searchOpole(*first);
+    const std::vector<std::string> expected = {"Alicja Kowalska-Nowak", "Aleksandra Wisniewska",
+                                               "Izabela Wojcik-Lewandowska"};
+    EXPECT_TRUE(shown.empty() || shown == expected) << "rows whose hits are gone, failure at allocation " << n;
+    expectAbandonedSearchesAreOwed(*first, n);
     HWND list = first->slotControl(RESULTS);
     if (IsWindow(list)) {
         host::clickHeader(list, 0);
@@ -95,8 +126,6 @@ bool runWithFailureAt(long n)
     first.reset();
     second->start();
     second->openPage();
-    std::vector<std::string> expected = {"Alicja Kowalska-Nowak", "Aleksandra Wisniewska",
-                                         "Izabela Wojcik-Lewandowska"};
     EXPECT_EQ(expected, searchOpole(*second)) << "after a failure at allocation " << n;
     second->stop();
     EXPECT_EQ(0, second->lockDepth());
