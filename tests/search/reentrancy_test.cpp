@@ -397,3 +397,42 @@ TEST_F(Reentrancy, RowTheListRefusedShiftsNoOtherRow)
     expectRowsLeadToTheirContacts();
     SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProcedure));
 }
+
+// A search asked for from inside the fill keeps its own code: a forced one
+// (12) with unchanged texts searches again, though the event it interrupted
+// (2) was not forced.
+TEST_F(Reentrancy, WaitingSearchKeepsItsOwnForcedFlag)
+{
+    criteria("Gdynia");
+    host->onLog = [&](const std::string& line) {
+        if (line.compare(0, 4, "net ") == 0 && calls++ == 0)
+            host->actionEvent(VALUE, 12);  // the same texts, forced
+    };
+    host->clearLog();
+    host->actionEvent(VALUE, 2);  // changed texts, not forced
+    EXPECT_EQ(2, countLines(host->log(), "searching : 13 Gdynia 0 1")) << "the forced search walked again";
+    EXPECT_EQ(std::vector<std::string>{"Ela"}, shown());
+}
+
+// The list the host puts in place from the last row's insert notification
+// is filled whole.
+TEST_F(Reentrancy, ListReplacedFromTheLastInsertIsFilledWhole)
+{
+    int inserted = 0;
+    support::onHostPageMessage = [&](HWND, UINT message, WPARAM, LPARAM lParam) {
+        if (message != WM_NOTIFY || reinterpret_cast<const NMHDR*>(lParam)->code != static_cast<UINT>(LVN_INSERTITEM))
+            return;
+        if (++inserted != static_cast<int>(OPOLE.size()) || calls++)
+            return;
+        std::vector<uint8_t> event = support::slotEvent(221, page, list);
+        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        event = support::slotEvent(220, page, nullptr, 10, 10);
+        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        list = support::slotWindow(event);
+    };
+    searchFrom("opole");
+    support::onHostPageMessage = nullptr;
+    ASSERT_EQ(1, calls);
+    EXPECT_EQ(OPOLE, shown());
+    expectRowsLeadToTheirContacts();
+}
