@@ -123,3 +123,75 @@ TEST(Pages, SecondPageTakesTheListAndTheSearchFillsIt)
     support::pokePage(first, nullptr);
     DestroyWindow(second);
 }
+
+namespace {
+
+// Each page's own procedure, distinct per page, counting what reaches it.
+int ownCalls[3];
+WNDPROC classProcedure = nullptr;
+template <int page>
+LRESULT CALLBACK ownProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ++ownCalls[page];
+    return CallWindowProcA(classProcedure, hwnd, message, wParam, lParam);
+}
+const WNDPROC OWN[3] = {ownProcedure<0>, ownProcedure<1>, ownProcedure<2>};
+
+WNDPROC behindHost = nullptr;
+LRESULT CALLBACK hostInFront(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcA(behindHost, hwnd, message, wParam, lParam);
+}
+
+WNDPROC procedureOf(HWND page) { return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(page, GWLP_WNDPROC)); }
+
+}  // namespace
+
+// Pages the host subclassed over ours stay in our table (we cannot leave
+// their chains); once the host takes its own procedure away again, a stop
+// gives each of them its own procedure back, and until then each forwards
+// to its own. A copy under a name of its own: it stays loaded.
+TEST(Pages, SeveralPagesInTheTableEachKeepTheirOwnProcedure)
+{
+    std::string copy = support::temporaryPath("lunetka-kept-pages.dll");
+    ASSERT_TRUE(CopyFileA(support::pluginPath().c_str(), copy.c_str(), FALSE));
+    host::StandInHost host;
+    host.loadPlugin(copy);
+    host.start();
+    HWND pages[3];
+    for (int i = 0; i < 3; ++i) {
+        pages[i] = support::createHostPage("strona");
+        classProcedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(pages[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OWN[i])));
+    }
+    auto slot = [&](int code, int page, HWND window) {
+        std::vector<uint8_t> event = support::slotEvent(code, pages[page], window);
+        host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        return support::slotWindow(event);
+    };
+    // Pages 0 and 1: the host's subclass over ours while their list goes,
+    // then taken away again, which leaves ours in front.
+    for (int i = 0; i < 2; ++i) {
+        HWND list = slot(220, i, nullptr);
+        behindHost = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(pages[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostInFront)));
+        slot(221, i, list);
+        SetWindowLongPtrA(pages[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(behindHost));
+    }
+    // Page 2 holds the list at the stop.
+    slot(220, 2, nullptr);
+    for (int i = 0; i < 3; ++i) {
+        ownCalls[i] = 0;
+        SendMessageA(pages[i], WM_NULL, 0, 0);
+        EXPECT_EQ(1, ownCalls[i]) << "page " << i << " forwards to its own procedure, once";
+    }
+    host.send(STOP);
+    host.unloadPlugin();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(OWN[i], procedureOf(pages[i])) << "page " << i << " has its own procedure after the stop";
+        ownCalls[i] = 0;
+        support::pokePage(pages[i], nullptr);
+        EXPECT_GT(ownCalls[i], 0);
+        DestroyWindow(pages[i]);
+    }
+}
