@@ -60,6 +60,15 @@ protected:
         host->settings()[VALUE].value = city;
     }
     void search() { host->actionEvent(VALUE, 12); }
+    // The host destroys our list (221) and has us make another (220).
+    void replaceList()
+    {
+        std::vector<uint8_t> event = support::slotEvent(221, page, list);
+        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        event = support::slotEvent(220, page, nullptr, 10, 10);
+        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        list = support::slotWindow(event);
+    }
     void searchFrom(const char* city)
     {
         criteria(city);
@@ -162,11 +171,7 @@ TEST_F(Reentrancy, ListReplacedDuringTheFillIsFilledWhole)
 {
     host->onLog = [&](const std::string& line) {
         if (line.compare(0, 4, "net ") == 0 && calls++ == 1) {
-            std::vector<uint8_t> event = support::slotEvent(221, page, list);
-            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-            event = support::slotEvent(220, page, nullptr, 10, 10);
-            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-            list = support::slotWindow(event);
+            replaceList();
         }
     };
     searchFrom("opole");
@@ -307,11 +312,7 @@ TEST_F(Reentrancy, HostThatAsksAgainDuringEveryPassIsBounded)
                 search();
                 return;
             }
-            std::vector<uint8_t> event = support::slotEvent(221, page, list);
-            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-            event = support::slotEvent(220, page, nullptr, 10, 10);
-            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-            list = support::slotWindow(event);
+            replaceList();
         };
         search();
         host->onLog = nullptr;
@@ -424,11 +425,7 @@ TEST_F(Reentrancy, ListReplacedFromTheLastInsertIsFilledWhole)
             return;
         if (++inserted != static_cast<int>(OPOLE.size()) || calls++)
             return;
-        std::vector<uint8_t> event = support::slotEvent(221, page, list);
-        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-        event = support::slotEvent(220, page, nullptr, 10, 10);
-        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-        list = support::slotWindow(event);
+        replaceList();
     };
     searchFrom("opole");
     support::onHostPageMessage = nullptr;
