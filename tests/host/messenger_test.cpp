@@ -158,7 +158,7 @@ TEST_F(MessengerRun, SettingsSurviveARestartAndTheStoredSearchShowsAtOnce)
 
 TEST_F(MessengerRun, MenuEntryAndUnsupportedHostActions)
 {
-    messenger->chooseMenuEntry(512009);
+    messenger->chooseMenuEntry(OPEN_WINDOW);
     HWND window = support::ownWindow("Lunetka");
     ASSERT_NE(nullptr, window);
     EXPECT_EQ("Szukaj na li\x9C" "cie kontakt\xF3w", windowText(window));

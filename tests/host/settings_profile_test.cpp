@@ -5,9 +5,12 @@
 #include <fstream>
 
 #include "tests/support/plugin_session.h"
+#include "host/plugin_ids.h"
 
 using support::fileText;
 
+
+using namespace host::lunetka;
 
 TEST(SettingsProfile, ChangesSurviveARestart)
 {
@@ -16,9 +19,9 @@ TEST(SettingsProfile, ChangesSurviveARestart)
         auto first = support::loadPlugin();
         first->setProfileFile(profile);
         first->start();
-        EXPECT_EQ("1", first->settings()[512002].value) << "the declared default";
-        first->changeControl(512004, "\xA3\xF3\x64\x9F");  // "Łódź" in Windows-1250
-        first->changeControl(512003, "3");
+        EXPECT_EQ("1", first->settings()[FIELD].value) << "the declared default";
+        first->changeControl(VALUE, "\xA3\xF3\x64\x9F");  // "Łódź" in Windows-1250
+        first->changeControl(CONDITION, "3");
         first->stop();
     }
     EXPECT_NE(std::string::npos, fileText(profile).find("Lunetka/KryteriumWyszukiwania1=Łódź\n"))
@@ -27,9 +30,9 @@ TEST(SettingsProfile, ChangesSurviveARestart)
     auto second = support::loadPlugin();
     second->setProfileFile(profile);
     second->start();
-    EXPECT_EQ("\xA3\xF3\x64\x9F", second->settings()[512004].value);
-    EXPECT_EQ("3", second->settings()[512003].value);
-    EXPECT_EQ("1", second->settings()[512002].value);
+    EXPECT_EQ("\xA3\xF3\x64\x9F", second->settings()[VALUE].value);
+    EXPECT_EQ("3", second->settings()[CONDITION].value);
+    EXPECT_EQ("1", second->settings()[FIELD].value);
     second->openPage();  // the page's refresh reads the stored values back
     auto requests = second->find(host::Op::Send, 10106);
     ASSERT_FALSE(requests.empty());
@@ -51,9 +54,9 @@ TEST(SettingsProfile, DamagedLinesAreSkippedTheRestKeptAndTheOldFileBackedUp)
     auto host = support::loadPlugin();
     host->setProfileFile(profile);
     host->start();
-    EXPECT_EQ("stare", host->settings()[512004].value) << "the good lines are kept";
-    EXPECT_EQ("4", host->settings()[512003].value);
-    host->changeControl(512002, "7");
+    EXPECT_EQ("stare", host->settings()[VALUE].value) << "the good lines are kept";
+    EXPECT_EQ("4", host->settings()[CONDITION].value);
+    host->changeControl(FIELD, "7");
     host->stop();
     std::string rewritten = fileText(profile);
     EXPECT_NE(std::string::npos, rewritten.find("Lunetka/KryteriumWyszukiwania1=stare\n"));

@@ -110,7 +110,7 @@ bool runWithFailureAt(long n)
         host::doubleClickRow(list, 0);
     }
     first->actionEvent(PROPERTIES, 1);
-    first->actionEvent(512009, 1);
+    first->actionEvent(OPEN_WINDOW, 1);
     EXPECT_EQ(0, first->lockDepth()) << "failure at allocation " << n;
     first->stop();
     EXPECT_EQ(listsBefore, listViews()) << "failure at allocation " << n << " left a list";

@@ -107,7 +107,7 @@ public:
                 break;
             }
             case 3: host->send(STOP); break;
-            default: host->actionEvent(pick(512007, 512008), 1); break;
+            default: host->actionEvent(pick(TALK, PROPERTIES), 1); break;
             }
             callBackMove = -1;
             callingBack = false;
@@ -161,14 +161,14 @@ public:
                     host::focusRow(lastList, pick(-1, 3), pick(0, 1));
                     host::doubleClickRow(lastList, pick(0, 3));
                 }
-                host->actionEvent(pick(512007, 512008), 1);
+                host->actionEvent(pick(TALK, PROPERTIES), 1);
                 break;
             case 10:
                 if (IsWindow(lastList))
                     host::clickHeader(lastList, pick(0, 1));
                 break;
             case 11:
-                host->actionEvent(512009, 1);
+                host->actionEvent(OPEN_WINDOW, 1);
                 break;
             case 12:  // stopped, maybe with the list open, and unloaded at once
                 host->send(STOP);

@@ -8,8 +8,11 @@
 #include "plugin/host_calls.h"
 #include "plugin/message_dispatch.h"
 #include "tests/support/plugin_session.h"
+#include "host/plugin_ids.h"
 
 namespace {
+
+using namespace host::lunetka;
 
 class CallLayer : public ::testing::Test {
 protected:
@@ -114,23 +117,23 @@ TEST_F(CallLayer, SettingsColumnRecord)
 {
     static const char key[] = "Lunetka/Test";
     static const char empty[] = "";
-    addSettingsColumn(0, 512004, 1, reinterpret_cast<intptr_t>(empty), key);
+    addSettingsColumn(0, VALUE, 1, reinterpret_cast<intptr_t>(empty), key);
     const host::Exchange& sent = lastSent(1102);
     ASSERT_EQ(39u, sent.record.size());
     EXPECT_EQ(39, U16(sent.record, 0));
     EXPECT_EQ(1102, I32(sent.record, 2));
     EXPECT_TRUE(support::zeroBytes(sent.record, 6, 23)) << "tags and table 0";
-    EXPECT_EQ(512004, I32(sent.record, 23));
+    EXPECT_EQ(VALUE, I32(sent.record, 23));
     EXPECT_EQ(1, I32(sent.record, 27));
     EXPECT_EQ(reinterpret_cast<intptr_t>(empty), I32(sent.record, 31));
     EXPECT_EQ(reinterpret_cast<intptr_t>(key), I32(sent.record, 35));
-    EXPECT_EQ("", host.settings()[512004].defaultValue);
+    EXPECT_EQ("", host.settings()[VALUE].defaultValue);
 }
 
 TEST_F(CallLayer, ActionRecordShortAndLong)
 {
     static const char text[] = "caption";
-    ActionSpec action = ActionSpec(512001, 512002, 0x0A169040).withText(text).withParam(512002).withSize(100, -2)
+    ActionSpec action = ActionSpec(PAGE, FIELD, 0x0A169040).withText(text).withParam(FIELD).withSize(100, -2)
                             .withUnnamed(0x6666, 0x5858);
     createAction(action);
     createActionEx(action, 0x7474, 0x7676);
@@ -147,8 +150,8 @@ TEST_F(CallLayer, ActionRecordShortAndLong)
     EXPECT_EQ(0x7474, I16(longForm, 74));
     EXPECT_EQ(0x7676, I16(longForm, 76));
 
-    EXPECT_EQ(512002, I32(shortForm, 2));
-    EXPECT_EQ(512001, I32(shortForm, 6));
+    EXPECT_EQ(FIELD, I32(shortForm, 2));
+    EXPECT_EQ(PAGE, I32(shortForm, 6));
     EXPECT_EQ(-2, I32(shortForm, 10));
     EXPECT_EQ(-1, I32(shortForm, 14));
     EXPECT_TRUE(support::zeroBytes(shortForm, 18, 30));
@@ -159,7 +162,7 @@ TEST_F(CallLayer, ActionRecordShortAndLong)
     EXPECT_EQ(reinterpret_cast<intptr_t>(text), I32(shortForm, 50));
     EXPECT_EQ(0, I32(shortForm, 54));
     EXPECT_EQ(0x5858, I32(shortForm, 58));
-    EXPECT_EQ(512002, I32(shortForm, 62));
+    EXPECT_EQ(FIELD, I32(shortForm, 62));
     EXPECT_EQ(0x6666, I32(shortForm, 66));
     EXPECT_EQ(100, I16(shortForm, 70));
     EXPECT_EQ(-2, I16(shortForm, 72));
@@ -168,27 +171,27 @@ TEST_F(CallLayer, ActionRecordShortAndLong)
 
 TEST_F(CallLayer, PositionOnlyThroughCreateActionAt)
 {
-    createActionAt(ActionSpec(12, 512009, 0).withText("menu").withParam(512011), 2);
+    createActionAt(ActionSpec(12, OPEN_WINDOW, 0).withText("menu").withParam(SMALL_ICON), 2);
     EXPECT_EQ(2, I32(lastSent(10101).payload, 14));
 }
 
 TEST_F(CallLayer, PageActionAddsBit0x10)
 {
-    createPageAction(ActionSpec(46, 512001, 0).withText("Lunetka").withParam(512011));
+    createPageAction(ActionSpec(46, PAGE, 0).withText("Lunetka").withParam(SMALL_ICON));
     EXPECT_EQ(0x10, I32(lastSent(10101).payload, 34));
-    createPageAction(ActionSpec(46, 512001, 0x0A000001).withText("Lunetka").withParam(512011));
+    createPageAction(ActionSpec(46, PAGE, 0x0A000001).withText("Lunetka").withParam(SMALL_ICON));
     EXPECT_EQ(0x0A000011, I32(lastSent(10101).payload, 34));
 }
 
 TEST_F(CallLayer, ValueRequestRecord)
 {
     char buffer[10];
-    getActionValue(512003, 512001, -2, buffer, sizeof buffer, true);
+    getActionValue(CONDITION, PAGE, -2, buffer, sizeof buffer, true);
     const std::vector<uint8_t>& request = lastSent(10106).payload;
     ASSERT_EQ(74u, request.size());
     EXPECT_EQ(74, U16(request, 0));
-    EXPECT_EQ(512003, I32(request, 2));
-    EXPECT_EQ(512001, I32(request, 6));
+    EXPECT_EQ(CONDITION, I32(request, 2));
+    EXPECT_EQ(PAGE, I32(request, 6));
     EXPECT_EQ(-2, I32(request, 10));
     EXPECT_EQ(0, I32(request, 14)) << "position";
     EXPECT_TRUE(support::zeroBytes(request, 18, 30));
@@ -198,7 +201,7 @@ TEST_F(CallLayer, ValueRequestRecord)
     EXPECT_EQ(10, I32(request, 54));
     EXPECT_TRUE(support::zeroBytes(request, 58, 74));
 
-    getActionValue(512003, 512001, -2, buffer, sizeof buffer, false);
+    getActionValue(CONDITION, PAGE, -2, buffer, sizeof buffer, false);
     EXPECT_EQ(64, I32(lastSent(10106).payload, 30));
 }
 
@@ -206,19 +209,19 @@ TEST_F(CallLayer, IconRecordKeepsAlignmentAndReturnsItsOwnId)
 {
     HINSTANCE module = reinterpret_cast<HINSTANCE>(0x12340000);
     // This module has no such resource, so the host refuses the icon (reply 0).
-    EXPECT_EQ(512010, registerIcon(2, 512010, module, 512010, 1));
+    EXPECT_EQ(LARGE_ICON, registerIcon(2, LARGE_ICON, module, LARGE_ICON, 1));
     const host::Exchange& sent = lastSent(10130);
     EXPECT_EQ(0, sent.reply);
     const std::vector<uint8_t>& icon = sent.payload;
     ASSERT_EQ(36u, icon.size());
     EXPECT_EQ(36, U16(icon, 0));
     EXPECT_EQ(0, U16(icon, 2)) << "alignment bytes";
-    EXPECT_EQ(512010, I32(icon, 4));
+    EXPECT_EQ(LARGE_ICON, I32(icon, 4));
     EXPECT_EQ(2, I32(icon, 8));
     EXPECT_EQ(0, I32(icon, 12));
     EXPECT_EQ(1, I32(icon, 16));
     EXPECT_EQ(0x12340000, I32(icon, 20));
-    EXPECT_EQ(512010, I32(icon, 24));
+    EXPECT_EQ(LARGE_ICON, I32(icon, 24));
     EXPECT_TRUE(support::zeroBytes(icon, 28, 36));
 }
 

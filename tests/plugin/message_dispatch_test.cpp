@@ -135,13 +135,13 @@ TEST(MessageDispatch, ShortStopStillDetaches)
 TEST(MessageDispatch, MalformedActionEventsAreAnsweredZeroWithoutEffect)
 {
     auto host = support::startPlugin();
-    auto event = eventRecord(18, 512009, 1);  // would open the search window
+    auto event = eventRecord(18, OPEN_WINDOW, 1);  // would open the search window
     host->clearExchanges();
 
     // A 29-byte message does not carry p1, though the bytes hold a valid one.
     EXPECT_EQ(0, host->sendRecord(messageRecord(29, ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()))));
     EXPECT_EQ(0, host->send(ACTION_EVENT, 0));
-    auto shortEvent = eventRecord(17, 512009, 1);
+    auto shortEvent = eventRecord(17, OPEN_WINDOW, 1);
     EXPECT_EQ(0, sendEvent(*host, shortEvent));
     EXPECT_TRUE(pluginCalls(*host).empty());
     EXPECT_EQ(nullptr, support::ownWindow("Lunetka"));
@@ -157,7 +157,7 @@ TEST(MessageDispatch, DetachedHandlersMakeNoHostCall)
     auto host = support::loadPlugin();
     EXPECT_EQ(0, host->send(SETTINGS));
     EXPECT_EQ(0, host->send(BUILD_UI));
-    for (int id : {512002, 512003, 512004, 512005, 512007, 512008, 512009}) {
+    for (int id : {FIELD, CONDITION, VALUE, RESULTS, TALK, PROPERTIES, OPEN_WINDOW}) {
         for (int code : {1, 2, 12, 220, 221}) {
             auto event = eventRecord(68, id, code);
             EXPECT_EQ(0, sendEvent(*host, event)) << id << "/" << code;
@@ -170,7 +170,7 @@ TEST(MessageDispatch, DetachedHandlersMakeNoHostCall)
 TEST(ActionRouting, CriteriaControlsReachTheSearchExceptOnCode13)
 {
     auto host = support::startPlugin();
-    for (int id : {512002, 512003, 512004}) {
+    for (int id : {FIELD, CONDITION, VALUE}) {
         host->clearExchanges();
         auto ignored = eventRecord(18, id, 13);
         EXPECT_EQ(0, sendEvent(*host, ignored));
@@ -189,7 +189,7 @@ TEST(ActionRouting, EventsOutsideTheTableDoNothing)
 {
     auto host = support::startPlugin();
     const int routes[][2] = {
-        {512001, 1}, {512006, 1}, {512006, 220}, {512005, 1}, {512005, 222}, {512007, 2}, {512008, 12}, {512009, 2}, {512009, 220}, {512010, 1}, {999, 1}, {0, 0}, };
+        {PAGE, 1}, {512006, 1}, {512006, 220}, {RESULTS, 1}, {RESULTS, 222}, {TALK, 2}, {PROPERTIES, 12}, {OPEN_WINDOW, 2}, {OPEN_WINDOW, 220}, {LARGE_ICON, 1}, {999, 1}, {0, 0}, };
 
     for (const auto& route : routes) {
         host->clearExchanges();
@@ -205,7 +205,7 @@ TEST(ActionRouting, ResultSlotCreateAndDestroy)
 {
     auto host = support::startPlugin();
     host->openPage();
-    HWND list = host->slotControl(512005);
+    HWND list = host->slotControl(RESULTS);
     ASSERT_NE(nullptr, list);
     char className[64] = "";
     GetClassNameA(list, className, sizeof className);
@@ -217,7 +217,7 @@ TEST(ActionRouting, ResultSlotCreateAndDestroy)
 TEST(ActionRouting, OpenWindowOnlyOnActivation)
 {
     auto host = support::startPlugin();
-    EXPECT_EQ(0, host->actionEvent(512009, 1));
+    EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
     HWND opened = support::ownWindow("Lunetka");
     EXPECT_NE(nullptr, opened);
     DestroyWindow(opened);

@@ -94,7 +94,7 @@ protected:
         for (size_t row = 0; row < rows.size(); ++row) {
             host->clearExchanges();
             host::focusRow(list, static_cast<int>(row), true);
-            host->actionEvent(512008, 1);
+            host->actionEvent(PROPERTIES, 1);
             const host::Exchange& call = ONLY(host->find(host::Op::Send, 10103));
             int contact = I32(call.payload, 10);
             EXPECT_EQ(host->contacts().text(contact, 8), rows[row].contact) << "row " << row;

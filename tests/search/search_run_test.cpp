@@ -165,7 +165,7 @@ TEST_F(SearchRun, ValueRequestsInOrderWithTheirSizes)
     const int ids[] = {CONDITION, VALUE, FIELD}, sizes[] = {10, 500, 10};
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(ids[i], I32(requests[i]->payload, 2));
-        EXPECT_EQ(512001, I32(requests[i]->payload, 6));
+        EXPECT_EQ(PAGE, I32(requests[i]->payload, 6));
         EXPECT_EQ(sizes[i], I32(requests[i]->payload, 54));
         EXPECT_EQ(65600, I32(requests[i]->payload, 30));
     }
@@ -259,14 +259,14 @@ TEST(SearchWithoutList, FillsTheResultsAndSendsNoListMessage)
     auto host = support::loadPlugin();
     host->setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
     host->start();
-    host->settings()[512002].value = "5";
-    host->settings()[512003].value = "1";
-    host->settings()[512004].value = "krak";
-    host->actionEvent(512004, 2);
+    host->settings()[FIELD].value = "5";
+    host->settings()[CONDITION].value = "1";
+    host->settings()[VALUE].value = "krak";
+    host->actionEvent(VALUE, 2);
     EXPECT_EQ("net 3, used icon number 0", host->log().back()) << "no list, no image list: every net is 0";
     host->clearExchanges();
-    host->actionEvent(512008, 1);
-    host->actionEvent(512007, 1);
+    host->actionEvent(PROPERTIES, 1);
+    host->actionEvent(TALK, 1);
     EXPECT_TRUE(host->find(host::Op::Send, 10103).empty()) << "no list, no focused row";
     EXPECT_EQ(0, host->lockDepth());
 }

@@ -3,8 +3,11 @@
 
 #include "ui/action_params.h"
 #include "ui/info_box.h"
+#include "host/plugin_ids.h"
 
 namespace {
+
+using namespace host::lunetka;
 const std::string ICONSIZE = "\x1a" "iconsize=";
 const std::string TIPWIDTH = "\x1a" "tipWidth=";
 }  // namespace
@@ -48,7 +51,7 @@ TEST(ActionParams, TextIsNotChanged)
 
 TEST(IconUrl, SignedDecimalId)
 {
-    EXPECT_EQ("reg://IML32/512010.ICON", iconUrl(512010));
+    EXPECT_EQ("reg://IML32/512010.ICON", iconUrl(LARGE_ICON));
     EXPECT_EQ("reg://IML32/-5.ICON", iconUrl(-5));
     EXPECT_EQ("reg://IML32/-2147483648.ICON", iconUrl(INT32_MIN)) << "the longest address fits";
 }

@@ -6,8 +6,11 @@
 #include "plugin/message_dispatch.h"
 #include "tests/support/plugin_session.h"
 #include "ui/info_box.h"
+#include "host/plugin_ids.h"
 
 namespace {
+
+using namespace host::lunetka;
 
 class InfoBox : public ::testing::Test {
 protected:
@@ -35,7 +38,7 @@ protected:
 
 TEST_F(InfoBox, GroupedDeclaresFourActionsInOrder)
 {
-    addInfoBox(512001, "opis", "<br/>extra", "reg://IML32/512010.ICON", -2, "Tytuł", true);
+    addInfoBox(PAGE, "opis", "<br/>extra", "reg://IML32/512010.ICON", -2, "Tytuł", true);
     auto records = declared();
     ASSERT_EQ(4u, records.size());
     const std::vector<host::Action>& actions = host.actions();
@@ -47,7 +50,7 @@ TEST_F(InfoBox, GroupedDeclaresFourActionsInOrder)
     EXPECT_EQ(0x00100000u, actions[3].type);
     EXPECT_FALSE(actions[3].hasText);
     for (const auto& record : records) {
-        EXPECT_EQ(512001, I32(record, 6));
+        EXPECT_EQ(PAGE, I32(record, 6));
         EXPECT_EQ(0, I32(record, 2)) << "info box actions have id 0";
         EXPECT_EQ(-1, I32(record, 14));
     }

@@ -32,28 +32,28 @@ const char CONDITION_LIST[] =
     " ko\xF1" "czy si\xEA na\x02" "4\n nie zawiera\x02" "5";
 const char DESCRIPTION[] =
     "<b>Lunetka</b> pozwala na przeszukiwanie listy kontakt\xF3w wed\xB3ug r\xF3\xBFnych kryteri\xF3w.";
-const char PROPERTIES[] = "W\xB3" "a\x9C" "ciwo\x9C" "ci\x03" "102";
-const char TALK[] = "Zacznij rozmow\xEA\x03" "1342177296";
+const char PROPERTIES_CAPTION[] = "W\xB3" "a\x9C" "ciwo\x9C" "ci\x03" "102";
+const char TALK_CAPTION[] = "Zacznij rozmow\xEA\x03" "1342177296";
 
 const char INFO_IMAGE[] = "";  // checked on its own below
 
 const ExpectedAction expectedActions[] = {
-    {74, 46, 512001, 0x00000010, "Lunetka", 512011, 0, 0, -1},
-    {74, 512001, 0, 0x000F0000, "", 0, 0, 0, -1},
-    {74, 512001, 0, 0x001C0040, INFO_IMAGE, 0, 40, 40, -1},
-    {78, 512001, 0, 0x00180080, DESCRIPTION, 0, 300, -2, -1},
-    {74, 512001, 0, 0x00100000, NO_TEXT, 0, 0, 0, -1},
-    {74, 512001, 0, 0x000F0000, "Kryteria wyszukiwania", 0, 0, 0, -1},
-    {78, 512001, 512002, 0x0A169040, FIELD_LIST, 512002, 100, 0, -1},
-    {78, 512001, 512003, 0x0A169040, CONDITION_LIST, 512003, 100, 0, -1},
-    {78, 512001, 512004, 0x0A0C0000, "", 512004, 0, -2, -1},
-    {74, 512001, 0, 0x00100000, NO_TEXT, 0, 0, 0, -1},
-    {74, 512001, 0, 0x000F0000, "Znalezione kontakty", 0, 0, 0, -1},
-    {78, 512001, 512005, 0x00050000, NO_TEXT, 0, 0, 0, -1},
-    {78, 512001, 512008, 0x000E0040, PROPERTIES, 0, 205, 0, -1},
-    {78, 512001, 512007, 0x000E0000, TALK, 0, 205, 0, -1},
-    {74, 512001, 0, 0x00100000, NO_TEXT, 0, 0, 0, -1},
-    {74, 12, 512009, 0x00000000, "Szukaj na liscie", 512011, 0, 0, 2},
+    {74, 46, PAGE, 0x00000010, "Lunetka", SMALL_ICON, 0, 0, -1},
+    {74, PAGE, 0, 0x000F0000, "", 0, 0, 0, -1},
+    {74, PAGE, 0, 0x001C0040, INFO_IMAGE, 0, 40, 40, -1},
+    {78, PAGE, 0, 0x00180080, DESCRIPTION, 0, 300, -2, -1},
+    {74, PAGE, 0, 0x00100000, NO_TEXT, 0, 0, 0, -1},
+    {74, PAGE, 0, 0x000F0000, "Kryteria wyszukiwania", 0, 0, 0, -1},
+    {78, PAGE, FIELD, 0x0A169040, FIELD_LIST, FIELD, 100, 0, -1},
+    {78, PAGE, CONDITION, 0x0A169040, CONDITION_LIST, CONDITION, 100, 0, -1},
+    {78, PAGE, VALUE, 0x0A0C0000, "", VALUE, 0, -2, -1},
+    {74, PAGE, 0, 0x00100000, NO_TEXT, 0, 0, 0, -1},
+    {74, PAGE, 0, 0x000F0000, "Znalezione kontakty", 0, 0, 0, -1},
+    {78, PAGE, RESULTS, 0x00050000, NO_TEXT, 0, 0, 0, -1},
+    {78, PAGE, PROPERTIES, 0x000E0040, PROPERTIES_CAPTION, 0, 205, 0, -1},
+    {78, PAGE, TALK, 0x000E0000, TALK_CAPTION, 0, 205, 0, -1},
+    {74, PAGE, 0, 0x00100000, NO_TEXT, 0, 0, 0, -1},
+    {74, 12, OPEN_WINDOW, 0x00000000, "Szukaj na liscie", SMALL_ICON, 0, 0, 2},
 };
 
 class DeclaredPage : public ::testing::Test {
@@ -76,9 +76,9 @@ TEST_F(DeclaredPage, SettingsColumns)
         int column, type;
         const char* key;
     } expected[] = {
-        {512002, 0, "Lunetka/PoleWyszukiwania1"},
-        {512003, 0, "Lunetka/WarunekWyszukiwania1"},
-        {512004, 1, "Lunetka/KryteriumWyszukiwania1"},
+        {FIELD, 0, "Lunetka/PoleWyszukiwania1"},
+        {CONDITION, 0, "Lunetka/WarunekWyszukiwania1"},
+        {VALUE, 1, "Lunetka/KryteriumWyszukiwania1"},
     };
     for (size_t i = 0; i < 3; ++i) {
         const std::vector<uint8_t>& record = columns[i]->record;
@@ -93,7 +93,7 @@ TEST_F(DeclaredPage, SettingsColumns)
     EXPECT_EQ(1, I32(columns[0]->record, 31));
     EXPECT_EQ(0, I32(columns[1]->record, 31));
     EXPECT_NE(0, I32(columns[2]->record, 31)) << "the text default is a pointer to an empty text, not null";
-    EXPECT_EQ("", host->settings()[512004].defaultValue);
+    EXPECT_EQ("", host->settings()[VALUE].defaultValue);
     EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, 21001)).reply);
 }
 
@@ -114,7 +114,7 @@ TEST_F(DeclaredPage, IconsFirstThenEveryActionInOrder)
     auto icons = host->find(host::Op::Send, 10130);
     ASSERT_EQ(2u, icons.size());
     HMODULE module = host->pluginModule();
-    const int iconIds[] = {512010, 512011}, kinds[] = {2, 1};
+    const int iconIds[] = {LARGE_ICON, SMALL_ICON}, kinds[] = {2, 1};
 
     for (size_t i = 0; i < 2; ++i) {
         const std::vector<uint8_t>& icon = icons[i]->payload;

@@ -146,7 +146,7 @@ TEST(ResultListAlone, HostWithoutNetworksGivesOneImage)
     host->start();
     host->openPage();
     HIMAGELIST images =
-        reinterpret_cast<HIMAGELIST>(SendMessageA(host->slotControl(512005), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+        reinterpret_cast<HIMAGELIST>(SendMessageA(host->slotControl(RESULTS), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     EXPECT_EQ(1, ImageList_GetImageCount(images));
 }
 
@@ -368,11 +368,11 @@ TEST(ResultListAlone, ListCreatedAgainForgetsTheImagesOfTheOneBefore)
     host->closePage();
     host->networkPlugins().resize(1);  // network 3 is gone; its image with it
     host->openPage();
-    HWND list = host->slotControl(512005);
-    host->settings()[512002].value = "5";
-    host->settings()[512003].value = "0";
-    host->settings()[512004].value = "opole";
-    host->actionEvent(512004, 2);
+    HWND list = host->slotControl(RESULTS);
+    host->settings()[FIELD].value = "5";
+    host->settings()[CONDITION].value = "0";
+    host->settings()[VALUE].value = "opole";
+    host->actionEvent(VALUE, 2);
     std::vector<host::ResultRow> rows = host::readResultRows(list);
     ASSERT_EQ(1u, rows.size());
     EXPECT_EQ(0, rows[0].image) << "the general icon, not an index into the earlier image list";

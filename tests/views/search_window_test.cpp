@@ -108,7 +108,7 @@ TEST(SearchWindowClass, ForeignClassOfTheSameNameIsNeverUsed)
     {
         auto host = support::startPlugin();
         EXPECT_EQ(0, ONLY(host->find(host::Op::Entry, 20001)).reply);
-        EXPECT_EQ(1, host->actionEvent(512009, 1)) << "creation refused";
+        EXPECT_EQ(1, host->actionEvent(OPEN_WINDOW, 1)) << "creation refused";
         EXPECT_EQ(nullptr, support::ownWindow("Lunetka"));
         host->stop();
         EXPECT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &foreign)) << "not ours to unregister";
