@@ -12,12 +12,14 @@
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
+#include "host/host_layout.h"
 
 namespace {
 
 using namespace host::lunetka;
 
-const int START = 20001, STOP = 20002, SETTINGS = 21001, BUILD_UI = 22000, ACTION_EVENT = 22200;
+const int START = host::MSG_START, STOP = host::MSG_STOP, SETTINGS = host::MSG_SETTINGS_COLUMNS,
+          BUILD_UI = host::MSG_BUILD_UI, ACTION_EVENT = host::MSG_ACTION_EVENT;
 
 struct Census {
     int lists = 0, searchWindows = 0;

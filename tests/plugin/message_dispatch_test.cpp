@@ -5,6 +5,7 @@
 
 #include "host/plugin_ids.h"
 #include "tests/support/plugin_session.h"
+#include "host/host_layout.h"
 
 using host::StandInHost;
 using support::messageRecord;
@@ -14,7 +15,8 @@ namespace {
 
 using namespace host::lunetka;
 
-const int START = 20001, STOP = 20002, SETTINGS = 21001, BUILD_UI = 22000, ACTION_EVENT = 22200;
+const int START = host::MSG_START, STOP = host::MSG_STOP, SETTINGS = host::MSG_SETTINGS_COLUMNS,
+          BUILD_UI = host::MSG_BUILD_UI, ACTION_EVENT = host::MSG_ACTION_EVENT;
 
 // The host's event, claiming size bytes, with room behind for a plug-in that reads too far.
 std::vector<uint8_t> eventRecord(uint16_t size, int32_t id, int32_t code)

@@ -9,12 +9,13 @@
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
+#include "host/host_layout.h"
 
 namespace {
 
 using namespace host::lunetka;
 
-const int STOP = 20002, ACTION_EVENT = 22200;
+const int STOP = host::MSG_STOP, ACTION_EVENT = host::MSG_ACTION_EVENT;
 
 
 const char CONTACTS[] = "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n";

@@ -11,13 +11,14 @@
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
+#include "host/host_layout.h"
 
 namespace {
 
 using namespace host::lunetka;
 
-const int STOP = 20002, ACTION_EVENT = 22200;
-const int LOG = 1, ICON_GET = 10136;
+const int STOP = host::MSG_STOP, ACTION_EVENT = host::MSG_ACTION_EVENT;
+const int LOG = host::MSG_LOG, ICON_GET = host::MSG_ICON_GET;
 
 const char CONTACTS[] =
     "uid,net,display,city\n"

@@ -10,12 +10,13 @@
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
+#include "host/host_layout.h"
 
 namespace {
 
 using namespace host::lunetka;
 
-const int ACTION_EVENT = 22200, STOP = 20002;
+const int ACTION_EVENT = host::MSG_ACTION_EVENT, STOP = host::MSG_STOP;
 
 struct Step {
     int code;   // 220 or 221
