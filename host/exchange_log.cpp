@@ -49,13 +49,16 @@ std::vector<const Exchange*> ExchangeLog::find(Op op, int message) const
 
 void ExchangeLog::addLine(const std::string& line, const RecordingOptions& recording)
 {
-    lineText_ += line;
-    lineEnds_.push_back(lineText_.size());
+    if (recording.logText) {
+        lineText_ += line;
+        lineEnds_.push_back(lineText_.size());
+    }
+    ++lineCount_;
     const std::string& prefix = recording.timeLogPrefix;
     if (!prefix.empty() && line.compare(0, prefix.size(), prefix) == 0) {
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
-        lineTimes_.push_back({lineEnds_.size() - 1, now.QuadPart});
+        lineTimes_.push_back({lineCount_ - 1, now.QuadPart});
     }
 }
 
@@ -74,6 +77,7 @@ void ExchangeLog::clearLines()
 {
     std::string().swap(lineText_);
     std::vector<size_t>().swap(lineEnds_);
+    lineCount_ = 0;
     std::vector<std::pair<size_t, int64_t>>().swap(lineTimes_);
 }
 

@@ -46,6 +46,7 @@ struct Exchange {
 struct RecordingOptions {
     bool exchanges = true;   // off: nothing but the log lines is kept
     bool cellReads = true;   // off: cell reads are not kept (they are most exchanges)
+    bool logText = true;     // off: log lines are counted (and timed), their text not kept
     // The arrival time (QueryPerformanceCounter) of every log line that
     // begins with this is kept; empty: none. Only those, so timing stays cheap.
     std::string timeLogPrefix;
@@ -63,7 +64,7 @@ public:
     // The log lines (Windows-1250) in one buffer: a line costs a copy, not an allocation.
     void addLine(const std::string& line, const RecordingOptions& recording);
     std::vector<std::string> lines() const;
-    size_t lineCount() const { return lineEnds_.size(); }
+    size_t lineCount() const { return lineCount_; }
     // Pairs of (line number, time) of the lines RecordingOptions::timeLogPrefix picks.
     const std::vector<std::pair<size_t, int64_t>>& lineTimes() const { return lineTimes_; }
     void clearLines();  // and give their memory back
@@ -72,6 +73,7 @@ private:
     std::vector<Exchange> exchanges_;
     std::string lineText_;
     std::vector<size_t> lineEnds_;
+    size_t lineCount_ = 0;
     std::vector<std::pair<size_t, int64_t>> lineTimes_;
 };
 
