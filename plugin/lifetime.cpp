@@ -25,6 +25,8 @@ void releaseRuntime(Release moment)
 //   result list     220 (createResultList); the previous one goes at the
 //                   next 220, and at 221. Stop destroys it, its image list
 //                   with it; unload forgets it (its code is comctl32's).
+//                   Its sort ranks, made at a header click, go at the next
+//                   fill and with the list.
 //   pages           220 subclasses the list's page; 221 gives it back. Stop
 //                   and unload give back every page whose procedure is still
 //                   ours in front; a page the host subclassed over ours keeps

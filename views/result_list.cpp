@@ -141,6 +141,12 @@ struct ColumnRanks {
 };
 ColumnRanks columnRanks[2];
 
+void forgetRanks()
+{
+    for (ColumnRanks& ranks : columnRanks)
+        std::vector<int>().swap(ranks.rank);
+}
+
 const int* ranksOf(int listColumn)
 {
     if (listColumn < 0 || listColumn > 1)
@@ -314,6 +320,7 @@ void dropResultList(bool destroy)
 bool fillResultList()
 {
     checkListAndPage();
+    forgetRanks();  // they ranked the hits of the search before
     for (int pass = 0; pass < MAX_FILL_PASSES; ++pass) {
         if (fillPass(resultList))
             return true;
@@ -328,6 +335,7 @@ void releaseResultList(Release moment)
 {
     // At unload the list stays in its page: its code is comctl32's.
     dropResultList(moment == Release::AtStop);
+    forgetRanks();
 }
 
 void releasePages(Release)
