@@ -324,7 +324,8 @@ private:
         }
         SendMessageA(list, WM_SETREDRAW, TRUE, 0);
         double elapsed = ms(now() - start);
-        *peak = std::max(*peak, committed() > base ? committed() - base : 0);
+        size_t after = committed();
+        *peak = std::max(*peak, after > base ? after - base : 0);
         DestroyWindow(page);
         return elapsed;
     }

@@ -42,19 +42,16 @@ void releaseRuntime(Release moment)
 //   C++ runtime     the emergency exception pool, at load, and the TLS slot
 //                   of the exception state, at the first throw. Unload frees
 //                   both.
-struct Resource {
-    const char* what;
-    void (*release)(Release moment);
-};
+typedef void (*ReleaseResource)(Release moment);
 
-const Resource resources[] = {
-    {"result list", releaseResultList},
-    {"pages", releasePages},
-    {"search windows", releaseSearchWindows},
-    {"window class", releaseWindowClass},
-    {"cell buffer", releaseCellBuffer},
-    {"result set", releaseResultSet},
-    {"C++ runtime", releaseRuntime},
+const ReleaseResource resources[] = {
+    releaseResultList,
+    releasePages,
+    releaseSearchWindows,
+    releaseWindowClass,
+    releaseCellBuffer,
+    releaseResultSet,
+    releaseRuntime,
 };
 
 }  // namespace
@@ -79,8 +76,8 @@ void stopPlugin()
 
 void releaseEverything(Release moment)
 {
-    for (const Resource& resource : resources)
-        resource.release(moment);
+    for (ReleaseResource release : resources)
+        release(moment);
 }
 
 void keepLibraryLoaded()
@@ -92,5 +89,3 @@ void keepLibraryLoaded()
                                     reinterpret_cast<LPCSTR>(&keepLibraryLoaded), &self) != FALSE;
     logLine("a page leads through our procedure behind the host's own: the library stays loaded");
 }
-
-bool libraryKeptLoaded() { return keptLoaded; }

@@ -35,4 +35,3 @@ void releaseEverything(Release moment);
 // chain still leads through ours and cannot be given back (the host put its
 // own procedure in front of ours). Safe to call more than once.
 void keepLibraryLoaded();
-bool libraryKeptLoaded();

@@ -23,12 +23,13 @@ inline int caseInsensitiveCompare(const char* first, const char* second) { retur
 inline int caseInsensitiveCompare(const char* first, const char* second) { return strcasecmp(first, second); }
 #endif
 
+// The TLS slots the C++ runtime took for its exception state (runtime_tls.cpp).
+void releaseRuntimeTlsSlots();
+
 // At unload: gives back what the C++ runtime linked into us keeps for good.
 // GCC's libstdc++ holds an emergency pool for exceptions thrown when memory
 // is short (about 19 KB) that nothing else frees; a host that loads us again
-// and again would lose it each time.
-// The TLS slots that runtime took for its exception state (runtime_tls.cpp).
-void releaseRuntimeTlsSlots();
+// and again would lose it each time, and the TLS slot with it.
 #if defined(__GLIBCXX__)
 namespace __gnu_cxx {
 void __freeres() noexcept;

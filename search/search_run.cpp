@@ -109,8 +109,6 @@ void abandonSearch(const char* why, ShowResults show) noexcept
 
 }  // namespace
 
-SearchState searchState() { return state; }
-
 intptr_t runSearch(ActionEvent* event, ShowResults show)
 {
     if (event->code == NOTIFY_IGNORE)

@@ -19,7 +19,6 @@ enum class SearchState {
     RunningOneWaiting,        // a search was asked for meanwhile
     RunningForcedOneWaiting,  // ... and one of the asks forced it (code 12)
 };
-SearchState searchState();
 
 // Passes of one event at most: the search itself and the waiting searches
 // run after it. A host that asks for a search during every search gets this

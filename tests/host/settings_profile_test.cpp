@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <fstream>
 
-#include "tests/support/plugin_session.h"
 #include "host/plugin_ids.h"
+#include "tests/support/plugin_session.h"
 
 using support::fileText;
 

@@ -9,10 +9,10 @@
 #include <stdio.h>
 #include <random>
 
+#include "host/host_layout.h"
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
-#include "host/host_layout.h"
 
 namespace {
 
@@ -228,15 +228,6 @@ private:
     std::mt19937 random_;
 };
 
-// The process's committed memory (Wine leaves PrivateUsage at 0).
-size_t committedBytes()
-{
-    PROCESS_MEMORY_COUNTERS counters;
-    ZeroMemory(&counters, sizeof counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return counters.PagefileUsage;
-}
-
 }  // namespace
 
 // How long the campaign may run: LUNETKA_CAMPAIGN_SECONDS, 60 by default.
@@ -284,9 +275,9 @@ TEST(HostileHost, MemoryStaysFlatOver10000Searches)
         }
     };
     searches(500);  // warm up: heaps and caches reach their working size
-    size_t before = committedBytes();
+    size_t before = support::committedBytes();
     searches(10000);
-    size_t after = committedBytes();
+    size_t after = support::committedBytes();
     ASSERT_EQ(1u, host::readResultRows(host->slotControl(RESULTS)).size());
     ASSERT_NE(0u, before) << "no memory figure on this system";
     EXPECT_LT(after, before + 256 * 1024) << "grew by " << (after - before) << " bytes";

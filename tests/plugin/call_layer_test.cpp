@@ -5,10 +5,10 @@
 
 #include <string.h>
 
+#include "host/plugin_ids.h"
 #include "plugin/host_calls.h"
 #include "plugin/message_dispatch.h"
 #include "tests/support/plugin_session.h"
-#include "host/plugin_ids.h"
 
 namespace {
 

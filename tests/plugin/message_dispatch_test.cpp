@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
+#include "host/host_layout.h"
 #include "host/plugin_ids.h"
 #include "tests/support/plugin_session.h"
-#include "host/host_layout.h"
 
 using host::StandInHost;
 using support::messageRecord;

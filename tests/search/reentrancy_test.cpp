@@ -8,10 +8,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "host/host_layout.h"
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
-#include "host/host_layout.h"
 
 namespace {
 
@@ -109,6 +109,8 @@ protected:
 };
 
 const std::vector<std::string> OPOLE = {"Ala", "Ola", "Iza", "Ewa"};
+// The log line that starts a search's walk from row 1 (field 5, equals).
+const char WALK_FROM_ROW_1[] = "searching : 13 opole 0 1";
 
 int countLines(const std::vector<std::string>& log, const std::string& start)
 {
@@ -284,11 +286,6 @@ TEST_F(Reentrancy, HostPageCallsBackFromTheListsNotifications)
     support::pokePage(page, list);
 }
 
-namespace {
-
-const char WALK_FROM_ROW_1[] = "searching : 13 opole 0 1";
-
-}  // namespace
 
 // A host that asks for a search during every search, or replaces the list
 // during every fill, gets a bounded number of passes, one line saying so,

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 #include <algorithm>
 #include <fstream>
 
@@ -58,6 +59,14 @@ std::unique_ptr<host::StandInHost> openPluginPage(const char* contactsCsv)
     stand->start();
     stand->openPage();
     return stand;
+}
+
+size_t committedBytes()
+{
+    PROCESS_MEMORY_COUNTERS counters;
+    ZeroMemory(&counters, sizeof counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PagefileUsage;
 }
 
 std::string temporaryPath(const char* name)

@@ -70,6 +70,9 @@ uint16_t u16(const std::vector<uint8_t>& bytes, size_t offset, const char* file,
 // True when every byte in [from, to) is zero.
 bool zeroBytes(const std::vector<uint8_t>& bytes, size_t from, size_t to);
 
+// The process's committed memory (Wine leaves PrivateUsage at 0).
+size_t committedBytes();
+
 // A path in the temporary folder, with no file there yet.
 std::string temporaryPath(const char* name);
 // A whole file's bytes ("" when it cannot be read).

@@ -1,9 +1,9 @@
 // The action parameter text and the image address.
 #include <gtest/gtest.h>
 
+#include "host/plugin_ids.h"
 #include "ui/action_params.h"
 #include "ui/info_box.h"
-#include "host/plugin_ids.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // stand-in host that answers the name request through IMessageProc.
 #include <gtest/gtest.h>
 
+#include "host/plugin_ids.h"
 #include "plugin/host_calls.h"
 #include "plugin/message_dispatch.h"
 #include "tests/support/plugin_session.h"
 #include "ui/info_box.h"
-#include "host/plugin_ids.h"
 
 namespace {
 

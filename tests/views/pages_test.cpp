@@ -7,10 +7,10 @@
 #include <windows.h>
 #include <algorithm>
 
+#include "host/host_layout.h"
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
-#include "host/host_layout.h"
 
 namespace {
 
