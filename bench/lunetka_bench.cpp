@@ -160,10 +160,10 @@ public:
         host_->setContacts(makeTable(rows, 1250));
         host_->loadPlugin(dll);
         host_->start();
-        host_->openPage();
+        host_->page().open();
         host_->settings()[FIELD].value = "0";      // description
         host_->settings()[CONDITION].value = "1";  // contains
-        list_ = host_->slotControl(RESULTS);
+        list_ = host_->page().slotControl(RESULTS);
     }
 
     Figures measure(const Scenario& scenario, bool sort)

@@ -168,58 +168,87 @@ void StandInHost::opUnlockTable(int table, int row, int flags)
 
 // --- The messages the host answers ------------------------------------------
 
+// One route per message the host answers, as the plug-in routes the host's
+// messages; a message without a route is answered 0, as the real host does.
+struct StandInHost::AnswerRoute {
+    int message;
+    intptr_t (StandInHost::*answer)(Exchange& exchange, void* record, intptr_t p1, intptr_t p2);
+};
+
+const StandInHost::AnswerRoute StandInHost::answerRoutes[] = {
+    {MSG_LOG, &StandInHost::onLogLine},
+    {MSG_VERSION_TEXT, &StandInHost::onVersionText},
+    {MSG_CONTACT_COUNT, &StandInHost::onContactCount},
+    {MSG_PLUGIN_COUNT, &StandInHost::onPluginCount},
+    {MSG_PLUGIN_ID_AT, &StandInHost::onPluginIdAt},
+    {MSG_PLUGIN_MODULE, &StandInHost::onPluginModule},
+    {MSG_ADD_COLUMN, &StandInHost::onAddColumn},
+    {MSG_ACTION_CREATE, &StandInHost::onActionCreate},
+    {MSG_ACTION_CALL, &StandInHost::onActionCall},
+    {MSG_ACTION_GET_VALUE, &StandInHost::onActionGetValue},
+    {MSG_ICON_REGISTER, &StandInHost::onIconRegister},
+    {MSG_ICON_GET, &StandInHost::onIconGet},
+};
+
 intptr_t StandInHost::answer(Exchange& exchange, void* record)
 {
     intptr_t p1 = i32At(record, message::P1);
     intptr_t p2 = i32At(record, message::P2);
-    switch (exchange.message) {
-    case MSG_LOG:
-        exchange.text.assign(p1 ? reinterpret_cast<const char*>(p1) : "");  // reuses the scratch text's storage
-        log_.addLine(exchange.text, recording_);
-        if (onLog)
-            onLog(exchange.text);
-        return 0;
-    case MSG_VERSION_TEXT:
-        return onVersionText(p1, reinterpret_cast<char*>(p2));
-    case MSG_CONTACT_COUNT:
-        return contacts_.rows();
-    case MSG_PLUGIN_COUNT:
-        return 2 + static_cast<intptr_t>(networkPlugins_.size());  // the host, the plug-in, the networks
-    case MSG_PLUGIN_ID_AT:
-        if (p1 == 1)
-            return pluginId_;
-        if (p1 >= 2 && static_cast<size_t>(p1 - 2) < networkPlugins_.size())
-            return networkPlugins_[static_cast<size_t>(p1 - 2)].id;
-        return 0;
-    case MSG_PLUGIN_MODULE:
-        return p1 == pluginId_ ? reinterpret_cast<intptr_t>(pluginModule_) : 0;
-    case MSG_ADD_COLUMN:
-        return onAddColumn(exchange, record);
-    case MSG_ACTION_CREATE:
-        return onActionCreate(exchange, requiredRecord(p1, "create action"));
-    case MSG_ACTION_CALL:
-        if (const void* call = requiredRecord(p1, "host action call")) {
-            if (u16At(call, action_event::SIZE) != action_event::CALL_LENGTH)
-                abiError("host action call of " + std::to_string(u16At(call, action_event::SIZE)) + " bytes");
-            exchange.payload = bytesOf(call, action_event::CALL_LENGTH);
-            if (onHostAction)
-                onHostAction(i32At(call, action_event::ID), i32At(call, action_event::PARENT),
-                             i32At(call, action_event::CONTACT));
-        }
-        return 0;
-    case MSG_ACTION_GET_VALUE:
-        return onActionGetValue(exchange, requiredRecord(p1, "action value request"));
-    case MSG_ICON_REGISTER:
-        return onIconRegister(exchange, requiredRecord(p1, "icon registration"));
-    case MSG_ICON_GET:
-        exchange.args = {p1, p2};
-        return onIconGet(static_cast<int>(p1));
-    default:
-        return 0;
+    for (const AnswerRoute& route : answerRoutes) {
+        if (route.message == exchange.message)
+            return (this->*route.answer)(exchange, record, p1, p2);
     }
+    return 0;
 }
 
-intptr_t StandInHost::onAddColumn(Exchange& exchange, const void* record)
+intptr_t StandInHost::onLogLine(Exchange& exchange, void*, intptr_t p1, intptr_t)
+{
+    exchange.text.assign(p1 ? reinterpret_cast<const char*>(p1) : "");  // reuses the scratch text's storage
+    log_.addLine(exchange.text, recording_);
+    if (onLog)
+        onLog(exchange.text);
+    return 0;
+}
+
+intptr_t StandInHost::onContactCount(Exchange&, void*, intptr_t, intptr_t)
+{
+    return contacts_.rows();
+}
+
+intptr_t StandInHost::onPluginCount(Exchange&, void*, intptr_t, intptr_t)
+{
+    return 2 + static_cast<intptr_t>(networkPlugins_.size());  // the host, the plug-in, the networks
+}
+
+intptr_t StandInHost::onPluginIdAt(Exchange&, void*, intptr_t p1, intptr_t)
+{
+    if (p1 == 1)
+        return pluginId_;
+    if (p1 >= 2 && static_cast<size_t>(p1 - 2) < networkPlugins_.size())
+        return networkPlugins_[static_cast<size_t>(p1 - 2)].id;
+    return 0;
+}
+
+intptr_t StandInHost::onPluginModule(Exchange&, void*, intptr_t p1, intptr_t)
+{
+    return p1 == pluginId_ ? reinterpret_cast<intptr_t>(pluginModule_) : 0;
+}
+
+intptr_t StandInHost::onActionCall(Exchange& exchange, void*, intptr_t p1, intptr_t)
+{
+    const void* call = requiredRecord(p1, "host action call");
+    if (!call)
+        return 0;
+    if (u16At(call, action_event::SIZE) != action_event::CALL_LENGTH)
+        abiError("host action call of " + std::to_string(u16At(call, action_event::SIZE)) + " bytes");
+    exchange.payload = bytesOf(call, action_event::CALL_LENGTH);
+    if (onHostAction)
+        onHostAction(i32At(call, action_event::ID), i32At(call, action_event::PARENT),
+                     i32At(call, action_event::CONTACT));
+    return 0;
+}
+
+intptr_t StandInHost::onAddColumn(Exchange& exchange, void* record, intptr_t, intptr_t)
 {
     if (u16At(record, message::SIZE) != column_def::LENGTH) {
         abiError("settings column in a record that is not 39 bytes long");
@@ -240,8 +269,9 @@ intptr_t StandInHost::onAddColumn(Exchange& exchange, const void* record)
     return 1;
 }
 
-intptr_t StandInHost::onActionCreate(Exchange& exchange, const void* def)
+intptr_t StandInHost::onActionCreate(Exchange& exchange, void*, intptr_t p1, intptr_t)
 {
+    const void* def = requiredRecord(p1, "create action");
     if (!def)
         return 0;
     uint16_t size = u16At(def, action_def::SIZE);
@@ -270,8 +300,9 @@ intptr_t StandInHost::onActionCreate(Exchange& exchange, const void* def)
     return 1;
 }
 
-intptr_t StandInHost::onActionGetValue(Exchange& exchange, const void* def)
+intptr_t StandInHost::onActionGetValue(Exchange& exchange, void*, intptr_t p1, intptr_t)
 {
+    const void* def = requiredRecord(p1, "action value request");
     if (!def)
         return 0;
     if (u16At(def, action_def::SIZE) != action_def::SHORT)
@@ -299,8 +330,9 @@ std::string StandInHost::controlValue(int actionId) const
     return column != settings_.end() ? column->second.value : std::string();
 }
 
-intptr_t StandInHost::onIconRegister(Exchange& exchange, const void* def)
+intptr_t StandInHost::onIconRegister(Exchange& exchange, void*, intptr_t p1, intptr_t)
 {
+    const void* def = requiredRecord(p1, "icon registration");
     if (!def)
         return 0;
     exchange.payload = bytesOf(def, icon_def::LENGTH);
@@ -320,8 +352,10 @@ intptr_t StandInHost::onIconRegister(Exchange& exchange, const void* def)
     return 1;
 }
 
-intptr_t StandInHost::onIconGet(int iconId)
+intptr_t StandInHost::onIconGet(Exchange& exchange, void*, intptr_t p1, intptr_t p2)
 {
+    exchange.args = {p1, p2};
+    int iconId = static_cast<int>(p1);
     // A fresh handle every time: the caller destroys it.
     auto registered = icons_.find(iconId);
     if (registered != icons_.end())
@@ -329,8 +363,9 @@ intptr_t StandInHost::onIconGet(int iconId)
     return reinterpret_cast<intptr_t>(createNetworkIcon(iconId, networkPlugins_));
 }
 
-intptr_t StandInHost::onVersionText(intptr_t module, char* buffer)
+intptr_t StandInHost::onVersionText(Exchange&, void*, intptr_t module, intptr_t p2)
 {
+    char* buffer = reinterpret_cast<char*>(p2);
     if (!buffer)
         return 0;
     std::string version = moduleVersionText(reinterpret_cast<HMODULE>(module));

@@ -8,76 +8,82 @@
 
 namespace host {
 
+// The thunks the plug-in calls, each forwarding to the host that owns the object.
+class HostControlOperations {
+public:
+    static StandInHost* owner(void* self)
+    {
+        return static_cast<RawHostControl*>(self)->host;
+    }
+
+    static int __stdcall getPluginId(void* self) { return owner(self)->opGetPluginId(); }
+    static HINSTANCE __stdcall getAppInstance(void* self) { return owner(self)->opGetAppInstance(); }
+    static HINSTANCE __stdcall getPluginInstance(void* self) { return owner(self)->opGetPluginInstance(); }
+    static int __stdcall queryState(void* self) { return owner(self)->opQueryState(); }
+    static int __stdcall setStatus(void* self, int status)
+    {
+        owner(self)->opSetStatus(status);
+        return 0;
+    }
+    static intptr_t __stdcall sendMessage(void* self, void* message) { return owner(self)->opSendMessage(message); }
+    static intptr_t __stdcall sendMessageTo(void* self, int pluginId, void* message)
+    {
+        return owner(self)->opSendMessageTo(pluginId, message);
+    }
+    static int __stdcall readCell(void* self, int table, int row, int column, void* cell)
+    {
+        return owner(self)->opReadCell(table, row, column, cell);
+    }
+    static int __stdcall lockTable(void* self, int table, int row, int flags)
+    {
+        owner(self)->opLockTable(table, row, flags);
+        return 0;
+    }
+    static int __stdcall unlockTable(void* self, int table, int row, int flags)
+    {
+        owner(self)->opUnlockTable(table, row, flags);
+        return 0;
+    }
+
+    // Slots the plug-in has no business calling; a call is reported, not served.
+    template <int Slot>
+    static int __stdcall reserved(void* self)
+    {
+        owner(self)->opReserved(Slot);
+        return 0;
+    }
+};
+
 namespace {
 
-StandInHost* owner(void* self)
-{
-    return static_cast<RawHostControl*>(self)->host;
-}
-
-int __stdcall getPluginId(void* self) { return owner(self)->opGetPluginId(); }
-HINSTANCE __stdcall getAppInstance(void* self) { return owner(self)->opGetAppInstance(); }
-HINSTANCE __stdcall getPluginInstance(void* self) { return owner(self)->opGetPluginInstance(); }
-int __stdcall queryState(void* self) { return owner(self)->opQueryState(); }
-int __stdcall setStatus(void* self, int status)
-{
-    owner(self)->opSetStatus(status);
-    return 0;
-}
-intptr_t __stdcall sendMessage(void* self, void* message) { return owner(self)->opSendMessage(message); }
-intptr_t __stdcall sendMessageTo(void* self, int pluginId, void* message)
-{
-    return owner(self)->opSendMessageTo(pluginId, message);
-}
-int __stdcall readCell(void* self, int table, int row, int column, void* cell)
-{
-    return owner(self)->opReadCell(table, row, column, cell);
-}
-int __stdcall lockTable(void* self, int table, int row, int flags)
-{
-    owner(self)->opLockTable(table, row, flags);
-    return 0;
-}
-int __stdcall unlockTable(void* self, int table, int row, int flags)
-{
-    owner(self)->opUnlockTable(table, row, flags);
-    return 0;
-}
-
-// Slots the plug-in has no business calling; a call is reported, not served.
-template <int Slot>
-int __stdcall reserved(void* self)
-{
-    owner(self)->opReserved(Slot);
-    return 0;
-}
+using Thunks = HostControlOperations;
 
 void* const operationTable[HOST_CONTROL_SLOTS] = {
-    reinterpret_cast<void*>(reserved<0>),
-    reinterpret_cast<void*>(getPluginId),        // 1
-    reinterpret_cast<void*>(getAppInstance),     // 2
-    reinterpret_cast<void*>(getPluginInstance),  // 3
-    reinterpret_cast<void*>(queryState),         // 4
-    reinterpret_cast<void*>(setStatus),          // 5
-    reinterpret_cast<void*>(reserved<6>),
-    reinterpret_cast<void*>(sendMessage),        // 7
-    reinterpret_cast<void*>(sendMessageTo),      // 8
-    reinterpret_cast<void*>(reserved<9>),
-    reinterpret_cast<void*>(reserved<10>),
-    reinterpret_cast<void*>(reserved<11>),
-    reinterpret_cast<void*>(reserved<12>),
-    reinterpret_cast<void*>(reserved<13>),
-    reinterpret_cast<void*>(reserved<14>),
-    reinterpret_cast<void*>(reserved<15>),
-    reinterpret_cast<void*>(reserved<16>),
-    reinterpret_cast<void*>(reserved<17>),
-    reinterpret_cast<void*>(reserved<18>),
-    reinterpret_cast<void*>(reserved<19>),
-    reinterpret_cast<void*>(reserved<20>),
-    reinterpret_cast<void*>(readCell),           // 21
-    reinterpret_cast<void*>(reserved<22>),
-    reinterpret_cast<void*>(lockTable),          // 23
-    reinterpret_cast<void*>(unlockTable),        // 24
+    reinterpret_cast<void*>(Thunks::reserved<0>),
+    reinterpret_cast<void*>(Thunks::getPluginId),        // 1
+    reinterpret_cast<void*>(Thunks::getAppInstance),     // 2
+    reinterpret_cast<void*>(Thunks::getPluginInstance),  // 3
+    reinterpret_cast<void*>(Thunks::queryState),         // 4
+    reinterpret_cast<void*>(Thunks::setStatus),          // 5
+    reinterpret_cast<void*>(Thunks::reserved<6>),
+    reinterpret_cast<void*>(Thunks::sendMessage),        // 7
+    reinterpret_cast<void*>(Thunks::sendMessageTo),      // 8
+    reinterpret_cast<void*>(Thunks::reserved<9>),
+    reinterpret_cast<void*>(Thunks::reserved<10>),
+    reinterpret_cast<void*>(Thunks::reserved<11>),
+    reinterpret_cast<void*>(Thunks::reserved<12>),
+    reinterpret_cast<void*>(Thunks::reserved<13>),
+    reinterpret_cast<void*>(Thunks::reserved<14>),
+    reinterpret_cast<void*>(Thunks::reserved<15>),
+    reinterpret_cast<void*>(Thunks::reserved<16>),
+    reinterpret_cast<void*>(Thunks::reserved<17>),
+    reinterpret_cast<void*>(Thunks::reserved<18>),
+    reinterpret_cast<void*>(Thunks::reserved<19>),
+    reinterpret_cast<void*>(Thunks::reserved<20>),
+    reinterpret_cast<void*>(Thunks::readCell),           // 21
+    reinterpret_cast<void*>(Thunks::reserved<22>),
+    reinterpret_cast<void*>(Thunks::lockTable),          // 23
+    reinterpret_cast<void*>(Thunks::unlockTable),        // 24
 };
 
 }  // namespace

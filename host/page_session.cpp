@@ -33,10 +33,8 @@ HWND PageSession::open()
     adopt(page, true);
 
     int y = SLOT_Y;
-    for (const Action& declared : host_.actions()) {
-        if (declared.kind() == KIND_CUSTOM && declared.id)
-            y = requestControl(declared.id, SLOT_X, y).endY + SLOT_GAP;
-    }
+    for (int actionId : actionsOfKinds(host_.actions(), {KIND_CUSTOM}))
+        y = requestControl(actionId, SLOT_X, y).endY + SLOT_GAP;
     refreshCriteria();
     return window_;
 }
@@ -69,17 +67,18 @@ ControlSlot PageSession::requestControl(int actionId, int x, int y)
 
 void PageSession::refreshCriteria()
 {
-    for (const Action& declared : host_.actions()) {
-        if ((declared.kind() == KIND_COMBO || declared.kind() == KIND_EDIT) && declared.id)
-            host_.actionEvent(declared.id, EVENT_REFRESH);
-    }
+    for (int actionId : actionsOfKinds(host_.actions(), {KIND_COMBO, KIND_EDIT}))
+        host_.actionEvent(actionId, EVENT_REFRESH);
 }
 
 void PageSession::close()
 {
     if (!window_)
         return;
-    for (const ControlSlot& slot : slots_) {
+    // Taken out first: a plug-in may ask for a control again from inside a 221.
+    std::vector<ControlSlot> given;
+    given.swap(slots_);
+    for (const ControlSlot& slot : given) {
         std::vector<uint8_t> event =
             eventRecord(action_event::CONTROL_LENGTH, slot.actionId, 0, EVENT_DESTROY_CONTROL);
         putPtr(event.data(), action_event::WINDOW, slot.window);
@@ -87,7 +86,6 @@ void PageSession::close()
         if (host_.pluginLoaded())
             host_.send(MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()), 0);
     }
-    slots_.clear();
     if (owned_)
         DestroyWindow(window_);
     window_ = nullptr;

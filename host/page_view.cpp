@@ -96,12 +96,12 @@ PageView::PageView(StandInHost& host, HWND parent, int pageId, int x, int y) : h
         throw HostError("cannot create the page (Windows error " + std::to_string(GetLastError()) + ")");
     build(pageId);
     building_ = false;
-    host_.refreshCriteria();
+    host_.page().refreshCriteria();
 }
 
 PageView::~PageView()
 {
-    host_.closePage();
+    host_.page().close();
     if (tip_)
         DestroyWindow(tip_);
     DestroyWindow(page_);
@@ -121,95 +121,158 @@ HWND PageView::addControl(int actionId, const char* className, const char* text,
     return control;
 }
 
-void PageView::build(int pageId)
-{
-    host_.adoptPage(page_, false);
+// Where the next control goes. Combos and buttons share a row with their
+// own kind; an info text sits beside the info image; everything else starts
+// a row of its own.
+struct PageView::Layout {
     int left = MARGIN, width = PAGE_WIDTH - 2 * MARGIN, y = MARGIN;
-    int rowX = left, rowBottom = y;  // controls that share a row: combos, buttons
+    int rowX = MARGIN, rowBottom = MARGIN;
     int lastKind = -1;
     std::vector<std::pair<HWND, int>> openGroups;  // group box, its top
-    auto newRow = [&]() {
+
+    void newRow()
+    {
         y = std::max(y, rowBottom);
         rowX = left;
-    };
-
-    for (const Action& action : host_.actions()) {
-        if (action.parent != pageId)
-            continue;
-        int kind = action.kind();
+    }
+    void nextKind(int kind)
+    {
         bool besideImage = kind == KIND_INFO_TEXT && lastKind == KIND_INFO_IMAGE;
         if (!besideImage && (kind != lastKind || (kind != KIND_COMBO && kind != KIND_BUTTON)))
             newRow();
         lastKind = kind;
-        if (kind == KIND_GROUP_START) {
-            HWND box = addControl(0, "BUTTON", action.text.c_str(), BS_GROUPBOX, left, y, width, 20);
-            openGroups.push_back({box, y});
-            left += GROUP_INSET;
-            width -= 2 * GROUP_INSET;
-            y += GROUP_TOP;
-            rowX = left;
-            rowBottom = y;
-        } else if (kind == KIND_GROUP_END) {
-            if (!openGroups.empty()) {
-                left -= GROUP_INSET;
-                width += 2 * GROUP_INSET;
-                y += GAP;
-                SetWindowPos(openGroups.back().first, nullptr, 0, 0, width, y - openGroups.back().second,
-                             SWP_NOMOVE | SWP_NOZORDER);
-                openGroups.pop_back();
-                y += GAP;
-                rowX = left;
-                rowBottom = y;
-            }
-        } else if (kind == KIND_INFO_IMAGE) {
-            std::map<std::string, std::string> parameters = actionParameters(action.text);
-            int side = parameters.count("iconsize") ? atoi(parameters["iconsize"].c_str()) : 32;
-            auto icon = host_.registeredIcons().find(iconIdOf(parameters["imgurl"]));
-            icon_ = addControl(0, "STATIC", "", SS_ICON | SS_REALSIZEIMAGE, rowX, y, side, side);
-            if (icon != host_.registeredIcons().end())
-                SendMessageA(icon_, STM_SETICON, reinterpret_cast<WPARAM>(icon->second), 0);
-            SetWindowPos(icon_, nullptr, 0, 0, side, side, SWP_NOMOVE | SWP_NOZORDER);
-            tipMarkup_ = parameters["tipRich"];
-            tipWidth_ = parameters.count("tipWidth") ? atoi(parameters["tipWidth"].c_str()) : 300;
-            rowX += side + GAP;
-            rowBottom = y + side;
-        } else if (kind == KIND_INFO_TEXT) {
-            int textWidth = std::min(left + width - rowX, action.width > 0 ? static_cast<int>(action.width) : width);
-            int height = action.height > 0 ? action.height : richTextHeight(action.text, textWidth);
-            addControl(0, RICH_TEXT_CLASS, action.text.c_str(), 0, rowX, y, textWidth, height);
-            rowBottom = std::max(rowBottom, y + height);
-        } else if (kind == KIND_COMBO) {
-            int comboWidth = std::max(150, static_cast<int>(action.width));
-            HWND combo = addControl(action.id, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, rowX, y,
-                                    comboWidth, 200);
-            std::string stored = host_.settings().count(action.param) ? host_.settings()[action.param].value : "";
-            for (size_t i = 0; i < action.items.size(); ++i) {
-                SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(action.items[i].first.c_str()));
-                if (action.items[i].second == stored)
-                    SendMessageA(combo, CB_SETCURSEL, i, 0);
-            }
-            rowX += comboWidth + GAP;
-            rowBottom = y + ROW_HEIGHT + 2;
-        } else if (kind == KIND_EDIT) {
-            std::string stored = host_.settings().count(action.param) ? host_.settings()[action.param].value : "";
-            addControl(action.id, "EDIT", stored.c_str(), WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, left, y, width,
-                       ROW_HEIGHT - 2);
-            rowBottom = y + ROW_HEIGHT + 2;
-        } else if (kind == KIND_CUSTOM) {
-            ControlSlot slot = host_.requestControl(action.id, left, y);
-            rowBottom = slot.endY > y ? slot.endY + GAP : y + ROW_HEIGHT;
-        } else if (kind == KIND_BUTTON) {
-            int buttonWidth = std::min(action.width > 0 ? static_cast<int>(action.width) : 100, left + width - rowX);
-            addControl(action.id, "BUTTON", action.caption.c_str(), BS_PUSHBUTTON | WS_TABSTOP, rowX, y, buttonWidth,
-                       BUTTON_HEIGHT);
-            rowX += buttonWidth + GAP;
-            rowBottom = y + BUTTON_HEIGHT + 2;
+    }
+};
+
+struct PageView::KindRoute {
+    int kind;
+    void (PageView::*place)(const Action& action, Layout& layout);
+};
+
+const PageView::KindRoute PageView::kindRoutes[] = {
+    {KIND_GROUP_START, &PageView::placeGroupStart},
+    {KIND_GROUP_END, &PageView::placeGroupEnd},
+    {KIND_INFO_IMAGE, &PageView::placeInfoImage},
+    {KIND_INFO_TEXT, &PageView::placeInfoText},
+    {KIND_COMBO, &PageView::placeCombo},
+    {KIND_EDIT, &PageView::placeEdit},
+    {KIND_CUSTOM, &PageView::placeCustom},
+    {KIND_BUTTON, &PageView::placeButton},
+};
+
+void PageView::build(int pageId)
+{
+    host_.page().adopt(page_, false);
+    Layout layout;
+    // A copy: the plug-in may declare actions while it makes a custom control.
+    const std::vector<Action> declared = host_.actions();
+    for (const Action& action : declared) {
+        if (action.parent != pageId)
+            continue;
+        layout.nextKind(action.kind());
+        for (const KindRoute& route : kindRoutes) {
+            if (route.kind == action.kind())
+                (this->*route.place)(action, layout);
         }
     }
-    newRow();
+    layout.newRow();
     size_.cx = PAGE_WIDTH;
-    size_.cy = y + MARGIN;
+    size_.cy = layout.y + MARGIN;
     SetWindowPos(page_, nullptr, 0, 0, size_.cx, size_.cy, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+void PageView::placeGroupStart(const Action& action, Layout& layout)
+{
+    HWND box = addControl(0, "BUTTON", action.text.c_str(), BS_GROUPBOX, layout.left, layout.y, layout.width, 20);
+    layout.openGroups.push_back({box, layout.y});
+    layout.left += GROUP_INSET;
+    layout.width -= 2 * GROUP_INSET;
+    layout.y += GROUP_TOP;
+    layout.rowX = layout.left;
+    layout.rowBottom = layout.y;
+}
+
+void PageView::placeGroupEnd(const Action&, Layout& layout)
+{
+    if (layout.openGroups.empty())
+        return;
+    layout.left -= GROUP_INSET;
+    layout.width += 2 * GROUP_INSET;
+    layout.y += GAP;
+    SetWindowPos(layout.openGroups.back().first, nullptr, 0, 0, layout.width,
+                 layout.y - layout.openGroups.back().second, SWP_NOMOVE | SWP_NOZORDER);
+    layout.openGroups.pop_back();
+    layout.y += GAP;
+    layout.rowX = layout.left;
+    layout.rowBottom = layout.y;
+}
+
+void PageView::placeInfoImage(const Action& action, Layout& layout)
+{
+    std::map<std::string, std::string> parameters = actionParameters(action.text);
+    int side = parameters.count("iconsize") ? atoi(parameters["iconsize"].c_str()) : 32;
+    auto icon = host_.registeredIcons().find(iconIdOf(parameters["imgurl"]));
+    icon_ = addControl(0, "STATIC", "", SS_ICON | SS_REALSIZEIMAGE, layout.rowX, layout.y, side, side);
+    if (icon != host_.registeredIcons().end())
+        SendMessageA(icon_, STM_SETICON, reinterpret_cast<WPARAM>(icon->second), 0);
+    SetWindowPos(icon_, nullptr, 0, 0, side, side, SWP_NOMOVE | SWP_NOZORDER);
+    tipMarkup_ = parameters["tipRich"];
+    tipWidth_ = parameters.count("tipWidth") ? atoi(parameters["tipWidth"].c_str()) : 300;
+    layout.rowX += side + GAP;
+    layout.rowBottom = layout.y + side;
+}
+
+void PageView::placeInfoText(const Action& action, Layout& layout)
+{
+    int room = layout.left + layout.width - layout.rowX;
+    int textWidth = std::min(room, action.width > 0 ? static_cast<int>(action.width) : layout.width);
+    int height = action.height > 0 ? action.height : richTextHeight(action.text, textWidth);
+    addControl(0, RICH_TEXT_CLASS, action.text.c_str(), 0, layout.rowX, layout.y, textWidth, height);
+    layout.rowBottom = std::max(layout.rowBottom, layout.y + height);
+}
+
+void PageView::placeCombo(const Action& action, Layout& layout)
+{
+    int comboWidth = std::max(150, static_cast<int>(action.width));
+    HWND combo = addControl(action.id, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, layout.rowX,
+                            layout.y, comboWidth, 200);
+    std::string stored = storedValue(action);
+    for (size_t i = 0; i < action.items.size(); ++i) {
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(action.items[i].first.c_str()));
+        if (action.items[i].second == stored)
+            SendMessageA(combo, CB_SETCURSEL, i, 0);
+    }
+    layout.rowX += comboWidth + GAP;
+    layout.rowBottom = layout.y + ROW_HEIGHT + 2;
+}
+
+void PageView::placeEdit(const Action& action, Layout& layout)
+{
+    addControl(action.id, "EDIT", storedValue(action).c_str(), WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, layout.left,
+               layout.y, layout.width, ROW_HEIGHT - 2);
+    layout.rowBottom = layout.y + ROW_HEIGHT + 2;
+}
+
+void PageView::placeCustom(const Action& action, Layout& layout)
+{
+    ControlSlot slot = host_.page().requestControl(action.id, layout.left, layout.y);
+    layout.rowBottom = slot.endY > layout.y ? slot.endY + GAP : layout.y + ROW_HEIGHT;
+}
+
+void PageView::placeButton(const Action& action, Layout& layout)
+{
+    int room = layout.left + layout.width - layout.rowX;
+    int buttonWidth = std::min(action.width > 0 ? static_cast<int>(action.width) : 100, room);
+    addControl(action.id, "BUTTON", action.caption.c_str(), BS_PUSHBUTTON | WS_TABSTOP, layout.rowX, layout.y,
+               buttonWidth, BUTTON_HEIGHT);
+    layout.rowX += buttonWidth + GAP;
+    layout.rowBottom = layout.y + BUTTON_HEIGHT + 2;
+}
+
+std::string PageView::storedValue(const Action& action) const
+{
+    auto column = host_.settings().find(action.param);
+    return column != host_.settings().end() ? column->second.value : std::string();
 }
 
 HWND PageView::control(int actionId) const

@@ -34,7 +34,20 @@ public:
 
 private:
     static LRESULT CALLBACK pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The page is laid out top to bottom, one placing routine per kind of action.
+    struct Layout;
+    struct KindRoute;
+    static const KindRoute kindRoutes[];
     void build(int pageId);
+    void placeGroupStart(const Action& action, Layout& layout);
+    void placeGroupEnd(const Action& action, Layout& layout);
+    void placeInfoImage(const Action& action, Layout& layout);
+    void placeInfoText(const Action& action, Layout& layout);
+    void placeCombo(const Action& action, Layout& layout);
+    void placeEdit(const Action& action, Layout& layout);
+    void placeCustom(const Action& action, Layout& layout);
+    void placeButton(const Action& action, Layout& layout);
+    std::string storedValue(const Action& action) const;
     void onCommand(int controlId, int code);
     void onMouseMove(POINT point);
     HWND addControl(int actionId, const char* className, const char* text, DWORD style, int x, int y, int width,

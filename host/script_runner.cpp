@@ -95,7 +95,7 @@ private:
         return *app_.page();
     }
 
-    HWND listWindow() const { return host_.slots().empty() ? nullptr : host_.slots().front().window; }
+    HWND listWindow() const { return host_.page().slots().empty() ? nullptr : host_.page().slots().front().window; }
 
     HWND resultList() const
     {
@@ -129,74 +129,110 @@ private:
         throw HostError("the page has no such control");
     }
 
-    void run(const std::string& command, const std::string& rest)
+    // One route per script command; the handler gets the command's word and the rest of the line.
+    struct CommandRoute {
+        const char* command;
+        void (ScriptRun::*run)(const std::string& command, const std::string& rest);
+    };
+    static const CommandRoute commandRoutes[];
+
+    void run(const std::string& command, const std::string& rest);
+
+    void config(const std::string&, const std::string&) { app_.openConfiguration(); }
+
+    void choose(const std::string&, const std::string& rest)
     {
-        if (command == "config") {
-            app_.openConfiguration();
-        } else if (command == "choose") {
-            size_t space = rest.find(' ');
-            if (space == std::string::npos)
-                throw HostError("choose needs a list and an item");
-            std::string which = rest.substr(0, space);
-            int n = which == "field" ? 1 : which == "condition" ? 2 : parseNumber(which, "choose", 1, INT_MAX);
-            page().chooseItem(nthAction(KIND_COMBO, n), utf8ToCp1250(rest.substr(space + 1)));
-            printResults();
-        } else if (command == "type") {
-            page().typeText(nthAction(KIND_EDIT, 1), utf8ToCp1250(rest));
-            printResults();
-        } else if (command == "header") {
-            clickHeader(resultList(), existingColumn(rest, "header"));
-            printResults();
-        } else if (command == "focus" || command == "select") {
-            focusRow(resultList(), existingRow(rest, command), command == "select");
-        } else if (command == "dblclick") {
-            int row = existingRow(rest, "dblclick");
-            focusRow(resultList(), row, true);
-            doubleClickRow(resultList(), row);
-        } else if (command == "press") {
-            std::string caption = utf8ToCp1250(rest);
-            for (const Action& action : host_.actions())
-                if (action.kind() == KIND_BUTTON && page().control(action.id) &&
-                    (action.caption == caption || action.caption.compare(0, caption.size(), caption) == 0)) {
-                    page().press(action.id);
-                    return;
-                }
-            throw HostError("the page has no button '" + rest + "'");
-        } else if (command == "menu") {
-            std::string caption = utf8ToCp1250(rest);
-            for (const Action& action : host_.actions())
-                if (action.parent == PARENT_PLUGIN_MENU && (rest.empty() || action.caption == caption)) {
-                    app_.chooseMenuEntry(action.id);
-                    return;
-                }
-            throw HostError("the menu has no entry '" + rest + "'");
-        } else if (command == "tip" || command == "notip") {
-            page().showTip(command == "tip");
-        } else if (command == "log") {
-            app_.showLog();
-        } else if (command == "close") {
-            if (rest == "config")
-                app_.closeConfiguration();
-            else if (rest == "windows")
-                closeOthers();
-            else
-                throw HostError("close takes config or windows");
-        } else if (command == "wait") {
-            DWORD until = GetTickCount() + static_cast<DWORD>(parseNumber(rest, "wait", 0, MAX_WAIT_MS));
-            while (static_cast<LONG>(until - GetTickCount()) > 0) {
-                app_.pump();
-                Sleep(10);
-            }
-        } else if (command == "results") {
-            printResults();
-        } else if (command == "windows") {
-            for (HWND window : topWindows())
-                fprintf(out_, "  window: %s\n", utf8(windowTitle(window)).c_str());
-        } else if (command == "screenshot") {
-            screenshot(rest);
-        } else {
-            throw HostError("unknown script command '" + command + "'");
+        size_t space = rest.find(' ');
+        if (space == std::string::npos)
+            throw HostError("choose needs a list and an item");
+        std::string which = rest.substr(0, space);
+        int n = which == "field" ? 1 : which == "condition" ? 2 : parseNumber(which, "choose", 1, INT_MAX);
+        page().chooseItem(nthAction(KIND_COMBO, n), utf8ToCp1250(rest.substr(space + 1)));
+        printResults();
+    }
+
+    void type(const std::string&, const std::string& rest)
+    {
+        page().typeText(nthAction(KIND_EDIT, 1), utf8ToCp1250(rest));
+        printResults();
+    }
+
+    void header(const std::string&, const std::string& rest)
+    {
+        clickHeader(resultList(), existingColumn(rest, "header"));
+        printResults();
+    }
+
+    void focus(const std::string& command, const std::string& rest)
+    {
+        focusRow(resultList(), existingRow(rest, command), command == "select");
+    }
+
+    void doubleClick(const std::string& command, const std::string& rest)
+    {
+        int row = existingRow(rest, command);
+        focusRow(resultList(), row, true);
+        doubleClickRow(resultList(), row);
+    }
+
+    // The action is found first and pressed after the search: the plug-in
+    // may declare actions from inside the press.
+    void press(const std::string&, const std::string& rest)
+    {
+        std::string caption = utf8ToCp1250(rest);
+        int pressed = 0;
+        for (const Action& action : host_.actions()) {
+            if (!pressed && action.kind() == KIND_BUTTON && page().control(action.id) &&
+                (action.caption == caption || action.caption.compare(0, caption.size(), caption) == 0))
+                pressed = action.id;
         }
+        if (!pressed)
+            throw HostError("the page has no button '" + rest + "'");
+        page().press(pressed);
+    }
+
+    void menu(const std::string&, const std::string& rest)
+    {
+        std::string caption = utf8ToCp1250(rest);
+        int chosen = 0;
+        for (const Action& action : host_.actions()) {
+            if (!chosen && action.parent == PARENT_PLUGIN_MENU && (rest.empty() || action.caption == caption))
+                chosen = action.id;
+        }
+        if (!chosen)
+            throw HostError("the menu has no entry '" + rest + "'");
+        app_.chooseMenuEntry(chosen);
+    }
+
+    void tip(const std::string& command, const std::string&) { page().showTip(command == "tip"); }
+
+    void showLog(const std::string&, const std::string&) { app_.showLog(); }
+
+    void close(const std::string&, const std::string& rest)
+    {
+        if (rest == "config")
+            app_.closeConfiguration();
+        else if (rest == "windows")
+            closeOthers();
+        else
+            throw HostError("close takes config or windows");
+    }
+
+    void wait(const std::string&, const std::string& rest)
+    {
+        DWORD until = GetTickCount() + static_cast<DWORD>(parseNumber(rest, "wait", 0, MAX_WAIT_MS));
+        while (static_cast<LONG>(until - GetTickCount()) > 0) {
+            app_.pump();
+            Sleep(10);
+        }
+    }
+
+    void results(const std::string&, const std::string&) { printResults(); }
+
+    void windows(const std::string&, const std::string&)
+    {
+        for (HWND window : topWindows())
+            fprintf(out_, "  window: %s\n", utf8(windowTitle(window)).c_str());
     }
 
     void closeOthers()
@@ -207,7 +243,7 @@ private:
                 DestroyWindow(window);
     }
 
-    void screenshot(const std::string& rest)
+    void screenshot(const std::string&, const std::string& rest)
     {
         size_t space = rest.find(' ');
         std::string file = rest.substr(0, space);
@@ -249,6 +285,35 @@ private:
     StandInHost& host_;
     FILE* out_;
 };
+
+const ScriptRun::CommandRoute ScriptRun::commandRoutes[] = {
+    {"config", &ScriptRun::config},
+    {"choose", &ScriptRun::choose},
+    {"type", &ScriptRun::type},
+    {"header", &ScriptRun::header},
+    {"focus", &ScriptRun::focus},
+    {"select", &ScriptRun::focus},
+    {"dblclick", &ScriptRun::doubleClick},
+    {"press", &ScriptRun::press},
+    {"menu", &ScriptRun::menu},
+    {"tip", &ScriptRun::tip},
+    {"notip", &ScriptRun::tip},
+    {"log", &ScriptRun::showLog},
+    {"close", &ScriptRun::close},
+    {"wait", &ScriptRun::wait},
+    {"results", &ScriptRun::results},
+    {"windows", &ScriptRun::windows},
+    {"screenshot", &ScriptRun::screenshot},
+};
+
+void ScriptRun::run(const std::string& command, const std::string& rest)
+{
+    for (const CommandRoute& route : commandRoutes) {
+        if (command == route.command)
+            return (this->*route.run)(command, rest);
+    }
+    throw HostError("unknown script command '" + command + "'");
+}
 
 }  // namespace
 

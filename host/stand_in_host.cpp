@@ -33,6 +33,16 @@ std::wstring widen(const std::string& utf8)
 
 }  // namespace
 
+std::vector<int> actionsOfKinds(const std::vector<Action>& actions, std::initializer_list<int> kinds)
+{
+    std::vector<int> ids;
+    for (const Action& declared : actions) {
+        if (declared.id && std::find(kinds.begin(), kinds.end(), declared.kind()) != kinds.end())
+            ids.push_back(declared.id);
+    }
+    return ids;
+}
+
 StandInHost::StandInHost() : control_(new RawControl)
 {
     // The messenger makes the list-view class available and keeps the common
@@ -49,7 +59,7 @@ StandInHost::~StandInHost()
     // A host that shuts down stops its plug-ins before it unloads them.
     if (started_ && entry_)
         stop();
-    closePage();
+    page_.close();
     for (auto& icon : icons_)
         DestroyIcon(icon.second);
     if (ownsModule_ && pluginModule_)
@@ -149,7 +159,7 @@ void StandInHost::start()
 
 void StandInHost::stop()
 {
-    closePage();
+    page_.close();
     send(MSG_STOP);
     saveProfile();
 }

@@ -46,6 +46,11 @@ struct Action {
 const int KIND_GROUP_START = 0x0F, KIND_GROUP_END = 0x10, KIND_COMBO = 0x16, KIND_EDIT = 0x0C,
           KIND_CUSTOM = 0x05, KIND_BUTTON = 0x0E, KIND_INFO_IMAGE = 0x1C, KIND_INFO_TEXT = 0x18;
 
+// The ids of the declared actions of these kinds, copied out: a loop that
+// calls the plug-in walks this copy, since the plug-in may declare actions
+// from inside the call.
+std::vector<int> actionsOfKinds(const std::vector<Action>& actions, std::initializer_list<int> kinds);
+
 // A network plug-in the host pretends to have loaded beside the real one.
 struct NetworkPlugin {
     int id;
@@ -104,16 +109,8 @@ public:
     void stop();    // HM_STOP
     intptr_t actionEvent(int actionId, int code);
     bool pluginLoaded() const { return entry_ != nullptr; }
-    // The configuration page (page_session.h).
+    // The configuration page and the plug-in's controls on it (page_session.h).
     PageSession& page() { return page_; }
-    HWND openPage() { return page_.open(); }
-    void closePage() { page_.close(); }
-    void adoptPage(HWND page, bool owned) { page_.adopt(page, owned); }
-    ControlSlot requestControl(int actionId, int x, int y) { return page_.requestControl(actionId, x, y); }
-    void refreshCriteria() { page_.refreshCriteria(); }
-    HWND pageWindow() const { return page_.window(); }
-    const std::vector<ControlSlot>& slots() const { return page_.slots(); }
-    HWND slotControl(int actionId) const { return page_.slotControl(actionId); }
     // A user's change of a combo (by the item's value) or the edit.
     intptr_t changeControl(int actionId, const std::string& value);
 
@@ -135,7 +132,9 @@ public:
     std::map<int, SettingsColumn>& settings() { return settings_; }
     const std::map<int, HICON>& registeredIcons() const { return icons_; }
 
-    // Entry points of the control object's operations.
+private:
+    // The control object's table calls these (host_control_table.cpp).
+    friend class HostControlOperations;
     int opGetPluginId();
     HINSTANCE opGetAppInstance();
     HINSTANCE opGetPluginInstance();
@@ -148,17 +147,25 @@ public:
     void opUnlockTable(int table, int row, int flags);
     void opReserved(int slot);
 
-private:
     intptr_t callPlugin(void* record, int message);
     intptr_t answer(Exchange& exchange, void* message);
     // p1 as the record a message needs; a null one is an ABI error.
     const void* requiredRecord(intptr_t p1, const char* what);
-    intptr_t onAddColumn(Exchange& exchange, const void* record);
-    intptr_t onActionCreate(Exchange& exchange, const void* def);
-    intptr_t onActionGetValue(Exchange& exchange, const void* def);
-    intptr_t onIconRegister(Exchange& exchange, const void* def);
-    intptr_t onIconGet(int iconId);
-    intptr_t onVersionText(intptr_t module, char* buffer);
+    // The answers, one per message (answerRoutes in host_answers.cpp).
+    struct AnswerRoute;
+    static const AnswerRoute answerRoutes[];
+    intptr_t onLogLine(Exchange& exchange, void* record, intptr_t p1, intptr_t p2);
+    intptr_t onVersionText(Exchange& exchange, void* record, intptr_t p1, intptr_t p2);
+    intptr_t onContactCount(Exchange& exchange, void* record, intptr_t p1, intptr_t p2);
+    intptr_t onPluginCount(Exchange& exchange, void* record, intptr_t p1, intptr_t p2);
+    intptr_t onPluginIdAt(Exchange& exchange, void* record, intptr_t p1, intptr_t p2);
+    intptr_t onPluginModule(Exchange& exchange, void* record, intptr_t p1, intptr_t p2);
+    intptr_t onAddColumn(Exchange& exchange, void* record, intptr_t p1, intptr_t p2);
+    intptr_t onActionCreate(Exchange& exchange, void* record, intptr_t p1, intptr_t p2);
+    intptr_t onActionCall(Exchange& exchange, void* record, intptr_t p1, intptr_t p2);
+    intptr_t onActionGetValue(Exchange& exchange, void* record, intptr_t p1, intptr_t p2);
+    intptr_t onIconRegister(Exchange& exchange, void* record, intptr_t p1, intptr_t p2);
+    intptr_t onIconGet(Exchange& exchange, void* record, intptr_t p1, intptr_t p2);
     intptr_t networkPluginAnswer(const NetworkPlugin& plugin, int message);
     std::string controlValue(int actionId) const;
     void saveProfile() const;

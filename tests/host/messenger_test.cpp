@@ -76,7 +76,7 @@ protected:
     std::vector<std::string> shownNames()
     {
         std::vector<std::string> names;
-        for (const host::ResultRow& row : host::readResultRows(host->slotControl(RESULTS)))
+        for (const host::ResultRow& row : host::readResultRows(host->page().slotControl(RESULTS)))
             names.push_back(row.contact);
         return names;
     }
@@ -109,7 +109,7 @@ TEST_F(MessengerRun, PageShowsWhatThePluginDeclared)
     SendMessageA(condition, CB_GETLBTEXT, SendMessageA(condition, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(item));
     EXPECT_STREQ("r\xF3wne", item);
 
-    HWND list = host->slotControl(RESULTS);
+    HWND list = host->page().slotControl(RESULTS);
     ASSERT_NE(nullptr, list);
     EXPECT_EQ(page.window(), GetParent(list)) << "the plug-in's list sits in the drawn page";
     // The info box: the plug-in's registered 32x32 icon and its rich tip.
@@ -131,9 +131,9 @@ TEST_F(MessengerRun, ChangingTheControlsSearches)
     EXPECT_EQ("1", host->settings()[CONDITION].value) << "the item's value, not its place";
 
     // A real header click, then the buttons on the focused row.
-    host::clickHeader(host->slotControl(RESULTS), 0);
+    host::clickHeader(host->page().slotControl(RESULTS), 0);
     EXPECT_EQ((std::vector<std::string>{"Piotr Zieli\xF1ski", "Adam Nowak"}), shownNames());
-    host::focusRow(host->slotControl(RESULTS), 0, true);
+    host::focusRow(host->page().slotControl(RESULTS), 0, true);
     page.press(PROPERTIES);
     page.press(TALK);
     HWND properties = support::ownWindow(nullptr, "W\xB3" "a\x9C" "ciwo\x9C" "ci: Piotr Zieli\xF1ski");

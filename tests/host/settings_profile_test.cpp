@@ -33,7 +33,7 @@ TEST(SettingsProfile, ChangesSurviveARestart)
     EXPECT_EQ("\xA3\xF3\x64\x9F", second->settings()[VALUE].value);
     EXPECT_EQ("3", second->settings()[CONDITION].value);
     EXPECT_EQ("1", second->settings()[FIELD].value);
-    second->openPage();  // the page's refresh reads the stored values back
+    second->page().open();  // the page's refresh reads the stored values back
     auto requests = second->find(host::Op::Send, 10106);
     ASSERT_FALSE(requests.empty());
     EXPECT_EQ("3", requests[0]->text) << "condition first";

@@ -54,7 +54,7 @@ std::vector<std::string> searchOpole(host::StandInHost& host)
     host.settings()[VALUE].value = "opole nad odra i mala panwia";
     host.actionEvent(VALUE, 2);
     std::vector<std::string> names;
-    for (const host::ResultRow& row : host::readResultRows(host.slotControl(RESULTS)))
+    for (const host::ResultRow& row : host::readResultRows(host.page().slotControl(RESULTS)))
         names.push_back(row.contact);
     return names;
 }
@@ -96,13 +96,13 @@ bool runWithFailureAt(long n)
 
     auto first = loadFailingPlugin();
     first->start();
-    first->openPage();
+    first->page().open();
     std::vector<std::string> shown = searchOpole(*first);
     const std::vector<std::string> expected = {"Alicja Kowalska-Nowak", "Aleksandra Wisniewska",
                                                "Izabela Wojcik-Lewandowska"};
     EXPECT_TRUE(shown.empty() || shown == expected) << "rows whose hits are gone, failure at allocation " << n;
     expectAbandonedSearchesAreOwed(*first, n);
-    HWND list = first->slotControl(RESULTS);
+    HWND list = first->page().slotControl(RESULTS);
     if (IsWindow(list)) {
         host::clickHeader(list, 0);
         host::clickHeader(list, 1);
@@ -125,7 +125,7 @@ bool runWithFailureAt(long n)
     auto second = loadFailingPlugin();
     first.reset();
     second->start();
-    second->openPage();
+    second->page().open();
     EXPECT_EQ(expected, searchOpole(*second)) << "after a failure at allocation " << n;
     second->stop();
     EXPECT_EQ(0, second->lockDepth());

@@ -263,7 +263,7 @@ TEST(HostileHost, MemoryStaysFlatOver10000Searches)
     host->setContacts(host::ContactTable::fromCsvText(
         "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,abc\n2,2,Ola,bcd\n3,3,Ela,xyz\n4,9,Iza,yzx\n", "test"));
     host->start();
-    host->openPage();
+    host->page().open();
     host->settings()[FIELD].value = "5";
     host->settings()[CONDITION].value = "1";
     auto searches = [&](int count) {
@@ -278,7 +278,7 @@ TEST(HostileHost, MemoryStaysFlatOver10000Searches)
     size_t before = support::committedBytes();
     searches(10000);
     size_t after = support::committedBytes();
-    ASSERT_EQ(1u, host::readResultRows(host->slotControl(RESULTS)).size());
+    ASSERT_EQ(1u, host::readResultRows(host->page().slotControl(RESULTS)).size());
     ASSERT_NE(0u, before) << "no memory figure on this system";
     EXPECT_LT(after, before + 256 * 1024) << "grew by " << (after - before) << " bytes";
     printf("hostile host: 10000 searches, committed bytes %u -> %u\n", static_cast<unsigned>(before),

@@ -206,13 +206,13 @@ TEST(ActionRouting, EventsOutsideTheTableDoNothing)
 TEST(ActionRouting, ResultSlotCreateAndDestroy)
 {
     auto host = support::startPlugin();
-    host->openPage();
-    HWND list = host->slotControl(RESULTS);
+    host->page().open();
+    HWND list = host->page().slotControl(RESULTS);
     ASSERT_NE(nullptr, list);
     char className[64] = "";
     GetClassNameA(list, className, sizeof className);
     EXPECT_STREQ("SysListView32", className);
-    host->closePage();
+    host->page().close();
     EXPECT_FALSE(IsWindow(list));
 }
 

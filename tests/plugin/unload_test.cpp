@@ -26,7 +26,7 @@ std::unique_ptr<host::StandInHost> pageWithResults()
     host->settings()[CONDITION].value = "0";
     host->settings()[VALUE].value = "opole";
     host->actionEvent(VALUE, 2);
-    EXPECT_EQ(2u, host::readResultRows(host->slotControl(RESULTS)).size());
+    EXPECT_EQ(2u, host::readResultRows(host->page().slotControl(RESULTS)).size());
     return host;
 }
 
@@ -37,8 +37,8 @@ bool pluginLoaded() { return GetModuleHandleA("lunetka.dll") != nullptr; }
 TEST(Unload, StopWithTheListOpenGivesEverythingBack)
 {
     auto host = pageWithResults();
-    HWND page = host->pageWindow();
-    HWND list = host->slotControl(RESULTS);
+    HWND page = host->page().window();
+    HWND list = host->page().slotControl(RESULTS);
     ASSERT_FALSE(support::hasOwnProcedure(page)) << "the list's page is ours while the list lives";
 
     EXPECT_EQ(1, host->send(STOP)) << "the page stays open, as a host may keep it";
@@ -55,8 +55,8 @@ TEST(Unload, StopWithTheListOpenGivesEverythingBack)
 TEST(Unload, WithoutStopNoProcedureOfOursIsLeft)
 {
     auto host = pageWithResults();
-    HWND page = host->pageWindow();
-    HWND list = host->slotControl(RESULTS);
+    HWND page = host->page().window();
+    HWND list = host->page().slotControl(RESULTS);
     ASSERT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
     HWND searchWindow = support::ownWindow("Lunetka");
     ASSERT_NE(nullptr, searchWindow);
@@ -128,8 +128,8 @@ TEST(Unload, PageTheHostSubclassedOverOursNeverLeadsIntoFreedCode)
         host.setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
         host.start();
         HWND page = support::createHostPage("strona");
-        host.adoptPage(page, false);
-        HWND list = host.requestControl(RESULTS, 10, 10).window;
+        host.page().adopt(page, false);
+        HWND list = host.page().requestControl(RESULTS, 10, 10).window;
         ASSERT_NE(nullptr, list);
         behindHostProcedure = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostSubclassProc)));

@@ -37,8 +37,8 @@ protected:
         host->setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
         host->start();
         page = support::createHostPage("strona");
-        host->adoptPage(page, false);
-        list = host->requestControl(RESULTS, 10, 10).window;
+        host->page().adopt(page, false);
+        list = host->page().requestControl(RESULTS, 10, 10).window;
         ASSERT_NE(nullptr, list);
         criteria("opole");
     }
@@ -157,7 +157,7 @@ TEST_F(Reentrancy, ListDestroyedDuringTheFill)
 {
     host->onLog = [&](const std::string& line) {
         if (line.compare(0, 4, "net ") == 0 && calls++ == 1)
-            host->closePage();
+            host->page().close();
     };
     searchFrom("opole");
     EXPECT_FALSE(IsWindow(list));

@@ -27,7 +27,7 @@ protected:
     void SetUp() override
     {
         host = support::openPluginPage(CONTACTS);
-        list = host->slotControl(RESULTS);
+        list = host->page().slotControl(RESULTS);
         ASSERT_NE(nullptr, list);
         host->clearExchanges();
         host->clearLog();
@@ -283,12 +283,12 @@ TEST(SearchRunAlone, GiantCellsAreSearchedWholeAndShownCut)
         table.addRow({{1, "1"}, {8, "Kontakt " + std::to_string(row)}, {13, row == 2 ? "igla" : giant}});
     host->setContacts(table);
     host->start();
-    host->openPage();
+    host->page().open();
     host->settings()[FIELD].value = "5";
     host->settings()[CONDITION].value = std::to_string(ENDS);
     host->settings()[VALUE].value = "IGLA";
     host->actionEvent(VALUE, 2);
-    std::vector<host::ResultRow> rows = host::readResultRows(host->slotControl(RESULTS));
+    std::vector<host::ResultRow> rows = host::readResultRows(host->page().slotControl(RESULTS));
     ASSERT_EQ(3u, rows.size());
     EXPECT_EQ("igla", rows[1].value);
     EXPECT_EQ(std::string(1023, 'a'), rows[0].value) << "the list shows the start of the cell";
@@ -299,7 +299,7 @@ TEST(SearchRunAlone, GiantCellsAreSearchedWholeAndShownCut)
     item.iSubItem = 1;
     item.pszText = text;
     item.cchTextMax = sizeof text;
-    SendMessageA(host->slotControl(RESULTS), LVM_GETITEMTEXTA, 2, reinterpret_cast<LPARAM>(&item));
+    SendMessageA(host->page().slotControl(RESULTS), LVM_GETITEMTEXTA, 2, reinterpret_cast<LPARAM>(&item));
     EXPECT_EQ(4096u, strlen(text)) << "a hit keeps the first 4096 bytes of its texts";
     EXPECT_EQ(0, host->lockDepth());
 }

@@ -57,7 +57,7 @@ std::unique_ptr<host::StandInHost> openPluginPage(const char* contactsCsv)
     std::unique_ptr<host::StandInHost> stand = loadPlugin();
     stand->setContacts(host::ContactTable::fromCsvText(contactsCsv, "test"));
     stand->start();
-    stand->openPage();
+    stand->page().open();
     return stand;
 }
 

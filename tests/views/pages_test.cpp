@@ -66,7 +66,7 @@ TEST(Pages, EveryOrderOfCreateAndDestroyOnTwoPages)
     ASSERT_EQ(6u, orders.size());
     for (const std::vector<Step>& order : orders) {
         auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
-        host->closePage();
+        host->page().close();
         HWND pages[2] = {support::createHostPage("A"), support::createHostPage("B")};
         HWND lists[2] = {nullptr, nullptr};
         for (size_t i = 0; i < order.size(); ++i) {
@@ -99,7 +99,7 @@ TEST(Pages, EveryOrderOfCreateAndDestroyOnTwoPages)
 TEST(Pages, SecondPageTakesTheListAndTheSearchFillsIt)
 {
     auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
-    HWND first = host->pageWindow();
+    HWND first = host->page().window();
     HWND second = support::createHostPage("B");
     std::vector<uint8_t> event = support::slotEvent(220, second);
     host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));

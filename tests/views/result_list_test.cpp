@@ -28,7 +28,7 @@ protected:
     void SetUp() override
     {
         host = support::openPluginPage(CONTACTS);
-        list = host->slotControl(RESULTS);
+        list = host->page().slotControl(RESULTS);
         ASSERT_NE(nullptr, list);
         // Everyone in Opole: rows 1-4, in that order.
         host->settings()[FIELD].value = "5";
@@ -90,11 +90,11 @@ std::string columnText(HWND list, int index, int* width)
 
 TEST_F(ResultList, CreationRecordAndControl)
 {
-    const host::ControlSlot& slot = host->slots().at(0);
+    const host::ControlSlot& slot = host->page().slots().at(0);
     EXPECT_EQ(list, slot.window);
     EXPECT_EQ(slot.x + 415, slot.endX);
     EXPECT_EQ(slot.y + 200, slot.endY);
-    EXPECT_EQ(host->pageWindow(), GetParent(list));
+    EXPECT_EQ(host->page().window(), GetParent(list));
 
     RECT bounds;
     GetWindowRect(list, &bounds);
@@ -126,7 +126,7 @@ TEST_F(ResultList, ImageListHasTheGeneralIconAndOnePerNetwork)
     host2->start();
     host2->clearExchanges();
     host2->clearLog();
-    host2->openPage();
+    host2->page().open();
     auto icons = host2->find(host::Op::Send, 10136);
     ASSERT_EQ(4u, icons.size());
     EXPECT_EQ(0x20000000, icons[0]->args[0]);
@@ -144,9 +144,9 @@ TEST(ResultListAlone, HostWithoutNetworksGivesOneImage)
     auto host = support::loadPlugin();
     host->networkPlugins().clear();
     host->start();
-    host->openPage();
+    host->page().open();
     HIMAGELIST images =
-        reinterpret_cast<HIMAGELIST>(SendMessageA(host->slotControl(RESULTS), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+        reinterpret_cast<HIMAGELIST>(SendMessageA(host->page().slotControl(RESULTS), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     EXPECT_EQ(1, ImageList_GetImageCount(images));
 }
 
@@ -228,19 +228,19 @@ TEST_F(ResultList, OtherControlsNotificationsAreNotOurs)
 {
     host::focusRow(list, 0, true);
     NMHDR other;
-    other.hwndFrom = host->pageWindow();  // not the list
+    other.hwndFrom = host->page().window();  // not the list
     other.idFrom = 0;
     other.code = NM_DBLCLK;
-    SendMessageA(host->pageWindow(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&other));
+    SendMessageA(host->page().window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&other));
     EXPECT_TRUE(requests().empty());
 }
 
 TEST_F(ResultList, DestroyAndCreateAgain)
 {
-    host->closePage();
+    host->page().close();
     EXPECT_FALSE(IsWindow(list));
-    host->openPage();
-    HWND again = host->slotControl(RESULTS);
+    host->page().open();
+    HWND again = host->page().slotControl(RESULTS);
     ASSERT_NE(nullptr, again);
     list = again;
     EXPECT_EQ(4u, names().size()) << "the page's refresh searched again";
@@ -251,7 +251,7 @@ TEST_F(ResultList, DestroyAndCreateAgain)
 
 TEST_F(ResultList, SecondCreationOnASubclassedPageKeepsForwarding)
 {
-    HWND page = host->pageWindow();
+    HWND page = host->page().window();
     std::vector<uint8_t> event = support::slotEvent(220, page, nullptr, 0, 300);
     host->send(22200, reinterpret_cast<intptr_t>(event.data()));
     HWND second = support::slotWindow(event);
@@ -283,7 +283,7 @@ TEST_F(ResultList, ShortControlRecordsAreNotTouched)
     host::putI32(event.data(), 2, RESULTS);
     host::putI32(event.data(), 10, -2);
     host::putI32(event.data(), 14, 220);
-    host::putPtr(event.data(), 28, host->pageWindow());
+    host::putPtr(event.data(), 28, host->page().window());
     std::vector<uint8_t> before = event;
     host->clearExchanges();
     EXPECT_EQ(0, host->send(22200, reinterpret_cast<intptr_t>(event.data())));
@@ -342,7 +342,7 @@ TEST_F(ResultList, DrawingIsOnAfterEveryFillEvenAnEmptyOne)
 TEST_F(ResultList, DestroyedListIsNeitherTouchedNorActedOn)
 {
     host::focusRow(list, 1, true);
-    HWND page = host->pageWindow();
+    HWND page = host->page().window();
     std::vector<uint8_t> event = support::slotEvent(221, page, list);
     host->send(22200, reinterpret_cast<intptr_t>(event.data()));
     ASSERT_FALSE(IsWindow(list));
@@ -365,10 +365,10 @@ TEST_F(ResultList, DestroyedListIsNeitherTouchedNorActedOn)
 TEST(ResultListAlone, ListCreatedAgainForgetsTheImagesOfTheOneBefore)
 {
     auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,3,Ala,Opole\n");
-    host->closePage();
+    host->page().close();
     host->networkPlugins().resize(1);  // network 3 is gone; its image with it
-    host->openPage();
-    HWND list = host->slotControl(RESULTS);
+    host->page().open();
+    HWND list = host->page().slotControl(RESULTS);
     host->settings()[FIELD].value = "5";
     host->settings()[CONDITION].value = "0";
     host->settings()[VALUE].value = "opole";
@@ -417,7 +417,7 @@ TEST(ResultListSort, EveryClickOrdersAsTheRuntimeComparesAfterEverySearch)
         ++row;
     }
     auto host = support::openPluginPage(csv.c_str());
-    HWND list = host->slotControl(RESULTS);
+    HWND list = host->page().slotControl(RESULTS);
     ASSERT_NE(nullptr, list);
     host->settings()[CONDITION].value = "2";  // differs from
     host->settings()[VALUE].value = "nikt";
