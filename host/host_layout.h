@@ -36,6 +36,14 @@ enum HostMessageId {
     MSG_PLUGIN_NET = 30010,
     MSG_PLUGIN_TYPE = 30011,
     MSG_PLUGIN_DISPLAY_NAME = 30016,
+    MSG_PLUGIN_NAME = 30013,
+    // Queries the host asks every plug-in, whose meaning the host alone knows;
+    // the replies are fixed.
+    MSG_QUERY_20020 = 20020,
+    MSG_QUERY_22100 = 22100,
+    MSG_QUERY_22101 = 22101,
+    MSG_QUERY_30012 = 30012,
+    MSG_QUERY_30017 = 30017,
 };
 
 // Notification codes of an action event.
@@ -68,9 +76,12 @@ const size_t TABLE = 22, COLUMN = 23, VALUE_TYPE = 27, DEFAULT = 31, KEY = 35, L
 namespace action_def {
 const size_t SIZE = 0, ID = 2, PARENT = 6, CONTACT = 10, POSITION = 14, FIELD_MASK = 30, TYPE = 34, TEXT = 50,
              TEXT_SIZE = 54, PARAM = 62, WIDTH = 70, HEIGHT = 72, EXTRA74 = 74, EXTRA76 = 76, SHORT = 74, LONG = 78;
+// Words the host reads nothing from; tests check what the plug-in leaves there.
+const size_t UNUSED18 = 18, UNUSED38 = 38, UNUSED42 = 42, VALUE58 = 58, VALUE66 = 66;
 }
 namespace icon_def {
 const size_t SIZE = 0, ICON_ID = 4, KIND = 8, LAST = 16, MODULE = 20, RESOURCE = 24, LENGTH = 36;
+const size_t ALIGN2 = 2, UNUSED12 = 12, UNUSED28 = 28;  // read by no host, zero
 }
 namespace cell_value {
 const size_t TYPE = 0, VALUE = 2, BUFFER_SIZE = 6, LENGTH = 10;

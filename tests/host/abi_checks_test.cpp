@@ -20,9 +20,9 @@ intptr_t sendThroughTable(host::StandInHost& host, void* record)
 std::vector<uint8_t> message(uint16_t size, int id, intptr_t p1 = 0)
 {
     std::vector<uint8_t> record(40, 0);
-    host::putU16(record.data(), 0, size);
-    host::putI32(record.data(), 2, id);
-    host::putI32(record.data(), 22, static_cast<int32_t>(p1));
+    host::putU16(record.data(), host::message::SIZE, size);
+    host::putI32(record.data(), host::message::ID, id);
+    host::putI32(record.data(), host::message::P1, static_cast<int32_t>(p1));
     return record;
 }
 
@@ -48,7 +48,7 @@ TEST(HostAbiChecks, SameWhetherRecordingOrNot)
         EXPECT_EQ(2u, host.abiErrors().size()) << "a null record";
 
         // Each message that carries a record in p1 reports a missing one alike.
-        for (int id : {10101, 10103, 10106, 10130}) {
+        for (int id : {host::MSG_ACTION_CREATE, host::MSG_ACTION_CALL, host::MSG_ACTION_GET_VALUE, host::MSG_ICON_REGISTER}) {
             size_t before = host.abiErrors().size();
             std::vector<uint8_t> bare = message(30, id, 0);
             sendThroughTable(host, bare.data());
@@ -61,15 +61,15 @@ TEST(HostAbiChecks, RecordsOfTheWrongSizeInsideMessages)
 {
     host::StandInHost host;
     std::vector<uint8_t> call(30, 0);
-    host::putU16(call.data(), 0, 18);  // a bare event header where a 30-byte call belongs
-    std::vector<uint8_t> carrier = message(30, 10103, reinterpret_cast<intptr_t>(call.data()));
+    host::putU16(call.data(), host::action_event::SIZE, host::action_event::HEADER);  // a bare event header where a 30-byte call belongs
+    std::vector<uint8_t> carrier = message(30, host::MSG_ACTION_CALL, reinterpret_cast<intptr_t>(call.data()));
     sendThroughTable(host, carrier.data());
     ASSERT_EQ(1u, host.abiErrors().size());
     EXPECT_EQ("host action call of 18 bytes", host.abiErrors()[0]);
 
     std::vector<uint8_t> request(78, 0);
-    host::putU16(request.data(), 0, 78);
-    carrier = message(30, 10106, reinterpret_cast<intptr_t>(request.data()));
+    host::putU16(request.data(), host::action_def::SIZE, host::action_def::LONG);
+    carrier = message(30, host::MSG_ACTION_GET_VALUE, reinterpret_cast<intptr_t>(request.data()));
     sendThroughTable(host, carrier.data());
     ASSERT_EQ(2u, host.abiErrors().size());
     EXPECT_EQ("action value request of 78 bytes", host.abiErrors()[1]);

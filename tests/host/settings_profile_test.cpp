@@ -34,7 +34,7 @@ TEST(SettingsProfile, ChangesSurviveARestart)
     EXPECT_EQ("3", second->settings()[CONDITION].value);
     EXPECT_EQ("1", second->settings()[FIELD].value);
     second->page().open();  // the page's refresh reads the stored values back
-    auto requests = second->find(host::Op::Send, 10106);
+    auto requests = second->find(host::Op::Send, host::MSG_ACTION_GET_VALUE);
     ASSERT_FALSE(requests.empty());
     EXPECT_EQ("3", requests[0]->text) << "condition first";
     EXPECT_EQ("\xA3\xF3\x64\x9F", requests[1]->text);

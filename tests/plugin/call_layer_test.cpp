@@ -54,13 +54,13 @@ std::string repeated(size_t length)
 TEST_F(CallLayer, LogLineIsAMessageWithTextAndLevel)
 {
     logLine("searching : %d %s %d %d", 18, "abc", 1, 1);
-    const host::Exchange& sent = lastSent(1);
+    const host::Exchange& sent = lastSent(host::MSG_LOG);
     ASSERT_EQ(30u, sent.record.size());
-    EXPECT_EQ(30, U16(sent.record, 0));
-    EXPECT_EQ(1, I32(sent.record, 2));
-    EXPECT_TRUE(support::zeroBytes(sent.record, 6, 22)) << "tags";
-    EXPECT_NE(0, I32(sent.record, 22));
-    EXPECT_EQ(256, I32(sent.record, 26));
+    EXPECT_EQ(host::message::LENGTH, U16(sent.record, host::message::SIZE));
+    EXPECT_EQ(host::MSG_LOG, I32(sent.record, host::message::ID));
+    EXPECT_TRUE(support::zeroBytes(sent.record, host::message::TAG1, host::message::P1)) << "tags";
+    EXPECT_NE(0, I32(sent.record, host::message::P1));
+    EXPECT_EQ(256, I32(sent.record, host::message::P2));
     EXPECT_EQ("searching : 18 abc 1 1", sent.text);
 }
 
@@ -79,38 +79,38 @@ TEST_F(CallLayer, LogLineIsCutAt254Characters)
 TEST_F(CallLayer, SendToPluginAsksItsOwnIdOnlyForTargetZero)
 {
     host.setPluginId(41);
-    intptr_t name = pluginSend(30016, 0, 0, 0);
+    intptr_t name = pluginSend(host::MSG_PLUGIN_DISPLAY_NAME, 0, 0, 0);
     EXPECT_STREQ("Lunetka", reinterpret_cast<const char*>(name)) << "delivered to the plug-in itself";
     EXPECT_EQ(1u, host.find(host::Op::GetPluginId).size());
     const host::Exchange& sent = ONLY(host.find(host::Op::SendTo));
     EXPECT_EQ(std::vector<intptr_t>{41}, sent.args);
-    EXPECT_EQ(30, U16(sent.record, 0));
-    EXPECT_EQ(30016, I32(sent.record, 2));
-    EXPECT_TRUE(support::zeroBytes(sent.record, 6, 30));
+    EXPECT_EQ(host::message::LENGTH, U16(sent.record, host::message::SIZE));
+    EXPECT_EQ(host::MSG_PLUGIN_DISPLAY_NAME, I32(sent.record, host::message::ID));
+    EXPECT_TRUE(support::zeroBytes(sent.record, host::message::TAG1, host::message::LENGTH));
 
     host.clearExchanges();
-    pluginSend(30011, 302, 5, 6);
+    pluginSend(host::MSG_PLUGIN_TYPE, 302, 5, 6);
     EXPECT_TRUE(host.find(host::Op::GetPluginId).empty());
     const host::Exchange& direct = ONLY(host.find(host::Op::SendTo));
     EXPECT_EQ(std::vector<intptr_t>{302}, direct.args);
-    EXPECT_EQ(5, I32(direct.record, 22));
-    EXPECT_EQ(6, I32(direct.record, 26));
+    EXPECT_EQ(5, I32(direct.record, host::message::P1));
+    EXPECT_EQ(6, I32(direct.record, host::message::P2));
     EXPECT_EQ(0x20, direct.reply) << "the host's network plug-in answered";
 }
 
 TEST_F(CallLayer, HostSendTaggedPutsTag3AndNothingElse)
 {
     EXPECT_EQ(5, hostSendTagged(240, 0, -1, 0, 0));  // the host, the plug-in and three networks
-    const host::Exchange& sent = lastSent(240);
-    EXPECT_EQ(0, I32(sent.record, 6));
-    EXPECT_EQ(0, I32(sent.record, 10));
-    EXPECT_EQ(-1, I32(sent.record, 14));
-    EXPECT_EQ(0, I32(sent.record, 18));
-    EXPECT_TRUE(support::zeroBytes(sent.record, 22, 30));
+    const host::Exchange& sent = lastSent(host::MSG_PLUGIN_COUNT);
+    EXPECT_EQ(0, I32(sent.record, host::message::TAG1));
+    EXPECT_EQ(0, I32(sent.record, host::message::TAG2));
+    EXPECT_EQ(-1, I32(sent.record, host::message::TAG3));
+    EXPECT_EQ(0, I32(sent.record, host::message::TAG4));
+    EXPECT_TRUE(support::zeroBytes(sent.record, host::message::P1, host::message::LENGTH));
 
     hostSend(243, 2, 0);
-    EXPECT_TRUE(support::zeroBytes(lastSent(243).record, 6, 22));
-    EXPECT_EQ(2, I32(lastSent(243).record, 22));
+    EXPECT_TRUE(support::zeroBytes(lastSent(host::MSG_PLUGIN_ID_AT).record, host::message::TAG1, host::message::P1));
+    EXPECT_EQ(2, I32(lastSent(host::MSG_PLUGIN_ID_AT).record, host::message::P1));
 }
 
 TEST_F(CallLayer, SettingsColumnRecord)
@@ -118,15 +118,15 @@ TEST_F(CallLayer, SettingsColumnRecord)
     static const char key[] = "Lunetka/Test";
     static const char empty[] = "";
     addSettingsColumn(0, VALUE, 1, reinterpret_cast<intptr_t>(empty), key);
-    const host::Exchange& sent = lastSent(1102);
+    const host::Exchange& sent = lastSent(host::MSG_ADD_COLUMN);
     ASSERT_EQ(39u, sent.record.size());
-    EXPECT_EQ(39, U16(sent.record, 0));
-    EXPECT_EQ(1102, I32(sent.record, 2));
-    EXPECT_TRUE(support::zeroBytes(sent.record, 6, 23)) << "tags and table 0";
-    EXPECT_EQ(VALUE, I32(sent.record, 23));
-    EXPECT_EQ(1, I32(sent.record, 27));
-    EXPECT_EQ(reinterpret_cast<intptr_t>(empty), I32(sent.record, 31));
-    EXPECT_EQ(reinterpret_cast<intptr_t>(key), I32(sent.record, 35));
+    EXPECT_EQ(host::column_def::LENGTH, U16(sent.record, host::message::SIZE));
+    EXPECT_EQ(host::MSG_ADD_COLUMN, I32(sent.record, host::message::ID));
+    EXPECT_TRUE(support::zeroBytes(sent.record, host::message::TAG1, host::column_def::COLUMN)) << "tags and table 0";
+    EXPECT_EQ(VALUE, I32(sent.record, host::column_def::COLUMN));
+    EXPECT_EQ(1, I32(sent.record, host::column_def::VALUE_TYPE));
+    EXPECT_EQ(reinterpret_cast<intptr_t>(empty), I32(sent.record, host::column_def::DEFAULT));
+    EXPECT_EQ(reinterpret_cast<intptr_t>(key), I32(sent.record, host::column_def::KEY));
     EXPECT_EQ("", host.settings()[VALUE].defaultValue);
 }
 
@@ -137,72 +137,72 @@ TEST_F(CallLayer, ActionRecordShortAndLong)
                             .withUnnamed(0x6666, 0x5858);
     createAction(action);
     createActionEx(action, 0x7474, 0x7676);
-    auto sent = host.find(host::Op::Send, 10101);
+    auto sent = host.find(host::Op::Send, host::MSG_ACTION_CREATE);
     ASSERT_EQ(2u, sent.size());
     const std::vector<uint8_t>& shortForm = sent[0]->payload;
     const std::vector<uint8_t>& longForm = sent[1]->payload;
     ASSERT_EQ(74u, shortForm.size()) << "nothing beyond byte 73";
     ASSERT_EQ(78u, longForm.size());
-    EXPECT_EQ(74, U16(shortForm, 0));
-    EXPECT_EQ(78, U16(longForm, 0));
+    EXPECT_EQ(host::action_def::SHORT, U16(shortForm, host::action_def::SIZE));
+    EXPECT_EQ(host::action_def::LONG, U16(longForm, host::action_def::SIZE));
     EXPECT_TRUE(std::equal(shortForm.begin() + 2, shortForm.end(), longForm.begin() + 2))
         << "both forms agree on bytes 2-73";
-    EXPECT_EQ(0x7474, I16(longForm, 74));
-    EXPECT_EQ(0x7676, I16(longForm, 76));
+    EXPECT_EQ(0x7474, I16(longForm, host::action_def::EXTRA74));
+    EXPECT_EQ(0x7676, I16(longForm, host::action_def::EXTRA76));
 
-    EXPECT_EQ(FIELD, I32(shortForm, 2));
-    EXPECT_EQ(PAGE, I32(shortForm, 6));
-    EXPECT_EQ(-2, I32(shortForm, 10));
-    EXPECT_EQ(-1, I32(shortForm, 14));
-    EXPECT_TRUE(support::zeroBytes(shortForm, 18, 30));
-    EXPECT_EQ(0x35F, I32(shortForm, 30));
-    EXPECT_EQ(0x0A169040, I32(shortForm, 34));
-    EXPECT_EQ(-1, I32(shortForm, 38));
-    EXPECT_TRUE(support::zeroBytes(shortForm, 42, 50));
-    EXPECT_EQ(reinterpret_cast<intptr_t>(text), I32(shortForm, 50));
-    EXPECT_EQ(0, I32(shortForm, 54));
-    EXPECT_EQ(0x5858, I32(shortForm, 58));
-    EXPECT_EQ(FIELD, I32(shortForm, 62));
-    EXPECT_EQ(0x6666, I32(shortForm, 66));
-    EXPECT_EQ(100, I16(shortForm, 70));
-    EXPECT_EQ(-2, I16(shortForm, 72));
-    EXPECT_EQ(0, I32(sent[0]->record, 26)) << "p2";
+    EXPECT_EQ(FIELD, I32(shortForm, host::action_def::ID));
+    EXPECT_EQ(PAGE, I32(shortForm, host::action_def::PARENT));
+    EXPECT_EQ(-2, I32(shortForm, host::action_def::CONTACT));
+    EXPECT_EQ(-1, I32(shortForm, host::action_def::POSITION));
+    EXPECT_TRUE(support::zeroBytes(shortForm, host::action_def::UNUSED18, host::action_def::FIELD_MASK));
+    EXPECT_EQ(0x35F, I32(shortForm, host::action_def::FIELD_MASK));
+    EXPECT_EQ(0x0A169040, I32(shortForm, host::action_def::TYPE));
+    EXPECT_EQ(-1, I32(shortForm, host::action_def::UNUSED38));
+    EXPECT_TRUE(support::zeroBytes(shortForm, host::action_def::UNUSED42, host::action_def::TEXT));
+    EXPECT_EQ(reinterpret_cast<intptr_t>(text), I32(shortForm, host::action_def::TEXT));
+    EXPECT_EQ(0, I32(shortForm, host::action_def::TEXT_SIZE));
+    EXPECT_EQ(0x5858, I32(shortForm, host::action_def::VALUE58));
+    EXPECT_EQ(FIELD, I32(shortForm, host::action_def::PARAM));
+    EXPECT_EQ(0x6666, I32(shortForm, host::action_def::VALUE66));
+    EXPECT_EQ(100, I16(shortForm, host::action_def::WIDTH));
+    EXPECT_EQ(-2, I16(shortForm, host::action_def::HEIGHT));
+    EXPECT_EQ(0, I32(sent[0]->record, host::message::P2)) << "p2";
 }
 
 TEST_F(CallLayer, PositionOnlyThroughCreateActionAt)
 {
     createActionAt(ActionSpec(12, OPEN_WINDOW, 0).withText("menu").withParam(SMALL_ICON), 2);
-    EXPECT_EQ(2, I32(lastSent(10101).payload, 14));
+    EXPECT_EQ(2, I32(lastSent(host::MSG_ACTION_CREATE).payload, host::action_def::POSITION));
 }
 
 TEST_F(CallLayer, PageActionAddsBit0x10)
 {
     createPageAction(ActionSpec(46, PAGE, 0).withText("Lunetka").withParam(SMALL_ICON));
-    EXPECT_EQ(0x10, I32(lastSent(10101).payload, 34));
+    EXPECT_EQ(0x10, I32(lastSent(host::MSG_ACTION_CREATE).payload, host::action_def::TYPE));
     createPageAction(ActionSpec(46, PAGE, 0x0A000001).withText("Lunetka").withParam(SMALL_ICON));
-    EXPECT_EQ(0x0A000011, I32(lastSent(10101).payload, 34));
+    EXPECT_EQ(0x0A000011, I32(lastSent(host::MSG_ACTION_CREATE).payload, host::action_def::TYPE));
 }
 
 TEST_F(CallLayer, ValueRequestRecord)
 {
     char buffer[10];
     getActionValue(CONDITION, PAGE, -2, buffer, sizeof buffer, true);
-    const std::vector<uint8_t>& request = lastSent(10106).payload;
+    const std::vector<uint8_t>& request = lastSent(host::MSG_ACTION_GET_VALUE).payload;
     ASSERT_EQ(74u, request.size());
-    EXPECT_EQ(74, U16(request, 0));
-    EXPECT_EQ(CONDITION, I32(request, 2));
-    EXPECT_EQ(PAGE, I32(request, 6));
-    EXPECT_EQ(-2, I32(request, 10));
-    EXPECT_EQ(0, I32(request, 14)) << "position";
-    EXPECT_TRUE(support::zeroBytes(request, 18, 30));
-    EXPECT_EQ(65600, I32(request, 30));
-    EXPECT_TRUE(support::zeroBytes(request, 34, 50));
-    EXPECT_EQ(reinterpret_cast<intptr_t>(buffer), I32(request, 50));
-    EXPECT_EQ(10, I32(request, 54));
-    EXPECT_TRUE(support::zeroBytes(request, 58, 74));
+    EXPECT_EQ(host::action_def::SHORT, U16(request, host::action_def::SIZE));
+    EXPECT_EQ(CONDITION, I32(request, host::action_def::ID));
+    EXPECT_EQ(PAGE, I32(request, host::action_def::PARENT));
+    EXPECT_EQ(-2, I32(request, host::action_def::CONTACT));
+    EXPECT_EQ(0, I32(request, host::action_def::POSITION)) << "position";
+    EXPECT_TRUE(support::zeroBytes(request, host::action_def::UNUSED18, host::action_def::FIELD_MASK));
+    EXPECT_EQ(65600, I32(request, host::action_def::FIELD_MASK));
+    EXPECT_TRUE(support::zeroBytes(request, host::action_def::TYPE, host::action_def::TEXT));
+    EXPECT_EQ(reinterpret_cast<intptr_t>(buffer), I32(request, host::action_def::TEXT));
+    EXPECT_EQ(10, I32(request, host::action_def::TEXT_SIZE));
+    EXPECT_TRUE(support::zeroBytes(request, host::action_def::VALUE58, host::action_def::EXTRA74));
 
     getActionValue(CONDITION, PAGE, -2, buffer, sizeof buffer, false);
-    EXPECT_EQ(64, I32(lastSent(10106).payload, 30));
+    EXPECT_EQ(64, I32(lastSent(host::MSG_ACTION_GET_VALUE).payload, host::action_def::FIELD_MASK));
 }
 
 TEST_F(CallLayer, IconRecordKeepsAlignmentAndReturnsItsOwnId)
@@ -210,19 +210,19 @@ TEST_F(CallLayer, IconRecordKeepsAlignmentAndReturnsItsOwnId)
     HINSTANCE module = reinterpret_cast<HINSTANCE>(0x12340000);
     // This module has no such resource, so the host refuses the icon (reply 0).
     EXPECT_EQ(LARGE_ICON, registerIcon(2, LARGE_ICON, module, LARGE_ICON, 1));
-    const host::Exchange& sent = lastSent(10130);
+    const host::Exchange& sent = lastSent(host::MSG_ICON_REGISTER);
     EXPECT_EQ(0, sent.reply);
     const std::vector<uint8_t>& icon = sent.payload;
     ASSERT_EQ(36u, icon.size());
-    EXPECT_EQ(36, U16(icon, 0));
-    EXPECT_EQ(0, U16(icon, 2)) << "alignment bytes";
-    EXPECT_EQ(LARGE_ICON, I32(icon, 4));
-    EXPECT_EQ(2, I32(icon, 8));
-    EXPECT_EQ(0, I32(icon, 12));
-    EXPECT_EQ(1, I32(icon, 16));
-    EXPECT_EQ(0x12340000, I32(icon, 20));
-    EXPECT_EQ(LARGE_ICON, I32(icon, 24));
-    EXPECT_TRUE(support::zeroBytes(icon, 28, 36));
+    EXPECT_EQ(host::icon_def::LENGTH, U16(icon, host::icon_def::SIZE));
+    EXPECT_EQ(0, U16(icon, host::icon_def::ALIGN2)) << "alignment bytes";
+    EXPECT_EQ(LARGE_ICON, I32(icon, host::icon_def::ICON_ID));
+    EXPECT_EQ(2, I32(icon, host::icon_def::KIND));
+    EXPECT_EQ(0, I32(icon, host::icon_def::UNUSED12));
+    EXPECT_EQ(1, I32(icon, host::icon_def::LAST));
+    EXPECT_EQ(0x12340000, I32(icon, host::icon_def::MODULE));
+    EXPECT_EQ(LARGE_ICON, I32(icon, host::icon_def::RESOURCE));
+    EXPECT_TRUE(support::zeroBytes(icon, host::icon_def::UNUSED28, host::icon_def::LENGTH));
 }
 
 TEST_F(CallLayer, ContactCellsComeBackAsTheHostGaveThem)
@@ -233,11 +233,11 @@ TEST_F(CallLayer, ContactCellsComeBackAsTheHostGaveThem)
     EXPECT_EQ(host.contacts().text(1, 8), text) << "the host's own pointer, not a copy";
     const host::Exchange& read = ONLY(host.find(host::Op::ReadCell));
     EXPECT_EQ((std::vector<intptr_t>{1, 1, 8}), read.args);
-    EXPECT_EQ(1, U16(read.record, 0));
-    EXPECT_EQ(0, I32(read.record, 6));
+    EXPECT_EQ(1, U16(read.record, host::cell_value::TYPE));
+    EXPECT_EQ(0, I32(read.record, host::cell_value::BUFFER_SIZE));
 
     EXPECT_EQ(3, readContactInt(1, 1));
-    EXPECT_EQ(0, U16(host.find(host::Op::ReadCell).back()->record, 0));
+    EXPECT_EQ(0, U16(host.find(host::Op::ReadCell).back()->record, host::cell_value::TYPE));
     EXPECT_EQ(nullptr, readContactText(9, 8, nullptr, 0)) << "a row the table does not have";
 }
 
@@ -248,9 +248,9 @@ TEST_F(CallLayer, ActionCallDefaults)
     initActionCall(&call);
     std::vector<uint8_t> bytes = host::bytesOf(&call, sizeof call);
     ASSERT_EQ(30u, bytes.size());
-    EXPECT_EQ(30, U16(bytes, 0));
-    EXPECT_EQ(0, I32(bytes, 2));
-    EXPECT_EQ(0, I32(bytes, 6));
-    EXPECT_EQ(-2, I32(bytes, 10));
-    EXPECT_TRUE(support::zeroBytes(bytes, 14, 30));
+    EXPECT_EQ(host::action_event::CALL_LENGTH, U16(bytes, host::action_event::SIZE));
+    EXPECT_EQ(0, I32(bytes, host::action_event::ID));
+    EXPECT_EQ(0, I32(bytes, host::action_event::PARENT));
+    EXPECT_EQ(-2, I32(bytes, host::action_event::CONTACT));
+    EXPECT_TRUE(support::zeroBytes(bytes, host::action_event::CODE, host::action_event::CALL_LENGTH));
 }

@@ -37,7 +37,9 @@ struct ConstantReply {
     intptr_t reply;
 };
 const ConstantReply constantReplies[] = {
-    {20020, 2}, {22100, 1}, {22101, 1}, {30010, 512}, {30011, 0}, {30012, 0}, {30017, 0},
+    {host::MSG_QUERY_20020, 2}, {host::MSG_QUERY_22100, 1}, {host::MSG_QUERY_22101, 1},
+    {host::MSG_PLUGIN_NET, 512}, {host::MSG_PLUGIN_TYPE, 0}, {host::MSG_QUERY_30012, 0},
+    {host::MSG_QUERY_30017, 0},
 };
 
 void expectConstantReplies(StandInHost& host, const char* state)
@@ -64,12 +66,12 @@ TEST(MessageDispatch, ConstantRepliesDetachedAndAttached)
 TEST(MessageDispatch, NameRepliesAreOneStaticText)
 {
     auto host = support::loadPlugin();
-    intptr_t name = host->send(30013);
+    intptr_t name = host->send(host::MSG_PLUGIN_NAME);
     EXPECT_STREQ("Lunetka", reinterpret_cast<const char*>(name));
-    EXPECT_EQ(name, host->send(30016));
+    EXPECT_EQ(name, host->send(host::MSG_PLUGIN_DISPLAY_NAME));
     host->start();
-    EXPECT_EQ(name, host->send(30013));
-    EXPECT_EQ(name, host->send(30016));
+    EXPECT_EQ(name, host->send(host::MSG_PLUGIN_NAME));
+    EXPECT_EQ(name, host->send(host::MSG_PLUGIN_DISPLAY_NAME));
     EXPECT_TRUE(host->abiErrors().empty());
 }
 
@@ -182,7 +184,7 @@ TEST(ActionRouting, CriteriaControlsReachTheSearchExceptOnCode13)
             host->clearExchanges();
             auto event = eventRecord(18, id, code);
             EXPECT_EQ(0, sendEvent(*host, event));
-            EXPECT_EQ(3u, host->find(host::Op::Send, 10106).size()) << id << "/" << code;
+            EXPECT_EQ(3u, host->find(host::Op::Send, host::MSG_ACTION_GET_VALUE).size()) << id << "/" << code;
         }
     }
 }
@@ -198,7 +200,7 @@ TEST(ActionRouting, EventsOutsideTheTableDoNothing)
         auto event = eventRecord(68, route[0], route[1]);
         EXPECT_EQ(0, sendEvent(*host, event)) << route[0] << "/" << route[1];
         EXPECT_TRUE(pluginCalls(*host).empty()) << route[0] << "/" << route[1];
-        EXPECT_TRUE(host::u32At(event.data(), 24) == 0) << "the record was written";
+        EXPECT_TRUE(host::u32At(event.data(), host::action_event::WINDOW) == 0) << "the record was written";
     }
     EXPECT_EQ(nullptr, support::ownWindow("Lunetka"));
 }

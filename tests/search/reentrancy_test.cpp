@@ -96,8 +96,8 @@ protected:
             host->clearExchanges();
             host::focusRow(list, static_cast<int>(row), true);
             host->actionEvent(PROPERTIES, 1);
-            const host::Exchange& call = ONLY(host->find(host::Op::Send, 10103));
-            int contact = I32(call.payload, 10);
+            const host::Exchange& call = ONLY(host->find(host::Op::Send, host::MSG_ACTION_CALL));
+            int contact = I32(call.payload, host::action_event::CONTACT);
             EXPECT_EQ(host->contacts().text(contact, 8), rows[row].contact) << "row " << row;
         }
     }

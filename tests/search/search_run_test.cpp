@@ -149,27 +149,31 @@ TEST_F(SearchRun, LogOfASearchWithTwoHits)
                   "net 3, used icon number 3",
               }),
               host->log());
-    // The hit's cells are read after the walk let the table go.
-    std::vector<std::string> calls = support::pluginCalls(*host);
-    auto firstUnlock = std::find(calls.begin(), calls.end(), "unlockTable");
-    ASSERT_NE(calls.end(), firstUnlock);
-    EXPECT_EQ((std::vector<std::string>{"readCell", "readCell", "readCell"}),
-              std::vector<std::string>(firstUnlock + 1, firstUnlock + 4));
+    // The criteria first; each hit's cells are read after its walk let the table go.
+    using host::Op;
+    std::vector<support::ExpectedExchange> expected(3, {Op::Send, host::MSG_ACTION_GET_VALUE});
+    const support::ExpectedExchange log = {Op::Send, host::MSG_LOG}, count = {Op::Send, host::MSG_CONTACT_COUNT},
+                                    cell = {Op::ReadCell}, lock = {Op::LockTable}, unlock = {Op::UnlockTable};
+    expected.insert(expected.end(), {log, lock, count, cell, log, unlock, cell, cell, cell, log,        // row 1
+                                     log, lock, count, cell, count, cell, log, unlock, cell, cell, cell, log,  // 3
+                                     log, lock, count, cell, count, log, unlock,                       // none
+                                     log, log});                                                       // icons
+    EXPECT_SEQUENCE(*host, expected);
 }
 
 TEST_F(SearchRun, ValueRequestsInOrderWithTheirSizes)
 {
     search(5, CONTAINS, "x");
-    auto requests = host->find(host::Op::Send, 10106);
+    auto requests = host->find(host::Op::Send, host::MSG_ACTION_GET_VALUE);
     ASSERT_EQ(3u, requests.size());
     const int ids[] = {CONDITION, VALUE, FIELD}, sizes[] = {10, 500, 10};
     for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(ids[i], I32(requests[i]->payload, 2));
-        EXPECT_EQ(PAGE, I32(requests[i]->payload, 6));
-        EXPECT_EQ(sizes[i], I32(requests[i]->payload, 54));
-        EXPECT_EQ(65600, I32(requests[i]->payload, 30));
+        EXPECT_EQ(ids[i], I32(requests[i]->payload, host::action_def::ID));
+        EXPECT_EQ(PAGE, I32(requests[i]->payload, host::action_def::PARENT));
+        EXPECT_EQ(sizes[i], I32(requests[i]->payload, host::action_def::TEXT_SIZE));
+        EXPECT_EQ(65600, I32(requests[i]->payload, host::action_def::FIELD_MASK));
     }
-    EXPECT_EQ(I32(requests[0]->payload, 50), I32(requests[1]->payload, 50)) << "one work buffer";
+    EXPECT_EQ(I32(requests[0]->payload, host::action_def::TEXT), I32(requests[1]->payload, host::action_def::TEXT)) << "one work buffer";
 }
 
 TEST_F(SearchRun, SearchesOnlyWhenSomethingChangedOrIsForced)
@@ -181,13 +185,13 @@ TEST_F(SearchRun, SearchesOnlyWhenSomethingChangedOrIsForced)
     host->clearExchanges();
     host->actionEvent(FIELD, 2);
     EXPECT_FALSE(searched()) << "nothing changed";
-    EXPECT_EQ(3u, host->find(host::Op::Send, 10106).size()) << "the texts are still read";
+    EXPECT_EQ(3u, host->find(host::Op::Send, host::MSG_ACTION_GET_VALUE).size()) << "the texts are still read";
     EXPECT_EQ(2u, shownNames().size());
 
     host->clearExchanges();
     host->settings()[VALUE].value = "gda";
     host->actionEvent(CONDITION, 13);
-    EXPECT_TRUE(host->find(host::Op::Send, 10106).empty()) << "code 13 reads nothing";
+    EXPECT_TRUE(host->find(host::Op::Send, host::MSG_ACTION_GET_VALUE).empty()) << "code 13 reads nothing";
     EXPECT_EQ(2u, shownNames().size());
 
     host->actionEvent(CONDITION, 2);
@@ -267,7 +271,7 @@ TEST(SearchWithoutList, FillsTheResultsAndSendsNoListMessage)
     host->clearExchanges();
     host->actionEvent(PROPERTIES, 1);
     host->actionEvent(TALK, 1);
-    EXPECT_TRUE(host->find(host::Op::Send, 10103).empty()) << "no list, no focused row";
+    EXPECT_TRUE(host->find(host::Op::Send, host::MSG_ACTION_CALL).empty()) << "no list, no focused row";
     EXPECT_EQ(0, host->lockDepth());
 }
 

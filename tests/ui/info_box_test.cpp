@@ -25,7 +25,7 @@ protected:
     std::vector<std::vector<uint8_t>> declared()
     {
         std::vector<std::vector<uint8_t>> records;
-        for (const host::Exchange* sent : host.find(host::Op::Send, 10101))
+        for (const host::Exchange* sent : host.find(host::Op::Send, host::MSG_ACTION_CREATE))
             records.push_back(sent->payload);
         return records;
     }
@@ -50,17 +50,17 @@ TEST_F(InfoBox, GroupedDeclaresFourActionsInOrder)
     EXPECT_EQ(0x00100000u, actions[3].type);
     EXPECT_FALSE(actions[3].hasText);
     for (const auto& record : records) {
-        EXPECT_EQ(PAGE, I32(record, 6));
-        EXPECT_EQ(0, I32(record, 2)) << "info box actions have id 0";
-        EXPECT_EQ(-1, I32(record, 14));
+        EXPECT_EQ(PAGE, I32(record, host::action_def::PARENT));
+        EXPECT_EQ(0, I32(record, host::action_def::ID)) << "info box actions have id 0";
+        EXPECT_EQ(-1, I32(record, host::action_def::POSITION));
     }
-    EXPECT_EQ(74, U16(records[1], 0));
-    EXPECT_EQ(40, I16(records[1], 70));
-    EXPECT_EQ(40, I16(records[1], 72));
-    EXPECT_EQ(78, U16(records[2], 0));
-    EXPECT_EQ(300, I16(records[2], 70));
-    EXPECT_EQ(-2, I16(records[2], 72));
-    EXPECT_TRUE(support::zeroBytes(records[2], 74, 78));
+    EXPECT_EQ(host::action_def::SHORT, U16(records[1], host::action_def::SIZE));
+    EXPECT_EQ(40, I16(records[1], host::action_def::WIDTH));
+    EXPECT_EQ(40, I16(records[1], host::action_def::HEIGHT));
+    EXPECT_EQ(host::action_def::LONG, U16(records[2], host::action_def::SIZE));
+    EXPECT_EQ(300, I16(records[2], host::action_def::WIDTH));
+    EXPECT_EQ(-2, I16(records[2], host::action_def::HEIGHT));
+    EXPECT_TRUE(support::zeroBytes(records[2], host::action_def::EXTRA74, host::action_def::LONG));
     EXPECT_EQ("opis", actions[2].text);
     EXPECT_EQ("\x1a" "imgurl=reg://IML32/512010.ICON\x1a" "iconsize=32\x1a" "tipRich=<b>Tytuł</b><br/><br/>extra"
               "\x1a" "tipWidth=300",
@@ -87,15 +87,15 @@ TEST_F(InfoBox, NullTitleAsksTheNameThroughTheHost)
 {
     host.setPluginId(55);
     addInfoBox(7, "d", "X", nullptr, 0, nullptr, false);
-    const host::Exchange& asked = ONLY(host.find(host::Op::SendTo, 30016));
+    const host::Exchange& asked = ONLY(host.find(host::Op::SendTo, host::MSG_PLUGIN_DISPLAY_NAME));
     EXPECT_EQ(std::vector<intptr_t>{55}, asked.args);
-    EXPECT_TRUE(support::zeroBytes(asked.record, 6, 30)) << "tags and parameters 0";
-    EXPECT_EQ(1u, host.find(host::Op::Entry, 30016).size()) << "answered by the plug-in itself";
-    const host::Exchange& module = ONLY(host.find(host::Op::Send, 245));
-    EXPECT_EQ(55, I32(module.record, 22));
-    const host::Exchange& version = ONLY(host.find(host::Op::Send, 26));
-    EXPECT_EQ(module.reply, I32(version.record, 22));
-    EXPECT_NE(0, I32(version.record, 26)) << "the buffer";
+    EXPECT_TRUE(support::zeroBytes(asked.record, host::message::TAG1, host::message::LENGTH)) << "tags and parameters 0";
+    EXPECT_EQ(1u, host.find(host::Op::Entry, host::MSG_PLUGIN_DISPLAY_NAME).size()) << "answered by the plug-in itself";
+    const host::Exchange& module = ONLY(host.find(host::Op::Send, host::MSG_PLUGIN_MODULE));
+    EXPECT_EQ(55, I32(module.record, host::message::P1));
+    const host::Exchange& version = ONLY(host.find(host::Op::Send, host::MSG_VERSION_TEXT));
+    EXPECT_EQ(module.reply, I32(version.record, host::message::P1));
+    EXPECT_NE(0, I32(version.record, host::message::P2)) << "the buffer";
     // No version text from this module: the name, one space, nothing.
     EXPECT_EQ("\x1a" "tipRich=<b>Lunetka </b><br/>X\x1a" "tipWidth=300", host.actions()[0].text);
 }

@@ -70,7 +70,7 @@ protected:
 
 TEST_F(DeclaredPage, SettingsColumns)
 {
-    auto columns = host->find(host::Op::Send, 1102);
+    auto columns = host->find(host::Op::Send, host::MSG_ADD_COLUMN);
     ASSERT_EQ(3u, columns.size());
     const struct {
         int column, type;
@@ -83,89 +83,35 @@ TEST_F(DeclaredPage, SettingsColumns)
     for (size_t i = 0; i < 3; ++i) {
         const std::vector<uint8_t>& record = columns[i]->record;
         ASSERT_EQ(39u, record.size());
-        EXPECT_EQ(39, U16(record, 0));
-        EXPECT_EQ(1102, I32(record, 2));
-        EXPECT_TRUE(support::zeroBytes(record, 6, 23)) << "tags and table 0";
-        EXPECT_EQ(expected[i].column, I32(record, 23));
-        EXPECT_EQ(expected[i].type, I32(record, 27));
+        EXPECT_EQ(host::column_def::LENGTH, U16(record, host::message::SIZE));
+        EXPECT_EQ(host::MSG_ADD_COLUMN, I32(record, host::message::ID));
+        EXPECT_TRUE(support::zeroBytes(record, host::message::TAG1, host::column_def::COLUMN)) << "tags and table 0";
+        EXPECT_EQ(expected[i].column, I32(record, host::column_def::COLUMN));
+        EXPECT_EQ(expected[i].type, I32(record, host::column_def::VALUE_TYPE));
         EXPECT_EQ(expected[i].key, columns[i]->text);
     }
-    EXPECT_EQ(1, I32(columns[0]->record, 31));
-    EXPECT_EQ(0, I32(columns[1]->record, 31));
-    EXPECT_NE(0, I32(columns[2]->record, 31)) << "the text default is a pointer to an empty text, not null";
+    EXPECT_EQ(1, I32(columns[0]->record, host::column_def::DEFAULT));
+    EXPECT_EQ(0, I32(columns[1]->record, host::column_def::DEFAULT));
+    EXPECT_NE(0, I32(columns[2]->record, host::column_def::DEFAULT)) << "the text default is a pointer to an empty text, not null";
     EXPECT_EQ("", host->settings()[VALUE].defaultValue);
-    EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, 21001)).reply);
+    EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, host::MSG_SETTINGS_COLUMNS)).reply);
 }
 
-TEST_F(DeclaredPage, IconsFirstThenEveryActionInOrder)
+TEST_F(DeclaredPage, EveryCallOfTheStartInOrder)
 {
-    EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, 22000)).reply);
-    // Nothing but icon registrations comes before the first action.
-    std::vector<int> order;
-    for (const host::Exchange& exchange : host->exchanges()) {
-        if (exchange.op == host::Op::Send && (exchange.message == 10130 || exchange.message == 10101))
-            order.push_back(exchange.message);
-    }
-    ASSERT_GE(order.size(), 3u);
-    EXPECT_EQ(10130, order[0]);
-    EXPECT_EQ(10130, order[1]);
-    EXPECT_EQ(10101, order[2]);
-
-    auto icons = host->find(host::Op::Send, 10130);
-    ASSERT_EQ(2u, icons.size());
-    HMODULE module = host->pluginModule();
-    const int iconIds[] = {LARGE_ICON, SMALL_ICON}, kinds[] = {2, 1};
-
-    for (size_t i = 0; i < 2; ++i) {
-        const std::vector<uint8_t>& icon = icons[i]->payload;
-        EXPECT_EQ(36, U16(icon, 0));
-        EXPECT_EQ(iconIds[i], I32(icon, 4));
-        EXPECT_EQ(kinds[i], I32(icon, 8));
-        EXPECT_EQ(1, I32(icon, 16));
-        EXPECT_EQ(reinterpret_cast<intptr_t>(module), I32(icon, 20));
-        EXPECT_EQ(iconIds[i], I32(icon, 24));
-    }
-    size_t askedWhileBuilding = 0;
-    bool building = false;
-    for (const host::Exchange& exchange : host->exchanges()) {
-        if (exchange.op == host::Op::Entry)
-            building = exchange.message == 22000 || (building && exchange.message == 30016);
-        askedWhileBuilding += building && exchange.op == host::Op::GetPluginInstance;
-    }
-    EXPECT_EQ(2u, askedWhileBuilding) << "asked once per icon";
-    EXPECT_EQ(2u, host->registeredIcons().size()) << "the host could load both icons from the DLL";
-
-    auto actions = host->find(host::Op::Send, 10101);
-    ASSERT_EQ(sizeof expectedActions / sizeof expectedActions[0], actions.size());
-    for (size_t i = 0; i < actions.size(); ++i) {
-        SCOPED_TRACE("action record " + std::to_string(i));
-        const ExpectedAction& want = expectedActions[i];
-        const std::vector<uint8_t>& record = actions[i]->payload;
-        ASSERT_EQ(want.size, record.size());
-        EXPECT_EQ(want.size, U16(record, 0));
-        EXPECT_EQ(want.id, I32(record, 2));
-        EXPECT_EQ(want.parent, I32(record, 6));
-        EXPECT_EQ(-2, I32(record, 10));
-        EXPECT_EQ(want.position, I32(record, 14));
-        EXPECT_TRUE(support::zeroBytes(record, 18, 30));
-        EXPECT_EQ(0x35F, I32(record, 30));
-        EXPECT_EQ(static_cast<int32_t>(want.type), I32(record, 34));
-        EXPECT_EQ(-1, I32(record, 38));
-        EXPECT_TRUE(support::zeroBytes(record, 42, 50));
-        EXPECT_EQ(want.text == NO_TEXT, I32(record, 50) == 0) << "null text pointer";
-        EXPECT_EQ(0, I32(record, 54));
-        EXPECT_EQ(0, I32(record, 58));
-        EXPECT_EQ(want.param, I32(record, 62));
-        EXPECT_EQ(0, I32(record, 66));
-        EXPECT_EQ(want.width, I16(record, 70));
-        EXPECT_EQ(want.height, I16(record, 72));
-        if (want.size == 78) {
-            EXPECT_TRUE(support::zeroBytes(record, 74, 78));
-        }
-        if (want.text != NO_TEXT && want.text != INFO_IMAGE) {
-            EXPECT_EQ(std::string(want.text), actions[i]->text);
-        }
-    }
+    EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, host::MSG_BUILD_UI)).reply);
+    using host::Op;
+    std::vector<support::ExpectedExchange> expected = {
+        {Op::GetAppInstance}, {Op::GetPluginInstance}, {Op::GetPluginInstance},       // start
+        {Op::Send, host::MSG_ADD_COLUMN}, {Op::Send, host::MSG_ADD_COLUMN}, {Op::Send, host::MSG_ADD_COLUMN},
+        {Op::GetPluginInstance}, {Op::Send, host::MSG_ICON_REGISTER},                 // both icons first
+        {Op::GetPluginInstance}, {Op::Send, host::MSG_ICON_REGISTER},
+        {Op::Send, host::MSG_ACTION_CREATE}, {Op::Send, host::MSG_ACTION_CREATE},     // menu entry, page
+        {Op::GetPluginId}, {Op::SendTo, host::MSG_PLUGIN_DISPLAY_NAME},               // the info box's texts
+        {Op::GetPluginId}, {Op::Send, host::MSG_PLUGIN_MODULE}, {Op::Send, host::MSG_VERSION_TEXT}, {Op::QueryState},
+    };
+    expected.insert(expected.end(), 14, {Op::Send, host::MSG_ACTION_CREATE});      // the page's actions
+    EXPECT_SEQUENCE(*host, expected);
 }
 
 TEST_F(DeclaredPage, InfoBoxTipCarriesNameVersionAndCredits)
@@ -199,18 +145,18 @@ TEST_F(DeclaredPage, NameIsAskedReentrantlyWhileThePageIsDeclared)
     const std::vector<host::Exchange>& all = host->exchanges();
     size_t buildUi = 0, nameAsked = 0, nameAnswered = 0, infoImage = 0;
     for (size_t i = 0; i < all.size(); ++i) {
-        if (all[i].op == host::Op::Entry && all[i].message == 22000) buildUi = i;
-        if (all[i].op == host::Op::SendTo && all[i].message == 30016) nameAsked = i;
-        if (all[i].op == host::Op::Entry && all[i].message == 30016) nameAnswered = i;
-        if (all[i].op == host::Op::Send && all[i].message == 10101 && all[i].payload.size() > 34 &&
-            host::i32At(all[i].payload.data(), 34) == 0x001C0040)
+        if (all[i].op == host::Op::Entry && all[i].message == host::MSG_BUILD_UI) buildUi = i;
+        if (all[i].op == host::Op::SendTo && all[i].message == host::MSG_PLUGIN_DISPLAY_NAME) nameAsked = i;
+        if (all[i].op == host::Op::Entry && all[i].message == host::MSG_PLUGIN_DISPLAY_NAME) nameAnswered = i;
+        if (all[i].op == host::Op::Send && all[i].message == host::MSG_ACTION_CREATE && all[i].payload.size() > 34 &&
+            host::i32At(all[i].payload.data(), host::action_def::TYPE) == 0x001C0040)
             infoImage = i;
     }
     EXPECT_LT(buildUi, nameAsked);
     EXPECT_EQ(nameAsked + 1, nameAnswered) << "delivered straight back into the plug-in";
     EXPECT_LT(nameAnswered, infoImage);
     EXPECT_STREQ("Lunetka", reinterpret_cast<const char*>(all[nameAnswered].reply));
-    EXPECT_EQ(host->pluginId(), ONLY(host->find(host::Op::SendTo, 30016)).args.at(0));
+    EXPECT_EQ(host->pluginId(), ONLY(host->find(host::Op::SendTo, host::MSG_PLUGIN_DISPLAY_NAME)).args.at(0));
 }
 
 TEST(DeclaredPageState, QueryStateOneHidesTheVersion)

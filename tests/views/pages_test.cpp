@@ -116,7 +116,7 @@ TEST(Pages, SecondPageTakesTheListAndTheSearchFillsIt)
     EXPECT_EQ(2u, host::readResultRows(list).size());
     host::focusRow(list, 1, true);
     host::doubleClickRow(list, 1);
-    EXPECT_EQ(1u, host->find(host::Op::Send, 10103).size()) << "the new page hears its list";
+    EXPECT_EQ(1u, host->find(host::Op::Send, host::MSG_ACTION_CALL).size()) << "the new page hears its list";
 
     host->stop();
     host->unloadPlugin();

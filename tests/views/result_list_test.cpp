@@ -55,14 +55,14 @@ protected:
     std::vector<std::vector<int32_t>> requests()
     {
         std::vector<std::vector<int32_t>> sent;
-        for (const host::Exchange* call : host->find(host::Op::Send, 10103)) {
+        for (const host::Exchange* call : host->find(host::Op::Send, host::MSG_ACTION_CALL)) {
             const std::vector<uint8_t>& r = call->payload;
             EXPECT_EQ(30u, r.size());
-            EXPECT_EQ(30, U16(r, 0));
-            EXPECT_EQ(1, I32(r, 14)) << "code";
-            EXPECT_TRUE(support::zeroBytes(r, 18, 30));
-            EXPECT_EQ(0, I32(call->record, 26)) << "p2";
-            sent.push_back({I32(r, 2), I32(r, 6), I32(r, 10)});
+            EXPECT_EQ(host::action_event::CALL_LENGTH, U16(r, host::action_event::SIZE));
+            EXPECT_EQ(1, I32(r, host::action_event::CODE)) << "code";
+            EXPECT_TRUE(support::zeroBytes(r, host::action_event::HEADER, host::action_event::CALL_LENGTH));
+            EXPECT_EQ(0, I32(call->record, host::message::P2)) << "p2";
+            sent.push_back({I32(r, host::action_event::ID), I32(r, host::action_event::PARENT), I32(r, host::action_event::CONTACT)});
         }
         host->clearExchanges();
         return sent;
@@ -127,14 +127,14 @@ TEST_F(ResultList, ImageListHasTheGeneralIconAndOnePerNetwork)
     host2->clearExchanges();
     host2->clearLog();
     host2->page().open();
-    auto icons = host2->find(host::Op::Send, 10136);
+    auto icons = host2->find(host::Op::Send, host::MSG_ICON_GET);
     ASSERT_EQ(4u, icons.size());
     EXPECT_EQ(0x20000000, icons[0]->args[0]);
     EXPECT_EQ(1, icons[0]->args[1]);
     EXPECT_EQ(0x20100000, icons[1]->args[0]);
     EXPECT_EQ(0x20300000, icons[3]->args[0]);
-    EXPECT_EQ(-1, I32(ONLY(host2->find(host::Op::Send, 240)).record, 14));
-    EXPECT_EQ(4u, host2->find(host::Op::Send, 243).size()) << "positions 1 to n-1";
+    EXPECT_EQ(-1, I32(ONLY(host2->find(host::Op::Send, host::MSG_PLUGIN_COUNT)).record, host::message::TAG3));
+    EXPECT_EQ(4u, host2->find(host::Op::Send, host::MSG_PLUGIN_ID_AT).size()) << "positions 1 to n-1";
     EXPECT_EQ("adding icon for net 1 on pos 1", host2->log().at(0));
     EXPECT_EQ("adding icon for net 3 on pos 3", host2->log().at(2));
 }
@@ -253,7 +253,7 @@ TEST_F(ResultList, SecondCreationOnASubclassedPageKeepsForwarding)
 {
     HWND page = host->page().window();
     std::vector<uint8_t> event = support::slotEvent(220, page, nullptr, 0, 300);
-    host->send(22200, reinterpret_cast<intptr_t>(event.data()));
+    host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
     HWND second = support::slotWindow(event);
     ASSERT_NE(nullptr, second);
 
@@ -265,7 +265,7 @@ TEST_F(ResultList, SecondCreationOnASubclassedPageKeepsForwarding)
     EXPECT_STREQ("strona", title);
 
     event = support::slotEvent(221, page, second);
-    host->send(22200, reinterpret_cast<intptr_t>(event.data()));
+    host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
     EXPECT_FALSE(IsWindow(second));
     EXPECT_NE(0, GetWindowLongPtrA(page, GWLP_WNDPROC));
     // The page got its own procedure back: nothing of the plug-in is left in it.
@@ -279,21 +279,21 @@ TEST_F(ResultList, SecondCreationOnASubclassedPageKeepsForwarding)
 TEST_F(ResultList, ShortControlRecordsAreNotTouched)
 {
     std::vector<uint8_t> event(96, 0xEE);
-    host::putU16(event.data(), 0, 67);
-    host::putI32(event.data(), 2, RESULTS);
-    host::putI32(event.data(), 10, -2);
-    host::putI32(event.data(), 14, 220);
-    host::putPtr(event.data(), 28, host->page().window());
+    host::putU16(event.data(), host::action_event::SIZE, 67);
+    host::putI32(event.data(), host::action_event::ID, RESULTS);
+    host::putI32(event.data(), host::action_event::CONTACT, -2);
+    host::putI32(event.data(), host::action_event::CODE, host::EVENT_CREATE_CONTROL);
+    host::putPtr(event.data(), host::action_event::PARENT_WINDOW, host->page().window());
     std::vector<uint8_t> before = event;
     host->clearExchanges();
-    EXPECT_EQ(0, host->send(22200, reinterpret_cast<intptr_t>(event.data())));
+    EXPECT_EQ(0, host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data())));
     EXPECT_EQ(before, event) << "nothing written";
     EXPECT_TRUE(support::pluginCalls(*host).empty()) << "no list created";
 
-    host::putU16(event.data(), 0, 31);
-    host::putI32(event.data(), 14, 221);
-    host::putPtr(event.data(), 24, list);
-    EXPECT_EQ(0, host->send(22200, reinterpret_cast<intptr_t>(event.data())));
+    host::putU16(event.data(), host::action_event::SIZE, 31);
+    host::putI32(event.data(), host::action_event::CODE, host::EVENT_DESTROY_CONTROL);
+    host::putPtr(event.data(), host::action_event::WINDOW, list);
+    EXPECT_EQ(0, host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data())));
     EXPECT_TRUE(IsWindow(list)) << "a 31-byte destroy record does not carry the window";
 }
 
@@ -344,7 +344,7 @@ TEST_F(ResultList, DestroyedListIsNeitherTouchedNorActedOn)
     host::focusRow(list, 1, true);
     HWND page = host->page().window();
     std::vector<uint8_t> event = support::slotEvent(221, page, list);
-    host->send(22200, reinterpret_cast<intptr_t>(event.data()));
+    host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
     ASSERT_FALSE(IsWindow(list));
     host->clearExchanges();
 
@@ -357,9 +357,9 @@ TEST_F(ResultList, DestroyedListIsNeitherTouchedNorActedOn)
     host->actionEvent(VALUE, 2);
     UnhookWindowsHookEx(hook);
 
-    EXPECT_TRUE(host->find(host::Op::Send, 10103).empty()) << "no contact asked for";
+    EXPECT_TRUE(host->find(host::Op::Send, host::MSG_ACTION_CALL).empty()) << "no contact asked for";
     EXPECT_TRUE(listMessages.empty()) << listMessages.size() << " messages to a list view";
-    EXPECT_EQ(3u, host->find(host::Op::Send, 10106).size()) << "the search itself still ran";
+    EXPECT_EQ(3u, host->find(host::Op::Send, host::MSG_ACTION_GET_VALUE).size()) << "the search itself still ran";
 }
 
 TEST(ResultListAlone, ListCreatedAgainForgetsTheImagesOfTheOneBefore)

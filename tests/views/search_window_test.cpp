@@ -29,7 +29,7 @@ protected:
 
 TEST_F(SearchWindow, ClassAsRegisteredAtStart)
 {
-    EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, 20001)).reply);
+    EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply);
     WNDCLASSEXA found;
     ZeroMemory(&found, sizeof found);
     found.cbSize = sizeof found;
@@ -107,7 +107,7 @@ TEST(SearchWindowClass, ForeignClassOfTheSameNameIsNeverUsed)
     ASSERT_TRUE(RegisterClassA(&foreign));
     {
         auto host = support::startPlugin();
-        EXPECT_EQ(0, ONLY(host->find(host::Op::Entry, 20001)).reply);
+        EXPECT_EQ(0, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply);
         EXPECT_EQ(1, host->actionEvent(OPEN_WINDOW, 1)) << "creation refused";
         EXPECT_EQ(nullptr, support::ownWindow("Lunetka"));
         host->stop();
