@@ -174,6 +174,49 @@ HWND createHostPage(const char* title)
                            nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
+HWND windowAtHandle(HWND destroyed, const std::function<HWND()>& make)
+{
+    // Windows and menus share one handle table, and a menu costs a fraction
+    // of a window: menus take the freed slot round its generations.
+    const int MAX_DEPTH = 8;
+    const WORD slot = LOWORD(reinterpret_cast<uintptr_t>(destroyed));
+    const WORD generation = HIWORD(reinterpret_cast<uintptr_t>(destroyed));
+    auto holdMenus = [](int count) {
+        std::vector<HMENU> menus;
+        for (int i = 0; i < count; ++i)
+            menus.push_back(CreateMenu());
+        return menus;
+    };
+    auto freeMenus = [](std::vector<HMENU>& menus) {  // in reverse: they come back in the same order
+        for (auto menu = menus.rbegin(); menu != menus.rend(); ++menu)
+            DestroyMenu(*menu);
+        menus.clear();
+    };
+    // How deep in the free slots ours lies.
+    std::vector<HMENU> probe = holdMenus(MAX_DEPTH);
+    int depth = -1;
+    for (int i = 0; i < MAX_DEPTH && depth < 0; ++i) {
+        if (LOWORD(reinterpret_cast<uintptr_t>(probe[static_cast<size_t>(i)])) == slot)
+            depth = i;
+    }
+    freeMenus(probe);
+    if (depth < 0)
+        return nullptr;
+    for (int round = 0; round < 0x10000; ++round) {
+        std::vector<HMENU> held = holdMenus(depth + 1);
+        WORD now = HIWORD(reinterpret_cast<uintptr_t>(held.back()));
+        bool oursNext = (now + 1 >= 0xFFFF ? 1 : now + 1) == generation;
+        freeMenus(held);
+        if (!oursNext)
+            continue;
+        std::vector<HMENU> fillers = holdMenus(depth);
+        HWND made = make();
+        freeMenus(fillers);
+        return made == destroyed ? made : nullptr;
+    }
+    return nullptr;
+}
+
 bool hasOwnProcedure(HWND page)
 {
     char className[64] = "";

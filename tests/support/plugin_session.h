@@ -52,6 +52,12 @@ int listViewsIn(HWND window);
 std::vector<HWND> ownWindows(const char* className, const char* title = nullptr);
 // The first of them, or null.
 HWND ownWindow(const char* className, const char* title = nullptr);
+// Makes a window with make() at the very handle a destroyed window had:
+// handles are taken and given back until Windows is about to hand that one
+// out again (a reused slot carries a new generation in the high word, so
+// this takes a full turn of it). Null if it never comes round.
+HWND windowAtHandle(HWND destroyed, const std::function<HWND()>& make);
+
 // Messages a page hears from its list and its user, sent after the plug-in
 // may have been unloaded: each would run unloaded code if we were still there.
 void pokePage(HWND page, HWND formerList);

@@ -362,6 +362,28 @@ TEST_F(ResultList, DestroyedListIsNeitherTouchedNorActedOn)
     EXPECT_EQ(3u, host->find(host::Op::Send, host::MSG_ACTION_GET_VALUE).size()) << "the search itself still ran";
 }
 
+// The host destroys our list itself, and Windows later gives its handle to a
+// list view of the host's: neither a search nor a new list may touch that one.
+TEST_F(ResultList, ListTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
+{
+    HWND page = host->page().window();
+    DestroyWindow(list);
+    HWND hosts = support::windowAtHandle(list, [page] {
+        return CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT, 0, 0, 100, 100, page, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    });
+    ASSERT_EQ(list, hosts) << "Windows never handed the list's handle out again";
+
+    host->settings()[VALUE].value = "Opole";
+    host->actionEvent(VALUE, 2);
+    EXPECT_EQ(0, SendMessageA(hosts, LVM_GETITEMCOUNT, 0, 0)) << "a search filled the host's list";
+    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
+    host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+    EXPECT_TRUE(IsWindow(hosts)) << "a new list destroyed the host's";
+    EXPECT_NE(nullptr, support::slotWindow(event));
+    DestroyWindow(hosts);
+}
+
 TEST(ResultListAlone, ListCreatedAgainForgetsTheImagesOfTheOneBefore)
 {
     auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,3,Ala,Opole\n");
