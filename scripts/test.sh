@@ -12,7 +12,7 @@ bash scripts/wineserver-session.sh ctest --test-dir build -j"$(nproc)" --output-
 # The tests that load the DLL, the heap-checked campaign among them, once
 # more against the test build that checks its invariants and aborts at the
 # line of a broken one.
-wine_tests='^(plugin|ui|search|views|hostile|hostile_heap_checked)$'
+wine_tests='^(plugin|ui|search|views|views_handle_reuse|hostile|hostile_heap_checked)$'
 LUNETKA_PLUGIN="Z:$(echo "$root/build/bin/lunetka-checked.dll" | tr / '\\')" \
     bash scripts/wineserver-session.sh ctest --test-dir build -j"$(nproc)" --output-on-failure -R "$wine_tests" "$@"
 
