@@ -225,6 +225,8 @@ HINSTANCE StandInHost::opGetAppInstance()
 
 HINSTANCE StandInHost::opGetPluginInstance()
 {
+    if (beforeAnswer)
+        beforeAnswer(Op::GetPluginInstance, 0);
     noteCall(Op::GetPluginInstance, {}, reinterpret_cast<intptr_t>(pluginModule_));
     return pluginModule_;
 }

@@ -102,6 +102,9 @@ TEST_F(SearchRun, EachConditionInAscendingRowOrder)
         {ENDS, "ski", {"Adam Kowalski"}},
         {NOT_CONTAINS, "kow", {"beata Nowak", "Dorota Zieli\xF1ska"}},
         {6, "a", {}},
+        // An empty value occurs in every text, so nothing "does not contain" it.
+        {CONTAINS, "", {"Adam Kowalski", "beata Nowak", "Cezary Kowalczyk", "Dorota Zieli\xF1ska"}},
+        {NOT_CONTAINS, "", {}},
     };
     for (const auto& c : cases) {
         search(LAST_NAME, c.condition, c.value);

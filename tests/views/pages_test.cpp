@@ -125,38 +125,60 @@ TEST(Pages, SecondPageTakesTheListAndTheSearchFillsIt)
     DestroyWindow(second);
 }
 
+WNDPROC behindHostProcedure = nullptr;
+
+// A host procedure in front of ours that ends the page's life itself and
+// tells nobody behind it.
+LRESULT CALLBACK hostKeepsItsDestroyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY || message == WM_NCDESTROY)
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    return CallWindowProcA(behindHostProcedure, hwnd, message, wParam, lParam);
+}
+
 // The host destroys the page that holds our list, and Windows later gives the
 // page's handle to a new page: that one is a stranger to us, subclassed and
-// heard like any other, and handed back with its own procedure.
+// heard like any other, and handed back with its own procedure. So too when
+// the destroy never reached us, and only the stop between finds the page gone.
 TEST(Pages, PageTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
 {
-    auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
-    host->page().close();
-    HWND first = support::createHostPage("A");
-    std::vector<uint8_t> event = support::slotEvent(220, first);
-    host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-    ASSERT_NE(nullptr, support::slotWindow(event));
-    DestroyWindow(first);
-    HWND second = support::windowAtHandle(first, [] { return support::createHostPage("B"); });
-    ASSERT_EQ(first, second) << "Windows never handed the page's handle out again";
+    for (bool destroyUnheard : {false, true}) {
+        SCOPED_TRACE(destroyUnheard ? "destroyed behind the host's procedure, then a stop" : "destroyed");
+        auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
+        host->page().close();
+        HWND first = support::createHostPage("A");
+        std::vector<uint8_t> event = support::slotEvent(220, first);
+        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        ASSERT_NE(nullptr, support::slotWindow(event));
+        if (destroyUnheard)
+            behindHostProcedure = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(first, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostKeepsItsDestroyProc)));
+        DestroyWindow(first);
+        if (destroyUnheard)
+            host->send(STOP);
+        HWND second = support::windowAtHandle(first, [] { return support::createHostPage("B"); });
+        ASSERT_EQ(first, second) << "Windows never handed the page's handle out again";
+        if (destroyUnheard)
+            host->start();
 
-    event = support::slotEvent(220, second);
-    host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-    HWND list = support::slotWindow(event);
-    ASSERT_NE(nullptr, list);
-    host->settings()[FIELD].value = "5";
-    host->settings()[CONDITION].value = "0";
-    host->settings()[VALUE].value = "opole";
-    host->actionEvent(VALUE, 2);
-    host::focusRow(list, 1, true);
-    host::doubleClickRow(list, 1);
-    EXPECT_EQ(1u, host->find(host::Op::Send, host::MSG_ACTION_CALL).size()) << "the new page hears its list";
+        event = support::slotEvent(220, second);
+        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        HWND list = support::slotWindow(event);
+        ASSERT_NE(nullptr, list);
+        host->settings()[FIELD].value = "5";
+        host->settings()[CONDITION].value = "0";
+        host->settings()[VALUE].value = "opole";
+        host->actionEvent(VALUE, 2);
+        host::focusRow(list, 1, true);
+        host::doubleClickRow(list, 1);
+        EXPECT_EQ(1u, host->find(host::Op::Send, host::MSG_ACTION_CALL).size()) << "the new page hears its list";
 
-    host->stop();
-    EXPECT_TRUE(support::hasOwnProcedure(second));
-    host->unloadPlugin();
-    support::pokePage(second, list);
-    DestroyWindow(second);
+        host->stop();
+        EXPECT_TRUE(support::hasOwnProcedure(second));
+        host->unloadPlugin();
+        support::pokePage(second, list);
+        DestroyWindow(second);
+    }
 }
 
 namespace {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <algorithm>
+#include <functional>
 
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
@@ -139,15 +141,49 @@ TEST_F(ResultList, ImageListHasTheGeneralIconAndOnePerNetwork)
     EXPECT_EQ("adding icon for net 3 on pos 3", host2->log().at(2));
 }
 
-TEST(ResultListAlone, HostWithoutNetworksGivesOneImage)
+// The general icon, and one per network plug-in the host names. A position
+// whose plug-in id is 0 is a question the plug-in puts to itself, and we are
+// no network.
+TEST(ResultListAlone, ImagesFollowTheNetworksTheHostNames)
 {
-    auto host = support::loadPlugin();
-    host->networkPlugins().clear();
-    host->start();
-    host->page().open();
-    HIMAGELIST images =
-        reinterpret_cast<HIMAGELIST>(SendMessageA(host->page().slotControl(RESULTS), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
-    EXPECT_EQ(1, ImageList_GetImageCount(images));
+    const struct {
+        const char* host;
+        std::function<void(std::vector<host::NetworkPlugin>&)> change;
+        int images;
+    } cases[] = {
+        {"no networks", [](std::vector<host::NetworkPlugin>& plugins) { plugins.clear(); }, 1},
+        {"plug-in id 0", [](std::vector<host::NetworkPlugin>& plugins) { plugins[1].id = 0; }, 3},
+    };
+    for (const auto& c : cases) {
+        auto host = support::loadPlugin();
+        c.change(host->networkPlugins());
+        host->start();
+        host->page().open();
+        HIMAGELIST images = reinterpret_cast<HIMAGELIST>(
+            SendMessageA(host->page().slotControl(RESULTS), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+        EXPECT_EQ(c.images, ImageList_GetImageCount(images)) << c.host;
+        for (const host::Exchange* asked : host->find(host::Op::SendTo))
+            EXPECT_NE(0, asked->args.at(0)) << c.host << ": a question to plug-in 0 goes to ourselves";
+    }
+}
+
+// A column the host added to our list sorts as the value column does: every
+// row stays, with its own contact.
+TEST_F(ResultList, HeaderClickOnAColumnTheHostAdded)
+{
+    LVCOLUMNA column;
+    ZeroMemory(&column, sizeof column);
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<char*>("host's");
+    column.cx = 50;
+    ASSERT_EQ(2, SendMessageA(list, LVM_INSERTCOLUMNA, 2, reinterpret_cast<LPARAM>(&column)));
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, 1, 40);  // the new column within reach of the mouse
+    host::clickHeader(list, 2);
+    std::vector<std::string> shown = names();
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ((std::vector<std::string>{"ADELA", "Adam", "bogdan", "celina"}), shown);
+    host::clickHeader(list, 0);
+    EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), names());
 }
 
 TEST_F(ResultList, HeaderClicksSortDescendingFirstThenAlternate)

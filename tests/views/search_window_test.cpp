@@ -96,6 +96,29 @@ TEST_F(SearchWindow, StopClosesTheWindowsAndReleasesTheClass)
     EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &found));
 }
 
+// A host that stops us while the start asks for our module: no class is left
+// registered, and the next start registers it as usual.
+TEST(SearchWindowClass, StopDuringTheStartLeavesNoClass)
+{
+    auto host = support::loadPlugin();
+    bool stopped = false;
+    host->beforeAnswer = [&](host::Op op, int) {
+        if (op == host::Op::GetPluginInstance && !stopped) {
+            stopped = true;
+            host->send(host::MSG_STOP);
+        }
+    };
+    host->start();
+    host->beforeAnswer = nullptr;
+    ASSERT_TRUE(stopped);
+    WNDCLASSA found;
+    EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &found));
+    host->send(host::MSG_STOP);
+    host->start();
+    EXPECT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &found));
+    EXPECT_TRUE(host->abiErrors().empty());
+}
+
 TEST(SearchWindowClass, ForeignClassOfTheSameNameIsNeverUsed)
 {
     // A class "Lunetka" that is not ours (as an earlier load could leave).
