@@ -11,7 +11,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 PACKAGES=(g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686 cmake make
-          googletest wine wine32:i386 xvfb x11-utils openbox imagemagick locales python3 g++ clang lld libclang-rt-14-dev)
+          googletest wine wine32:i386 xvfb x11-utils openbox imagemagick locales python3 g++ clang lld libclang-rt-14-dev gcovr)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

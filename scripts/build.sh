@@ -8,7 +8,7 @@ cd "$root"
 
 missing=""
 for tool in i686-w64-mingw32-g++-posix i686-w64-mingw32-g++-win32 i686-w64-mingw32-windres i686-w64-mingw32-objcopy i686-w64-mingw32-objdump cmake make wine wineserver \
-            Xvfb xdpyinfo openbox convert python3 g++ clang++ ld.lld; do
+            Xvfb xdpyinfo openbox convert python3 g++ clang++ ld.lld gcovr i686-w64-mingw32-gcov-win32; do
     command -v "$tool" >/dev/null 2>&1 || missing="$missing $tool"
 done
 [ -f /usr/src/googletest/CMakeLists.txt ] || missing="$missing googletest"

@@ -124,7 +124,7 @@ intptr_t runSearch(ActionEvent* event, ShowResults show)
     for (int pass = 1;; ++pass) {
         try {
             searchOnce(forced, show);
-        } catch (const std::bad_alloc&) {
+        } catch (const std::bad_alloc&) {  // GCOVR_EXCL_BR_LINE: its other side is the excluded catch below
             abandonSearch("out of memory", show);
         } catch (const std::exception& failure) {  // GCOVR_EXCL_LINE: memory is all a search can run out of;
             abandonSearch(failure.what(), show);     // GCOVR_EXCL_LINE: any other failure is abandoned alike

@@ -62,9 +62,9 @@ void onDestroy(HWND hwnd)
     // Closing any search window closes the latest one too. The handle is
     // forgotten first, so it never outlives its window nor names it twice.
     HWND latest = searchWindow;
-    if (latest == hwnd || !IsWindow(latest))
+    if (latest == hwnd || !IsWindow(latest)) {  // a null one is no window either
         searchWindow = nullptr;
-    else if (latest) {
+    } else {
         searchWindow = nullptr;
         DestroyWindow(latest);
     }

@@ -397,20 +397,41 @@ TEST_F(Reentrancy, RowTheListRefusedShiftsNoOtherRow)
     SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProcedure));
 }
 
-// A search asked for from inside the fill keeps its own code: a forced one
-// (12) with unchanged texts searches again, though the event it interrupted
-// (2) was not forced.
+// A search asked for from inside the walk or the fill keeps its own code: a
+// forced one (12) with unchanged texts searches again, though the event it
+// interrupted (2) was not forced, and a later unforced ask while it waits
+// does not take that away; an unforced ask with unchanged texts alone does
+// not search again.
 TEST_F(Reentrancy, WaitingSearchKeepsItsOwnForcedFlag)
 {
-    criteria("Gdynia");
-    host->onLog = [&](const std::string& line) {
-        if (line.compare(0, 4, "net ") == 0 && calls++ == 0)
-            host->actionEvent(VALUE, 12);  // the same texts, forced
+    const struct {
+        const char* during;  // the start of the log line the host asks from
+        std::vector<int> codes;
+        int walks;
+    } cases[] = {
+        {"net ", {12}, 2},
+        {"searching", {12}, 2},
+        {"searching", {12, 2}, 2},
+        {"searching", {2}, 1},
     };
-    host->clearLog();
-    host->actionEvent(VALUE, 2);  // changed texts, not forced
-    EXPECT_EQ(2, countLines(host->log(), "searching : 13 Gdynia 0 1")) << "the forced search walked again";
-    EXPECT_EQ(std::vector<std::string>{"Ela"}, shown());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.during) + ", " + std::to_string(c.codes.size()) + " ask(s), first " +
+                     std::to_string(c.codes[0]));
+        criteria("Opole");
+        host->actionEvent(VALUE, 2);
+        criteria("Gdynia");
+        calls = 0;
+        host->onLog = [&](const std::string& line) {
+            if (line.compare(0, strlen(c.during), c.during) == 0 && calls++ == 0)
+                for (int code : c.codes)
+                    host->actionEvent(VALUE, code);  // the same texts
+        };
+        host->clearLog();
+        host->actionEvent(VALUE, 2);  // changed texts, not forced
+        host->onLog = nullptr;
+        EXPECT_EQ(c.walks, countLines(host->log(), "searching : 13 Gdynia 0 1"));
+        EXPECT_EQ(std::vector<std::string>{"Ela"}, shown());
+    }
 }
 
 // The list the host puts in place from the last row's insert notification

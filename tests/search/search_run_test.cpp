@@ -105,6 +105,9 @@ TEST_F(SearchRun, EachConditionInAscendingRowOrder)
         // An empty value occurs in every text, so nothing "does not contain" it.
         {CONTAINS, "", {"Adam Kowalski", "beata Nowak", "Cezary Kowalczyk", "Dorota Zieli\xF1ska"}},
         {NOT_CONTAINS, "", {}},
+        // The first letter where the value could last begin, the rest not; longer than every text.
+        {CONTAINS, "kx", {}},
+        {ENDS, "Zieli\xF1ska Kowalski", {}},
     };
     for (const auto& c : cases) {
         search(LAST_NAME, c.condition, c.value);

@@ -245,6 +245,7 @@ void pokePage(HWND page, HWND formerList)
     SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
     notice.hdr.code = static_cast<UINT>(LVN_COLUMNCLICK);
     SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+    SendMessageA(page, WM_NOTIFY, 0, 0);  // a notification without its record
     SendMessageA(page, WM_PARENTNOTIFY, WM_DESTROY, reinterpret_cast<LPARAM>(formerList));
     MSG pending;
     for (int i = 0; i < 100 && PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE); ++i)

@@ -119,22 +119,42 @@ TEST(SearchWindowClass, StopDuringTheStartLeavesNoClass)
     EXPECT_TRUE(host->abiErrors().empty());
 }
 
+// A class "Lunetka" that is not ours (as an earlier load could leave) is
+// never used nor unregistered, even when it differs from ours in one thing.
 TEST(SearchWindowClass, ForeignClassOfTheSameNameIsNeverUsed)
 {
-    // A class "Lunetka" that is not ours (as an earlier load could leave).
-    WNDCLASSA foreign;
-    ZeroMemory(&foreign, sizeof foreign);
-    foreign.lpfnWndProc = DefWindowProcA;
-    foreign.hInstance = GetModuleHandleA(nullptr);
-    foreign.lpszClassName = "Lunetka";
-    ASSERT_TRUE(RegisterClassA(&foreign));
-    {
-        auto host = support::startPlugin();
-        EXPECT_EQ(0, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply);
-        EXPECT_EQ(1, host->actionEvent(OPEN_WINDOW, 1)) << "creation refused";
-        EXPECT_EQ(nullptr, support::ownWindow("Lunetka"));
-        host->stop();
-        EXPECT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &foreign)) << "not ours to unregister";
+    const struct {
+        const char* differs;
+        WNDPROC procedure;
+        UINT style;
+        HBRUSH background;
+        HCURSOR cursor;
+    } cases[] = {
+        {"procedure", DefDlgProcA, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE), nullptr},
+        {"style", DefWindowProcA, 0, GetSysColorBrush(COLOR_BTNFACE), nullptr},
+        {"background", DefWindowProcA, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, nullptr, nullptr},
+        {"cursor", DefWindowProcA, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE),
+         LoadCursorA(nullptr, MAKEINTRESOURCEA(32513))},  // IDC_IBEAM
+    };
+    for (const auto& c : cases) {
+        WNDCLASSA foreign;
+        ZeroMemory(&foreign, sizeof foreign);
+        foreign.lpfnWndProc = c.procedure;
+        foreign.style = c.style;
+        foreign.hbrBackground = c.background;
+        foreign.hCursor = c.cursor ? c.cursor : LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+        foreign.hInstance = GetModuleHandleA(nullptr);
+        foreign.lpszClassName = "Lunetka";
+        ASSERT_TRUE(RegisterClassA(&foreign)) << c.differs;
+        {
+            auto host = support::startPlugin();
+            EXPECT_EQ(0, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply) << c.differs;
+            EXPECT_EQ(1, host->actionEvent(OPEN_WINDOW, 1)) << c.differs << ": creation refused";
+            EXPECT_EQ(nullptr, support::ownWindow("Lunetka")) << c.differs;
+            host->stop();
+            EXPECT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &foreign)) << c.differs
+                                                                                      << ": not ours to unregister";
+        }
+        UnregisterClassA("Lunetka", GetModuleHandleA(nullptr));
     }
-    UnregisterClassA("Lunetka", GetModuleHandleA(nullptr));
 }
