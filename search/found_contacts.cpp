@@ -6,13 +6,13 @@ std::vector<FoundContact> foundContacts;
 std::string foundTexts;
 unsigned foundContactsGeneration = 0;
 
-uint32_t FoundContactsBuilder::append(const char* text, uint32_t* length)
+uint32_t FoundContactsBuilder::append(const char* text, uint16_t* length)
 {
     size_t size = text ? strnlen(text, HIT_TEXT_LIMIT) : 0;
     uint32_t at = static_cast<uint32_t>(texts_.size());
     texts_.append(text ? text : "", size);
     texts_.push_back('\0');
-    *length = static_cast<uint32_t>(size);
+    *length = static_cast<uint16_t>(size);
     return at;
 }
 
@@ -21,15 +21,28 @@ void FoundContactsBuilder::beginHit(int contactIndex, const char* displayName)
     FoundContact hit;
     hit.contactIndex = contactIndex;
     hit.net = 0;
-    hit.valueAt = hit.valueLength = 0;
     hit.nameAt = append(displayName, &hit.nameLength);
+    hit.valueLength = 0;
+    texts_.push_back('\0');  // the value's place until it comes: a hit without one shows ""
     hits_.push_back(hit);
 }
 
 void FoundContactsBuilder::addValue(const char* matchedValue)
 {
     FoundContact& hit = hits_.back();
-    hit.valueAt = append(matchedValue, &hit.valueLength);
+    texts_.pop_back();
+    append(matchedValue, &hit.valueLength);  // right after the name's NUL
+}
+
+HitText FoundContactsBuilder::lastName() const
+{
+    return {texts_.data() + hits_.back().nameAt, hits_.back().nameLength};
+}
+
+HitText FoundContactsBuilder::lastValue() const
+{
+    const FoundContact& hit = hits_.back();
+    return {texts_.data() + hit.nameAt + hit.nameLength + 1, hit.valueLength};
 }
 
 void FoundContactsBuilder::endHit(int net) { hits_.back().net = net; }
@@ -57,4 +70,7 @@ const FoundContact* foundContactAt(intptr_t itemData)
 
 HitText displayNameOf(const FoundContact& hit) { return {foundTexts.data() + hit.nameAt, hit.nameLength}; }
 
-HitText matchedValueOf(const FoundContact& hit) { return {foundTexts.data() + hit.valueAt, hit.valueLength}; }
+HitText matchedValueOf(const FoundContact& hit)
+{
+    return {foundTexts.data() + hit.nameAt + hit.nameLength + 1, hit.valueLength};
+}

@@ -8,13 +8,15 @@
 #include <vector>
 
 // One hit. Its two texts are kept, NUL-terminated, in the result set's one
-// text block (foundTexts): a hit costs its texts and these few words, not two
-// strings and their allocations.
+// text block (foundTexts), the matched value right after the display name: a
+// hit costs its texts and these four words, not two strings and their
+// allocations.
 struct FoundContact {
-    int contactIndex;  // row in the host's contact table
-    int net;           // contact column 1
-    uint32_t nameAt, nameLength;    // contact column 8, the display name
-    uint32_t valueAt, valueLength;  // the searched column, as the host holds it
+    int contactIndex;      // row in the host's contact table
+    int net;               // contact column 1
+    uint32_t nameAt;       // contact column 8, the display name; the value follows its NUL
+    uint16_t nameLength;   // at most HIT_TEXT_LIMIT, as is
+    uint16_t valueLength;  // the searched column, as the host holds it
 };
 
 // A text of a hit: where it starts and how long it is.
@@ -33,6 +35,7 @@ extern unsigned foundContactsGeneration;
 // A hit keeps at most this much of each of its texts: far more than a list
 // row shows or a sort compares, and 30,000 hits on megabyte cells still fit.
 const size_t HIT_TEXT_LIMIT = 4096;
+static_assert(HIT_TEXT_LIMIT <= 0xFFFF, "a hit's text length fits its 16 bits");
 
 // A search's hits as they are found. A text is copied in at once, since the
 // host's pointer dies at its next call.
@@ -43,12 +46,13 @@ public:
     // Its matched value, then its network: the hit is complete.
     void addValue(const char* matchedValue);
     void endHit(int net);
-    const FoundContact& last() const { return hits_.back(); }
-    HitText text(uint32_t at, uint32_t length) const { return {texts_.data() + at, length}; }
+    // The last hit's texts, for its log line before the set is in place.
+    HitText lastName() const;
+    HitText lastValue() const;
 
 private:
     friend void replaceFoundContacts(FoundContactsBuilder& built);
-    uint32_t append(const char* text, uint32_t* length);
+    uint32_t append(const char* text, uint16_t* length);
     std::vector<FoundContact> hits_;
     std::string texts_;
 };

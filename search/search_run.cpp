@@ -79,10 +79,9 @@ void searchOnce(bool forced, ShowResults show)
              row = findContact(column, value, condition, row + 1)) {
             hits.beginHit(row, readContactText(row, CONTACT_COLUMN_DISPLAY_NAME, nullptr, 0));
             hits.addValue(readContactText(row, column, nullptr, 0));
-            hits.endHit(readContactInt(row, CONTACT_COLUMN_NET));
-            const FoundContact& hit = hits.last();
-            logLine("found : %s %s %d", hits.text(hit.nameAt, hit.nameLength).text,
-                    hits.text(hit.valueAt, hit.valueLength).text, hit.net);
+            int net = readContactInt(row, CONTACT_COLUMN_NET);
+            hits.endHit(net);
+            logLine("found : %s %s %d", hits.lastName().text, hits.lastValue().text, net);
         }
     }
     LUNETKA_INVARIANT(!walkRunning());  // the lock went back with the walk
