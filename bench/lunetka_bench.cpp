@@ -27,6 +27,7 @@
 #include "host/result_list_reader.h"
 #include "host/stand_in_host.h"
 #include "host/text_codec.h"
+#include "host/window_class.h"
 #include "plugin/host_calls.h"
 #include "search/text_match.h"
 #include "views/sort_order.h"
@@ -326,12 +327,21 @@ private:
     double floorFill(const char* value, size_t* peak, double* click)
     {
         std::vector<size_t> rows = hitRows(value);
+        // Each row's item data is its name's place in the sorted order: a
+        // click then sorts the rows as much as ours does, for nothing.
+        std::vector<LPARAM> nameRank = nameRanks(rows);
         size_t base = committed();
-        // Visible, as the host's page is: a hidden list view is far cheaper to fill.
-        HWND page = CreateWindowExA(0, FLOOR_PAGE_CLASS, "", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 500, 400, nullptr,
-                                    nullptr, nullptr, nullptr);
-        HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 415, 200, page,
-                                    nullptr, nullptr, nullptr);
+        // Visible and shaped as the host's page and our list are: a hidden
+        // list view is far cheaper to fill.
+        RECT pageBox, listBox;
+        GetWindowRect(host_->page().window(), &pageBox);
+        GetWindowRect(list_, &listBox);
+        HWND page = CreateWindowExA(0, FLOOR_PAGE_CLASS, "", GetWindowLongA(host_->page().window(), GWL_STYLE), 0, 0,
+                                    pageBox.right - pageBox.left, pageBox.bottom - pageBox.top, nullptr, nullptr,
+                                    nullptr, nullptr);
+        HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0,
+                                    listBox.right - listBox.left, listBox.bottom - listBox.top, page, nullptr,
+                                    nullptr, nullptr);
         LVCOLUMNA column;
         ZeroMemory(&column, sizeof column);
         column.mask = LVCF_WIDTH | LVCF_TEXT;
@@ -356,7 +366,7 @@ private:
             item.iItem = n;
             item.pszText = const_cast<char*>(host_->contacts().text(static_cast<int>(row), DISPLAY));
             item.iImage = n % 4;
-            item.lParam = n;
+            item.lParam = nameRank[static_cast<size_t>(n)];
             SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
             ZeroMemory(&item, sizeof item);
             item.iSubItem = 1;
@@ -375,6 +385,20 @@ private:
         }
         DestroyWindow(page);
         return elapsed;
+    }
+
+    std::vector<LPARAM> nameRanks(const std::vector<size_t>& rows)
+    {
+        std::vector<size_t> order(rows.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        auto name = [&](size_t i) { return host_->contacts().text(static_cast<int>(rows[i]), DISPLAY); };
+        std::sort(order.begin(), order.end(),
+                  [&](size_t a, size_t b) { return compareShownTexts(name(a), name(b), true) < 0; });
+        std::vector<LPARAM> rank(rows.size());
+        for (size_t k = 0; k < order.size(); ++k)
+            rank[order[k]] = static_cast<LPARAM>(k);
+        return rank;
     }
 
     double floorSort(const char* value)
@@ -495,12 +519,7 @@ int main(int argc, char** argv)
     }
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    WNDCLASSA floorPage;
-    ZeroMemory(&floorPage, sizeof floorPage);
-    floorPage.lpfnWndProc = floorPageProc;
-    floorPage.hInstance = GetModuleHandleA(nullptr);
-    floorPage.lpszClassName = FLOOR_PAGE_CLASS;
-    RegisterClassA(&floorPage);
+    host::registerWindowClass(FLOOR_PAGE_CLASS, floorPageProc);  // as the host's page is registered
 
     const Scenario scenarios[] = {
         {"S1 selective (~1%)", "pilne"},

@@ -7,23 +7,22 @@ namespace host {
 
 namespace {
 
-std::string itemText(HWND list, int row, int column)
+std::string itemText(HWND list, int row, int column, size_t limit)
 {
-    char text[1024];
+    std::vector<char> text(limit + 1, '\0');
     LVITEMA item;
     memset(&item, 0, sizeof item);
     item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    text[0] = '\0';
+    item.pszText = text.data();
+    item.cchTextMax = static_cast<int>(limit);
     SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    text[sizeof text - 1] = '\0';  // a longer text is cut without a terminator
-    return text;
+    text[limit - 1] = '\0';  // a longer text is cut without a terminator
+    return text.data();
 }
 
 }  // namespace
 
-std::vector<ResultRow> readResultRows(HWND list)
+std::vector<ResultRow> readResultRows(HWND list, size_t textLimit)
 {
     std::vector<ResultRow> rows;
     if (!list)
@@ -31,8 +30,8 @@ std::vector<ResultRow> readResultRows(HWND list)
     int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         ResultRow row;
-        row.contact = itemText(list, i, 0);
-        row.value = itemText(list, i, 1);
+        row.contact = itemText(list, i, 0, textLimit);
+        row.value = itemText(list, i, 1, textLimit);
         LVITEMA item;
         memset(&item, 0, sizeof item);
         item.mask = LVIF_IMAGE | LVIF_PARAM;

@@ -15,7 +15,8 @@ struct ResultRow {
     intptr_t itemData = -1;
 };
 
-std::vector<ResultRow> readResultRows(HWND list);
+// Each text is read into textLimit bytes, as a host's buffer would be.
+std::vector<ResultRow> readResultRows(HWND list, size_t textLimit = 1024);
 // The list's header click, as the list view reports it to its parent.
 void clickHeader(HWND list, int column);
 void focusRow(HWND list, int row, bool select);

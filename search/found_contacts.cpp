@@ -1,17 +1,88 @@
 #include "search/found_contacts.h"
 
 #include <string.h>
+#include <algorithm>
 
-std::vector<FoundContact> foundContacts;
-std::string foundTexts;
+FoundContactList foundContacts;
+std::vector<std::string> foundTexts;
 unsigned foundContactsGeneration = 0;
+
+void FoundContactList::push_back(const FoundContact& hit)
+{
+    if (blocks_.empty() || blocks_.back().size() == HIT_BLOCK) {
+        blocks_.reserve(blocks_.size() + 1);  // may throw: before anything changes
+        std::vector<FoundContact> block;
+        if (!blocks_.empty())
+            block.reserve(HIT_BLOCK);
+        blocks_.push_back(std::move(block));
+    }
+    std::vector<FoundContact>& block = blocks_.back();
+    if (block.size() == block.capacity())  // only the first block grows
+        block.reserve(std::min(HIT_BLOCK, std::max<size_t>(16, 2 * block.capacity())));
+    block.push_back(hit);
+    ++count_;
+}
+
+void FoundContactList::clear() noexcept
+{
+    std::vector<std::vector<FoundContact>>().swap(blocks_);
+    count_ = 0;
+}
+
+void FoundContactList::swap(FoundContactList& other) noexcept
+{
+    blocks_.swap(other.blocks_);
+    std::swap(count_, other.count_);
+}
+
+void FoundContactList::shrinkToFit()
+{
+    if (!blocks_.empty())
+        blocks_.back().shrink_to_fit();
+    blocks_.shrink_to_fit();
+}
+
+namespace {
+
+const char* textAt(const std::vector<std::string>& blocks, uint32_t at)
+{
+    return blocks[at / TEXT_BLOCK].data() + at % TEXT_BLOCK;
+}
+
+uint32_t endOf(const std::vector<std::string>& blocks)
+{
+    return static_cast<uint32_t>((blocks.size() - 1) * TEXT_BLOCK + blocks.back().size());
+}
+
+}  // namespace
+
+// Room for bytes more in the last block. A block that cannot take them is
+// left as it is and a new one begun; the last carried bytes (the hit's texts
+// so far) move to it, so that a hit's texts stay together.
+void FoundContactsBuilder::makeRoom(size_t bytes, size_t carried)
+{
+    if (!texts_.empty() && texts_.back().size() + bytes <= TEXT_BLOCK) {
+        std::string& block = texts_.back();
+        if (block.capacity() < block.size() + bytes)  // only the first block grows
+            block.reserve(std::min(TEXT_BLOCK, std::max(block.size() + bytes, 2 * block.capacity())));
+        return;
+    }
+    std::string block;
+    block.reserve(texts_.empty() ? std::max<size_t>(bytes, 256) : TEXT_BLOCK);
+    if (carried) {
+        std::string& last = texts_.back();
+        block.assign(last, last.size() - carried, carried);
+        last.resize(last.size() - carried);
+    }
+    texts_.push_back(std::move(block));
+}
 
 uint32_t FoundContactsBuilder::append(const char* text, uint16_t* length)
 {
     size_t size = text ? strnlen(text, HIT_TEXT_LIMIT) : 0;
-    uint32_t at = static_cast<uint32_t>(texts_.size());
-    texts_.append(text ? text : "", size);
-    texts_.push_back('\0');
+    uint32_t at = endOf(texts_);
+    texts_.back().append(text ? text : "", size);
+    texts_.back().push_back('\0');
     *length = static_cast<uint16_t>(size);
     return at;
 }
@@ -21,28 +92,34 @@ void FoundContactsBuilder::beginHit(int contactIndex, const char* displayName)
     FoundContact hit;
     hit.contactIndex = contactIndex;
     hit.net = 0;
+    makeRoom((displayName ? strnlen(displayName, HIT_TEXT_LIMIT) : 0) + 2, 0);
     hit.nameAt = append(displayName, &hit.nameLength);
     hit.valueLength = 0;
-    texts_.push_back('\0');  // the value's place until it comes: a hit without one shows ""
+    texts_.back().push_back('\0');  // the value's place until it comes: a hit without one shows ""
     hits_.push_back(hit);
 }
 
 void FoundContactsBuilder::addValue(const char* matchedValue)
 {
     FoundContact& hit = hits_.back();
-    texts_.pop_back();
+    texts_.back().pop_back();
+    size_t value = (matchedValue ? strnlen(matchedValue, HIT_TEXT_LIMIT) : 0) + 1;
+    bool fits = texts_.back().size() + value <= TEXT_BLOCK;
+    makeRoom(value, hit.nameLength + 1u);  // the name moves along only to a new block
+    if (!fits)
+        hit.nameAt = static_cast<uint32_t>((texts_.size() - 1) * TEXT_BLOCK);
     append(matchedValue, &hit.valueLength);  // right after the name's NUL
 }
 
 HitText FoundContactsBuilder::lastName() const
 {
-    return {texts_.data() + hits_.back().nameAt, hits_.back().nameLength};
+    return {textAt(texts_, hits_.back().nameAt), hits_.back().nameLength};
 }
 
 HitText FoundContactsBuilder::lastValue() const
 {
     const FoundContact& hit = hits_.back();
-    return {texts_.data() + hit.nameAt + hit.nameLength + 1, hit.valueLength};
+    return {textAt(texts_, hit.nameAt) + hit.nameLength + 1, hit.valueLength};
 }
 
 void FoundContactsBuilder::endHit(int net) { hits_.back().net = net; }
@@ -52,12 +129,21 @@ void replaceFoundContacts(FoundContactsBuilder& built)
     // Kept until the next search: no spare capacity. Should that copy find
     // no memory, the set keeps its spare room rather than fail.
     try {
-        built.hits_.shrink_to_fit();
+        built.hits_.shrinkToFit();
+        if (!built.texts_.empty())
+            built.texts_.back().shrink_to_fit();  // the only block with room to spare
         built.texts_.shrink_to_fit();
     } catch (...) {  // GCOVR_EXCL_LINE: libstdc++ swallows a failed shrink itself; other runtimes may throw
     }
     foundContacts.swap(built.hits_);
     foundTexts.swap(built.texts_);
+    ++foundContactsGeneration;
+}
+
+void emptyFoundContacts() noexcept
+{
+    foundContacts.clear();
+    std::vector<std::string>().swap(foundTexts);
     ++foundContactsGeneration;
 }
 
@@ -68,9 +154,9 @@ const FoundContact* foundContactAt(intptr_t itemData)
     return &foundContacts[static_cast<size_t>(itemData)];
 }
 
-HitText displayNameOf(const FoundContact& hit) { return {foundTexts.data() + hit.nameAt, hit.nameLength}; }
+HitText displayNameOf(const FoundContact& hit) { return {textAt(foundTexts, hit.nameAt), hit.nameLength}; }
 
 HitText matchedValueOf(const FoundContact& hit)
 {
-    return {foundTexts.data() + hit.nameAt + hit.nameLength + 1, hit.valueLength};
+    return {textAt(foundTexts, hit.nameAt) + hit.nameLength + 1, hit.valueLength};
 }

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-// One hit. Its two texts are kept, NUL-terminated, in the result set's one
-// text block (foundTexts), the matched value right after the display name: a
-// hit costs its texts and these four words, not two strings and their
+// One hit. Its two texts are kept, NUL-terminated, in the result set's text
+// blocks (foundTexts), the matched value right after the display name: a hit
+// costs its texts and these four words, not two strings and their
 // allocations.
 struct FoundContact {
     int contactIndex;      // row in the host's contact table
     int net;               // contact column 1
-    uint32_t nameAt;       // contact column 8, the display name; the value follows its NUL
+    uint32_t nameAt;       // contact column 8, the display name (block * TEXT_BLOCK + offset); the value follows its NUL
     uint16_t nameLength;   // at most HIT_TEXT_LIMIT, as is
     uint16_t valueLength;  // the searched column, as the host holds it
 };
@@ -25,10 +25,33 @@ struct HitText {
     size_t length;
 };
 
+// Hits in blocks that never move: the first block grows to HIT_BLOCK hits,
+// each later one is made at that size. Unlike a deque, an empty list owns no
+// memory, so making one can never fail.
+class FoundContactList {
+public:
+    static const size_t HIT_BLOCK = 4096;
+    size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    const FoundContact& operator[](size_t i) const { return blocks_[i / HIT_BLOCK][i % HIT_BLOCK]; }
+    FoundContact& back() { return blocks_.back().back(); }
+    const FoundContact& back() const { return blocks_.back().back(); }
+    void push_back(const FoundContact& hit);
+    void clear() noexcept;
+    void swap(FoundContactList& other) noexcept;
+    void shrinkToFit();  // the last block, the only one with room to spare
+
+private:
+    std::vector<std::vector<FoundContact>> blocks_;
+    size_t count_ = 0;
+};
+
 // Replaced whole, and only by replaceFoundContacts: while a search walks,
-// the rows on screen still name the entries of the previous one.
-extern std::vector<FoundContact> foundContacts;
-extern std::string foundTexts;
+// the rows on screen still name the entries of the previous one. Neither
+// store ever moves what it holds as it grows: a search's memory is its hits
+// and little more, never twice them while a buffer is copied.
+extern FoundContactList foundContacts;
+extern std::vector<std::string> foundTexts;
 // Counts the replacements: a fill checks that none happens under it.
 extern unsigned foundContactsGeneration;
 
@@ -36,6 +59,11 @@ extern unsigned foundContactsGeneration;
 // row shows or a sort compares, and 30,000 hits on megabyte cells still fit.
 const size_t HIT_TEXT_LIMIT = 4096;
 static_assert(HIT_TEXT_LIMIT <= 0xFFFF, "a hit's text length fits its 16 bits");
+
+// The texts' blocks: the first grows to this size, each later one is made at
+// it, and none grows past it, so a hit's texts stay where they were put.
+const size_t TEXT_BLOCK = 64 * 1024;
+static_assert(2 * (HIT_TEXT_LIMIT + 1) <= TEXT_BLOCK, "a hit's two texts fit one block");
 
 // A search's hits as they are found. A text is copied in at once, since the
 // host's pointer dies at its next call.
@@ -53,12 +81,15 @@ public:
 private:
     friend void replaceFoundContacts(FoundContactsBuilder& built);
     uint32_t append(const char* text, uint16_t* length);
-    std::vector<FoundContact> hits_;
-    std::string texts_;
+    void makeRoom(size_t bytes, size_t carried);
+    FoundContactList hits_;
+    std::vector<std::string> texts_;
 };
 
 // Puts a search's hits in place, in one step (swaps: needs no memory).
 void replaceFoundContacts(FoundContactsBuilder& built);
+// No hits, and their memory given back: for a search that failed, and at stop.
+void emptyFoundContacts() noexcept;
 
 // The entry that a result row's item data names, or null when it names none.
 const FoundContact* foundContactAt(intptr_t itemData);

@@ -94,8 +94,7 @@ void searchOnce(bool forced, ShowResults show)
 // no hits, an empty list, the table lock already released on the way out.
 void abandonSearch(const char* why, ShowResults show) noexcept
 {
-    FoundContactsBuilder none;
-    replaceFoundContacts(none);  // swaps: needs no memory
+    emptyFoundContacts();
     searchOwed = true;
     try {
         show();
@@ -145,6 +144,5 @@ void releaseResultSet(Release)
 {
     if (state != SearchState::Idle)
         return;
-    FoundContactsBuilder none;
-    replaceFoundContacts(none);
+    emptyFoundContacts();
 }

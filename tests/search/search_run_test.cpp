@@ -281,6 +281,38 @@ TEST(SearchWithoutList, FillsTheResultsAndSendsNoListMessage)
     EXPECT_EQ(0, host->lockDepth());
 }
 
+// Thousands of hits of every length, some cut at the limit, fill many of the
+// result set's text blocks, and a hit that does not fit the rest of a block
+// moves to the next: every row still shows its own two texts, whole.
+TEST(SearchRunAlone, HitsOverManyTextBlocksKeepTheirTexts)
+{
+    auto host = support::loadPlugin();
+    host::ContactTable table;
+    table.addRow({{1, "1"}, {8, "Ja"}, {13, "x"}});
+    std::vector<std::pair<std::string, std::string>> expected;
+    for (int row = 1; row <= 3000; ++row) {
+        std::string name = "Kontakt " + std::to_string(row) + std::string(static_cast<size_t>(row % 61), 'n');
+        size_t length = row % 7 == 0 ? 4090 + static_cast<size_t>(row % 13) : static_cast<size_t>(row % 300);
+        std::string value = std::string(length, static_cast<char>('a' + row % 26)) + "z";
+        table.addRow({{1, "1"}, {8, name}, {13, value}});
+        expected.push_back({name, value.substr(0, 4096)});
+    }
+    host->setContacts(table);
+    host->start();
+    host->page().open();
+    host->settings()[FIELD].value = "5";
+    host->settings()[CONDITION].value = std::to_string(ENDS);
+    host->settings()[VALUE].value = "Z";
+    host->actionEvent(VALUE, 2);
+    std::vector<host::ResultRow> rows = host::readResultRows(host->page().slotControl(RESULTS), 8192);
+    ASSERT_EQ(expected.size(), rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(expected[i].first, rows[i].contact) << "row " << i;
+        EXPECT_EQ(expected[i].second, rows[i].value) << "row " << i;
+        EXPECT_EQ(static_cast<intptr_t>(i), rows[i].itemData) << "row " << i;
+    }
+}
+
 TEST(SearchRunAlone, GiantCellsAreSearchedWholeAndShownCut)
 {
     // What lies far past what a hit keeps is still found, and a hit on a
