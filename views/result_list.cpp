@@ -155,12 +155,15 @@ const int* ranksOf(int listColumn)
     if (ranks.generation == foundContactsGeneration && ranks.rank.size() == count)
         return ranks.rank.data();
     try {
+        SortTexts texts;
+        texts.reserve(count);
         std::vector<int> order(count);
-        for (size_t i = 0; i < count; ++i)
+        for (size_t i = 0; i < count; ++i) {
             order[i] = static_cast<int>(i);
-        auto less = [listColumn](int a, int b) {
-            return compareShown(a, b, listColumn, true) < 0;
-        };
+            HitText shown = shownText(static_cast<LPARAM>(i), listColumn);
+            texts.add(shown.text, shown.length);
+        }
+        auto less = [&texts](int a, int b) { return texts.less(static_cast<size_t>(a), static_cast<size_t>(b)); };
         std::sort(order.begin(), order.end(), less);
         std::vector<int> rank(count);
         for (size_t k = 0; k < count; ++k)

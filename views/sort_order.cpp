@@ -21,6 +21,20 @@ const char* bounded(const char* text, size_t length, char* spill)
 
 }  // namespace
 
+void SortTexts::add(const char* text, size_t length)
+{
+    if (length > SORT_TEXT_LIMIT) {
+        cut_.emplace_back(text, SORT_TEXT_LIMIT);
+        text = cut_.back().c_str();
+    }
+    texts_.push_back(text);
+}
+
+bool SortTexts::less(size_t a, size_t b) const
+{
+    return caseInsensitiveCompare(texts_[a], texts_[b]) < 0;
+}
+
 int compareShownTexts(const char* first, size_t firstLength, const char* second, size_t secondLength,
                       bool ascending)
 {

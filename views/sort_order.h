@@ -3,7 +3,9 @@
 // _strcmpi does it. Kept free of Windows so it can be checked on its own.
 #pragma once
 
+#include <deque>
 #include <string>
+#include <vector>
 
 #include <stddef.h>
 
@@ -13,3 +15,18 @@ inline int compareShownTexts(const std::string& first, const std::string& second
 {
     return compareShownTexts(first.c_str(), first.size(), second.c_str(), second.size(), ascending);
 }
+
+// The texts of many rows as a sort compares them, each cut once: sorting
+// them then costs the comparisons alone, not a cut at every one.
+class SortTexts {
+public:
+    void reserve(size_t rows) { texts_.reserve(rows); }
+    // Text is NUL-terminated at length; it must outlive this object.
+    void add(const char* text, size_t length);
+    // Whether row a's text sorts before row b's, ascending, as compareShownTexts orders them.
+    bool less(size_t a, size_t b) const;
+
+private:
+    std::vector<const char*> texts_;
+    std::deque<std::string> cut_;  // copies of the long texts, cut; they never move
+};

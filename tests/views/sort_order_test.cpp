@@ -21,3 +21,19 @@ TEST(SortOrder, OnlyTheFirst255BytesCount)
     early[254] = 'a';
     EXPECT_LT(compareShownTexts(early + "zzz", base, true), 0) << "byte 255 still counts";
 }
+
+// Texts cut once for a sort of many rows order as the comparison does.
+TEST(SortOrder, TextsCutOnceOrderAsTheComparison)
+{
+    std::string base(255, 'k');
+    std::string early = base;
+    early[254] = 'a';
+    const std::vector<std::string> rows = {"Adam", "ADAM", "bogdan", "", base + "a", base + "z", base, early + "zzz"};
+    SortTexts texts;
+    for (const std::string& row : rows)
+        texts.add(row.c_str(), row.size());
+    for (size_t a = 0; a < rows.size(); ++a) {
+        for (size_t b = 0; b < rows.size(); ++b)
+            EXPECT_EQ(compareShownTexts(rows[a], rows[b], true) < 0, texts.less(a, b)) << a << " before " << b;
+    }
+}
