@@ -17,8 +17,8 @@ void FoundContactList::push_back(const FoundContact& hit)
         blocks_.push_back(std::move(block));
     }
     std::vector<FoundContact>& block = blocks_.back();
-    if (block.size() == block.capacity())  // only the first block grows
-        block.reserve(std::min(HIT_BLOCK, std::max<size_t>(16, 2 * block.capacity())));
+    if (block.size() == block.capacity())  // only the first block grows, by half: little to spare
+        block.reserve(std::min(HIT_BLOCK, std::max<size_t>(16, block.capacity() + block.capacity() / 2)));
     block.push_back(hit);
     ++count_;
 }
@@ -63,8 +63,8 @@ void FoundContactsBuilder::makeRoom(size_t bytes, size_t carried)
 {
     if (!texts_.empty() && texts_.back().size() + bytes <= TEXT_BLOCK) {
         std::string& block = texts_.back();
-        if (block.capacity() < block.size() + bytes)  // only the first block grows
-            block.reserve(std::min(TEXT_BLOCK, std::max(block.size() + bytes, 2 * block.capacity())));
+        if (block.capacity() < block.size() + bytes)  // only the first block grows, by half: little to spare
+            block.reserve(std::min(TEXT_BLOCK, std::max(block.size() + bytes, block.capacity() + block.capacity() / 2)));
         return;
     }
     std::string block;
