@@ -284,6 +284,23 @@ TEST(SearchWithoutList, FillsTheResultsAndSendsNoListMessage)
 // Thousands of hits of every length, some cut at the limit, fill many of the
 // result set's text blocks, and a hit that does not fit the rest of a block
 // moves to the next: every row still shows its own two texts, whole.
+namespace {
+
+// The plug-in started on table, its page open, and a search of the
+// description column for texts ending with value.
+void searchDescriptions(host::StandInHost& host, const host::ContactTable& table, const char* value)
+{
+    host.setContacts(table);
+    host.start();
+    host.page().open();
+    host.settings()[FIELD].value = "5";
+    host.settings()[CONDITION].value = std::to_string(ENDS);
+    host.settings()[VALUE].value = value;
+    host.actionEvent(VALUE, 2);
+}
+
+}  // namespace
+
 TEST(SearchRunAlone, HitsOverManyTextBlocksKeepTheirTexts)
 {
     auto host = support::loadPlugin();
@@ -297,13 +314,7 @@ TEST(SearchRunAlone, HitsOverManyTextBlocksKeepTheirTexts)
         table.addRow({{1, "1"}, {8, name}, {13, value}});
         expected.push_back({name, value.substr(0, 4096)});
     }
-    host->setContacts(table);
-    host->start();
-    host->page().open();
-    host->settings()[FIELD].value = "5";
-    host->settings()[CONDITION].value = std::to_string(ENDS);
-    host->settings()[VALUE].value = "Z";
-    host->actionEvent(VALUE, 2);
+    searchDescriptions(*host, table, "Z");
     std::vector<host::ResultRow> rows = host::readResultRows(host->page().slotControl(RESULTS), 8192);
     ASSERT_EQ(expected.size(), rows.size());
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -323,13 +334,7 @@ TEST(SearchRunAlone, GiantCellsAreSearchedWholeAndShownCut)
     std::string giant = std::string(1024 * 1024, 'a') + "igla";
     for (int row = 1; row <= 3; ++row)
         table.addRow({{1, "1"}, {8, "Kontakt " + std::to_string(row)}, {13, row == 2 ? "igla" : giant}});
-    host->setContacts(table);
-    host->start();
-    host->page().open();
-    host->settings()[FIELD].value = "5";
-    host->settings()[CONDITION].value = std::to_string(ENDS);
-    host->settings()[VALUE].value = "IGLA";
-    host->actionEvent(VALUE, 2);
+    searchDescriptions(*host, table, "IGLA");
     std::vector<host::ResultRow> rows = host::readResultRows(host->page().slotControl(RESULTS));
     ASSERT_EQ(3u, rows.size());
     EXPECT_EQ("igla", rows[1].value);
