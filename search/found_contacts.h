@@ -30,7 +30,7 @@ struct HitText {
 // memory, so making one can never fail.
 class FoundContactList {
 public:
-    static const size_t HIT_BLOCK = 4096;
+    static constexpr size_t HIT_BLOCK = 4096;
     size_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
     const FoundContact& operator[](size_t i) const { return blocks_[i / HIT_BLOCK][i % HIT_BLOCK]; }

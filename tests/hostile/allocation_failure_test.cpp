@@ -18,14 +18,16 @@ namespace {
 
 using namespace host::lunetka;
 
-// Texts longer than a string keeps inside itself, so every copy allocates.
-const char CONTACTS[] =
-    "uid,net,display,city\n"
-    "0,1,Ja,x\n"
-    "1,1,Alicja Kowalska-Nowak,Opole nad Odra i Mala Panwia\n"
-    "2,2,Aleksandra Wisniewska,Opole nad Odra i Mala Panwia\n"
-    "3,3,Elzbieta Zielinska-Gora,Gdynia\n"
-    "4,9,Izabela Wojcik-Lewandowska,Opole nad Odra i Mala Panwia\n";
+// Texts longer than a string keeps inside itself, so every copy allocates;
+// one name longer than a sort compares, so a sort with no memory for its
+// ranks has a text to cut.
+const std::string LONG_NAME = "Izabela Wojcik-Lewandowska " + std::string(280, 'z');
+const std::string CONTACTS = "uid,net,display,city\n"
+                             "0,1,Ja,x\n"
+                             "1,1,Alicja Kowalska-Nowak,Opole nad Odra i Mala Panwia\n"
+                             "2,2,Aleksandra Wisniewska,Opole nad Odra i Mala Panwia\n"
+                             "3,3,Elzbieta Zielinska-Gora,Gdynia\n"
+                             "4,9," + LONG_NAME + ",Opole nad Odra i Mala Panwia\n";
 
 std::string failingPluginPath() { return support::testBuildPath("lunetka-failing-alloc.dll"); }
 
@@ -99,7 +101,7 @@ bool runWithFailureAt(long n)
     first->page().open();
     std::vector<std::string> shown = searchOpole(*first);
     const std::vector<std::string> expected = {"Alicja Kowalska-Nowak", "Aleksandra Wisniewska",
-                                               "Izabela Wojcik-Lewandowska"};
+                                               LONG_NAME};
     EXPECT_TRUE(shown.empty() || shown == expected) << "rows whose hits are gone, failure at allocation " << n;
     expectAbandonedSearchesAreOwed(*first, n);
     HWND list = first->page().slotControl(RESULTS);

@@ -307,7 +307,7 @@ TEST(SearchRunAlone, HitsOverManyTextBlocksKeepTheirTexts)
     host::ContactTable table;
     table.addRow({{1, "1"}, {8, "Ja"}, {13, "x"}});
     std::vector<std::pair<std::string, std::string>> expected;
-    for (int row = 1; row <= 3000; ++row) {
+    for (int row = 1; row <= 5000; ++row) {  // past one block of hits, too
         std::string name = "Kontakt " + std::to_string(row) + std::string(static_cast<size_t>(row % 61), 'n');
         size_t length = row % 7 == 0 ? 4090 + static_cast<size_t>(row % 13) : static_cast<size_t>(row % 300);
         std::string value = std::string(length, static_cast<char>('a' + row % 26)) + "z";
