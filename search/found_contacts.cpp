@@ -4,20 +4,17 @@
 #include <algorithm>
 
 FoundContactList foundContacts;
-std::vector<std::string> foundTexts;
+std::vector<TextBlock> foundTexts;
 unsigned foundContactsGeneration = 0;
 
 void FoundContactList::push_back(const FoundContact& hit)
 {
     if (blocks_.empty() || blocks_.back().size() == HIT_BLOCK) {
         blocks_.reserve(blocks_.size() + 1);  // may throw: before anything changes
-        std::vector<FoundContact> block;
-        if (!blocks_.empty())
-            block.reserve(HIT_BLOCK);
-        blocks_.push_back(std::move(block));
+        blocks_.push_back(std::vector<FoundContact>());
     }
     std::vector<FoundContact>& block = blocks_.back();
-    if (block.size() == block.capacity())  // only the first block grows, by half: little to spare
+    if (block.size() == block.capacity())  // grows by half to its full size: little to spare
         block.reserve(std::min(HIT_BLOCK, std::max<size_t>(16, block.capacity() + block.capacity() / 2)));
     block.push_back(hit);
     ++count_;
@@ -44,12 +41,12 @@ void FoundContactList::shrinkToFit()
 
 namespace {
 
-const char* textAt(const std::vector<std::string>& blocks, uint32_t at)
+const char* textAt(const std::vector<TextBlock>& blocks, uint32_t at)
 {
     return blocks[at / TEXT_BLOCK].data() + at % TEXT_BLOCK;
 }
 
-uint32_t endOf(const std::vector<std::string>& blocks)
+uint32_t endOf(const std::vector<TextBlock>& blocks)
 {
     return static_cast<uint32_t>((blocks.size() - 1) * TEXT_BLOCK + blocks.back().size());
 }
@@ -62,16 +59,16 @@ uint32_t endOf(const std::vector<std::string>& blocks)
 void FoundContactsBuilder::makeRoom(size_t bytes, size_t carried)
 {
     if (!texts_.empty() && texts_.back().size() + bytes <= TEXT_BLOCK) {
-        std::string& block = texts_.back();
-        if (block.capacity() < block.size() + bytes)  // only the first block grows, by half: little to spare
+        TextBlock& block = texts_.back();
+        if (block.capacity() < block.size() + bytes)  // grows by half to its full size: little to spare
             block.reserve(std::min(TEXT_BLOCK, std::max(block.size() + bytes, block.capacity() + block.capacity() / 2)));
         return;
     }
-    std::string block;
-    block.reserve(texts_.empty() ? std::max<size_t>(bytes, 256) : TEXT_BLOCK);
+    TextBlock block;
+    block.reserve(std::max<size_t>(bytes + carried, 256));
     if (carried) {
-        std::string& last = texts_.back();
-        block.assign(last, last.size() - carried, carried);
+        TextBlock& last = texts_.back();
+        block.assign(last.end() - static_cast<ptrdiff_t>(carried), last.end());
         last.resize(last.size() - carried);
     }
     texts_.push_back(std::move(block));
@@ -81,7 +78,8 @@ uint32_t FoundContactsBuilder::append(const char* text, uint16_t* length)
 {
     size_t size = text ? strnlen(text, HIT_TEXT_LIMIT) : 0;
     uint32_t at = endOf(texts_);
-    texts_.back().append(text ? text : "", size);
+    if (size)
+        texts_.back().insert(texts_.back().end(), text, text + size);
     texts_.back().push_back('\0');
     *length = static_cast<uint16_t>(size);
     return at;
@@ -143,7 +141,7 @@ void replaceFoundContacts(FoundContactsBuilder& built)
 void emptyFoundContacts() noexcept
 {
     foundContacts.clear();
-    std::vector<std::string>().swap(foundTexts);
+    std::vector<TextBlock>().swap(foundTexts);
     ++foundContactsGeneration;
 }
 

@@ -25,12 +25,12 @@ struct HitText {
     size_t length;
 };
 
-// Hits in blocks that never move: the first block grows to HIT_BLOCK hits,
-// each later one is made at that size. Unlike a deque, an empty list owns no
-// memory, so making one can never fail.
+// Hits in blocks: each grows by half up to HIT_BLOCK hits, and a full one
+// never moves again, so the list never copies more than a block to grow.
+// Unlike a deque, an empty list owns no memory, so making one cannot fail.
 class FoundContactList {
 public:
-    static constexpr size_t HIT_BLOCK = 4096;
+    static constexpr size_t HIT_BLOCK = 4096;  // 64 KiB
     size_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
     const FoundContact& operator[](size_t i) const { return blocks_[i / HIT_BLOCK][i % HIT_BLOCK]; }
@@ -47,11 +47,14 @@ private:
 };
 
 // Replaced whole, and only by replaceFoundContacts: while a search walks,
-// the rows on screen still name the entries of the previous one. Neither
-// store ever moves what it holds as it grows: a search's memory is its hits
-// and little more, never twice them while a buffer is copied.
+// the rows on screen still name the entries of the previous one. Both stores
+// grow a block at a time and copy at most one block to grow: a search's
+// memory is its hits and little more, never twice them while all is copied.
 extern FoundContactList foundContacts;
-extern std::vector<std::string> foundTexts;
+// A block of texts: a vector, whose reserve takes exactly what it is asked
+// for (a string's reserve at least doubles).
+typedef std::vector<char> TextBlock;
+extern std::vector<TextBlock> foundTexts;
 // Counts the replacements: a fill checks that none happens under it.
 extern unsigned foundContactsGeneration;
 
@@ -60,8 +63,8 @@ extern unsigned foundContactsGeneration;
 const size_t HIT_TEXT_LIMIT = 4096;
 static_assert(HIT_TEXT_LIMIT <= 0xFFFF, "a hit's text length fits its 16 bits");
 
-// The texts' blocks: the first grows to this size, each later one is made at
-// it, and none grows past it, so a hit's texts stay where they were put.
+// The texts' blocks: each grows by half up to this size and never past it,
+// so a full block never moves and a hit's texts stay together in one.
 const size_t TEXT_BLOCK = 64 * 1024;
 static_assert(2 * (HIT_TEXT_LIMIT + 1) <= TEXT_BLOCK, "a hit's two texts fit one block");
 
@@ -83,7 +86,7 @@ private:
     uint32_t append(const char* text, uint16_t* length);
     void makeRoom(size_t bytes, size_t carried);
     FoundContactList hits_;
-    std::vector<std::string> texts_;
+    std::vector<TextBlock> texts_;
 };
 
 // Puts a search's hits in place, in one step (swaps: needs no memory).
