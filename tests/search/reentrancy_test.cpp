@@ -328,17 +328,27 @@ TEST_F(Reentrancy, HostThatAsksAgainDuringEveryPassIsBounded)
 }
 
 // The host has us make another list while the previous one is destroyed
-// (its page hears of the destruction), or stops us then.
+// (its page hears of the destruction), or stops us then; or it has us make
+// one at every drop, and keeps the newest: the request it interrupted hands
+// back no window.
 TEST_F(Reentrancy, ListAskedForWhileThePreviousOneGoes)
 {
-    for (int move : {220, STOP}) {
+    const int AT_EVERY_DROP = 0;
+    for (int move : {220, STOP, AT_EVERY_DROP}) {
         SCOPED_TRACE(move);
         TearDown();
         SetUp();
         HWND previous = list;
         std::vector<uint8_t> inner;
+        std::vector<std::vector<uint8_t>> everyDrop;
         support::onHostPageMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM lParam) {
-            if (message != WM_PARENTNOTIFY || LOWORD(wParam) != WM_DESTROY ||
+            if (move == AT_EVERY_DROP && message == WM_PARENTNOTIFY && LOWORD(wParam) == WM_DESTROY &&
+                everyDrop.size() < 3) {  // a host that went on for ever would never end either
+                everyDrop.push_back(support::slotEvent(220, page, nullptr, 10, 10));
+                host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(everyDrop.back().data()));
+                return;
+            }
+            if (move == AT_EVERY_DROP || message != WM_PARENTNOTIFY || LOWORD(wParam) != WM_DESTROY ||
                 reinterpret_cast<HWND>(lParam) != previous || calls++)
                 return;
             if (move == STOP) {
@@ -352,6 +362,16 @@ TEST_F(Reentrancy, ListAskedForWhileThePreviousOneGoes)
         std::vector<uint8_t> outer = support::slotEvent(220, page, nullptr, 10, 10);
         host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(outer.data()));
         support::onHostPageMessage = nullptr;
+        if (move == AT_EVERY_DROP) {
+            ASSERT_EQ(3u, everyDrop.size());
+            EXPECT_EQ(nullptr, support::slotWindow(outer)) << "the interrupted request hands back no window";
+            EXPECT_EQ(1, support::listViewsIn(page)) << "exactly one list remains";
+            list = support::slotWindow(everyDrop.back());
+            ASSERT_TRUE(IsWindow(list)) << "the host's newest list";
+            searchFrom("opole");
+            EXPECT_EQ(OPOLE, shown());
+            continue;
+        }
         ASSERT_EQ(1, calls) << "the previous list went";
         if (move == STOP) {
             EXPECT_EQ(0, support::listViewsIn(page));
