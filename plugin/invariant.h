@@ -2,8 +2,9 @@
 // could break. In the test builds of the DLL (LUNETKA_CHECKED) a broken rule
 // stops the process with the rule and its line, so the test that broke it
 // fails there; the shipped DLL compiles the checks away and stays the same
-// file, byte for byte, whatever the checks say. Coverage leaves out a rule's
-// branches: its broken side is reached only by breaking the code.
+// file, byte for byte, whatever the checks say. Coverage leaves a rule's line
+// out: the shipped DLL has no code there, and its broken side is reached only
+// by breaking the code.
 #pragma once
 
 #if defined(LUNETKA_CHECKED)

@@ -7,7 +7,8 @@
 # Fails below the bars: every line, and 97% of branches. A line no host can
 # reach is marked in the code with "GCOVR_EXCL_LINE" and the reason, a branch
 # with "GCOVR_EXCL_BR_LINE" (or a GCOVR_EXCL_BR_START/STOP region) and the
-# reason; an invariant's broken side is left out (scripts/coverage_merge.py).
+# reason; an invariant's line is left out, as the shipped DLL has no code
+# there (scripts/coverage_merge.py).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"

@@ -7,10 +7,10 @@ only where the code ran: in a build where a line never ran, its exception
 edges look like plain branches, and gcovr's merge counts them as missed.
 Here a line's branches come from the builds that ran it.
 
-Branches are left out on a line that says why with "GCOVR_EXCL_BR_LINE",
-between "GCOVR_EXCL_BR_START" and "GCOVR_EXCL_BR_STOP", and on a line that
-checks an invariant (LUNETKA_INVARIANT): its broken side is
-reached only by breaking the code.
+Branches are left out on a line that says why with "GCOVR_EXCL_BR_LINE" and
+between "GCOVR_EXCL_BR_START" and "GCOVR_EXCL_BR_STOP". A line that checks an
+invariant (LUNETKA_INVARIANT) is left out whole: it is no code in the shipped
+DLL, and its broken side is reached only by breaking the code.
 
 usage: coverage_merge.py LINE_BAR BRANCH_BAR REPORT.json...
 """
@@ -23,7 +23,7 @@ def branch_free_lines(source):
     free, inside = set(), False
     for number, text in enumerate(source, 1):
         inside = inside or "GCOVR_EXCL_BR_START" in text
-        if inside or "GCOVR_EXCL_BR_LINE" in text or "LUNETKA_INVARIANT(" in text:
+        if inside or "GCOVR_EXCL_BR_LINE" in text:
             free.add(number)
         inside = inside and "GCOVR_EXCL_BR_STOP" not in text
     return free
@@ -37,6 +37,8 @@ def merged_lines(reports, source):
             if line.get("gcovr/noncode"):
                 continue
             number = line["line_number"]
+            if "LUNETKA_INVARIANT(" in (source[number - 1] if number <= len(source) else ""):
+                continue
             branches = [b["count"] for b in line["branches"] if not b.get("throw") and number not in free]
             excluded = line.get("gcovr/excluded", False)
             if number not in lines:

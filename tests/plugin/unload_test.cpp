@@ -88,6 +88,14 @@ TEST(Unload, LoadedAgainAfterAnUnloadWithoutStopStartsAfresh)
         auto host = pageWithResults();
         ASSERT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
         host->unloadPlugin();
+        {
+            // While that window lives, its class cannot be replaced: the
+            // next copy starts without it and opens no window.
+            auto next = pageWithResults();
+            EXPECT_EQ(0, ONLY(next->find(host::Op::Entry, host::MSG_START)).reply);
+            EXPECT_EQ(1, next->actionEvent(OPEN_WINDOW, 1)) << "creation refused";
+            EXPECT_EQ(1u, support::ownWindows("Lunetka").size());
+        }
         DestroyWindow(support::ownWindow("Lunetka"));
     }
     auto host = pageWithResults();
