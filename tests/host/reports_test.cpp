@@ -9,27 +9,14 @@ namespace {
 
 host::Exchange exchange(host::Op op, int message, std::vector<intptr_t> args, const std::string& text, intptr_t reply)
 {
-    host::Exchange made;
-    made.op = op;
-    made.message = message;
-    made.args = std::move(args);
-    made.text = text;
-    made.reply = reply;
-    return made;
+    return host::Exchange{op, message, {}, {}, text, std::move(args), reply};
 }
 
+// A declared action at no particular position, its caption the text before 0x03.
 host::Action action(int id, int parent, int kind, const std::string& text, int param = 0)
 {
-    host::Action made;
-    made.id = id;
-    made.parent = parent;
-    made.type = static_cast<uint32_t>(kind) << 16;
-    made.text = text;
-    made.hasText = !text.empty();
-    made.caption = text.substr(0, text.find('\x03'));
-    made.param = param;
-    made.position = -1;
-    return made;
+    return host::Action{id, parent, -1, param, 0, 0, static_cast<uint32_t>(kind) << 16, 0, !text.empty(), text, {},
+                        text.substr(0, text.find('\x03'))};
 }
 
 }  // namespace

@@ -187,10 +187,8 @@ HWND windowAtHandle(HWND destroyed, const std::function<HWND()>& make)
             menus.push_back(CreateMenu());
         return menus;
     };
-    auto freeMenus = [](std::vector<HMENU>& menus) {  // in reverse: they come back in the same order
-        for (auto menu = menus.rbegin(); menu != menus.rend(); ++menu)
-            DestroyMenu(*menu);
-        menus.clear();
+    auto freeMenus = [](const std::vector<HMENU>& menus) {  // in reverse: they come back in the same order
+        std::for_each(menus.rbegin(), menus.rend(), DestroyMenu);
     };
     // How deep in the free slots ours lies.
     std::vector<HMENU> probe = holdMenus(MAX_DEPTH);

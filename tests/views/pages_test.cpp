@@ -58,6 +58,20 @@ void expectAnswers(HWND page, const std::string& when)
     EXPECT_STREQ("strona", title) << "after " << when;
 }
 
+// A search fills the list, and a double click on a row reaches the host
+// through the page: the page that holds the list forwards its notices to us.
+void expectPageHearsItsList(host::StandInHost& host, HWND list)
+{
+    host.settings()[FIELD].value = "5";
+    host.settings()[CONDITION].value = "0";
+    host.settings()[VALUE].value = "opole";
+    host.actionEvent(VALUE, 2);
+    EXPECT_EQ(2u, host::readResultRows(list).size());
+    host::focusRow(list, 1, true);
+    host::doubleClickRow(list, 1);
+    EXPECT_EQ(1u, host.find(host::Op::Send, host::MSG_ACTION_CALL).size()) << "the new page hears its list";
+}
+
 }  // namespace
 
 TEST(Pages, EveryOrderOfCreateAndDestroyOnTwoPages)
@@ -109,14 +123,7 @@ TEST(Pages, SecondPageTakesTheListAndTheSearchFillsIt)
     EXPECT_TRUE(support::hasOwnProcedure(first)) << "the first page was given back";
     EXPECT_EQ(0, support::listViewsIn(first));
 
-    host->settings()[FIELD].value = "5";
-    host->settings()[CONDITION].value = "0";
-    host->settings()[VALUE].value = "opole";
-    host->actionEvent(VALUE, 2);
-    EXPECT_EQ(2u, host::readResultRows(list).size());
-    host::focusRow(list, 1, true);
-    host::doubleClickRow(list, 1);
-    EXPECT_EQ(1u, host->find(host::Op::Send, host::MSG_ACTION_CALL).size()) << "the new page hears its list";
+    expectPageHearsItsList(*host, list);
 
     host->stop();
     host->unloadPlugin();
@@ -165,13 +172,7 @@ TEST(Pages, PageTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
         host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
         HWND list = support::slotWindow(event);
         ASSERT_NE(nullptr, list);
-        host->settings()[FIELD].value = "5";
-        host->settings()[CONDITION].value = "0";
-        host->settings()[VALUE].value = "opole";
-        host->actionEvent(VALUE, 2);
-        host::focusRow(list, 1, true);
-        host::doubleClickRow(list, 1);
-        EXPECT_EQ(1u, host->find(host::Op::Send, host::MSG_ACTION_CALL).size()) << "the new page hears its list";
+        expectPageHearsItsList(*host, list);
 
         host->stop();
         EXPECT_TRUE(support::hasOwnProcedure(second));

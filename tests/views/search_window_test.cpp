@@ -124,11 +124,7 @@ TEST(SearchWindowClass, StopDuringTheStartLeavesNoClass)
 TEST(SearchWindowClass, ForeignClassOfTheSameNameIsNeverUsed)
 {
     const struct {
-        const char* differs;
-        WNDPROC procedure;
-        UINT style;
-        HBRUSH background;
-        HCURSOR cursor;
+        const char* differs; WNDPROC procedure; UINT style; HBRUSH background; HCURSOR cursor;
     } cases[] = {
         {"procedure", DefDlgProcA, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE), nullptr},
         {"style", DefWindowProcA, 0, GetSysColorBrush(COLOR_BTNFACE), nullptr},
