@@ -7,6 +7,29 @@ FoundContactList foundContacts;
 std::vector<TextBlock> foundTexts;
 unsigned foundContactsGeneration = 0;
 
+namespace {
+
+// A block's next capacity: by half, at least what is needed, never past its
+// full size. Little room is left to spare, and a full block never moves.
+size_t grownCapacity(size_t capacity, size_t needed, size_t full)
+{
+    return std::min(full, std::max(needed, capacity + capacity / 2));
+}
+
+size_t hitTextSize(const char* text) { return text ? strnlen(text, HIT_TEXT_LIMIT) : 0; }
+
+const char* textAt(const std::vector<TextBlock>& blocks, uint32_t at)
+{
+    return blocks[at / TEXT_BLOCK].data() + at % TEXT_BLOCK;
+}
+
+uint32_t endOf(const std::vector<TextBlock>& blocks)
+{
+    return static_cast<uint32_t>((blocks.size() - 1) * TEXT_BLOCK + blocks.back().size());
+}
+
+}  // namespace
+
 void FoundContactList::push_back(const FoundContact& hit)
 {
     if (blocks_.empty() || blocks_.back().size() == HIT_BLOCK) {
@@ -14,8 +37,8 @@ void FoundContactList::push_back(const FoundContact& hit)
         blocks_.push_back(std::vector<FoundContact>());
     }
     std::vector<FoundContact>& block = blocks_.back();
-    if (block.size() == block.capacity())  // grows by half to its full size: little to spare
-        block.reserve(std::min(HIT_BLOCK, std::max<size_t>(16, block.capacity() + block.capacity() / 2)));
+    if (block.size() == block.capacity())
+        block.reserve(grownCapacity(block.capacity(), 16, HIT_BLOCK));
     block.push_back(hit);
     ++count_;
 }
@@ -39,20 +62,6 @@ void FoundContactList::shrinkToFit()
     blocks_.shrink_to_fit();
 }
 
-namespace {
-
-const char* textAt(const std::vector<TextBlock>& blocks, uint32_t at)
-{
-    return blocks[at / TEXT_BLOCK].data() + at % TEXT_BLOCK;
-}
-
-uint32_t endOf(const std::vector<TextBlock>& blocks)
-{
-    return static_cast<uint32_t>((blocks.size() - 1) * TEXT_BLOCK + blocks.back().size());
-}
-
-}  // namespace
-
 // Room for bytes more in the last block. A block that cannot take them is
 // left as it is and a new one begun; the last carried bytes (the hit's texts
 // so far) move to it, so that a hit's texts stay together.
@@ -60,8 +69,8 @@ void FoundContactsBuilder::makeRoom(size_t bytes, size_t carried)
 {
     if (!texts_.empty() && texts_.back().size() + bytes <= TEXT_BLOCK) {
         TextBlock& block = texts_.back();
-        if (block.capacity() < block.size() + bytes)  // grows by half to its full size: little to spare
-            block.reserve(std::min(TEXT_BLOCK, std::max(block.size() + bytes, block.capacity() + block.capacity() / 2)));
+        if (block.capacity() < block.size() + bytes)
+            block.reserve(grownCapacity(block.capacity(), block.size() + bytes, TEXT_BLOCK));
         return;
     }
     TextBlock block;
@@ -74,9 +83,8 @@ void FoundContactsBuilder::makeRoom(size_t bytes, size_t carried)
     texts_.push_back(std::move(block));
 }
 
-uint32_t FoundContactsBuilder::append(const char* text, uint16_t* length)
+uint32_t FoundContactsBuilder::append(const char* text, size_t size, uint16_t* length)
 {
-    size_t size = text ? strnlen(text, HIT_TEXT_LIMIT) : 0;
     uint32_t at = endOf(texts_);
     if (size)
         texts_.back().insert(texts_.back().end(), text, text + size);
@@ -90,8 +98,9 @@ void FoundContactsBuilder::beginHit(int contactIndex, const char* displayName)
     FoundContact hit;
     hit.contactIndex = contactIndex;
     hit.net = 0;
-    makeRoom((displayName ? strnlen(displayName, HIT_TEXT_LIMIT) : 0) + 2, 0);
-    hit.nameAt = append(displayName, &hit.nameLength);
+    size_t name = hitTextSize(displayName);
+    makeRoom(name + 2, 0);
+    hit.nameAt = append(displayName, name, &hit.nameLength);
     hit.valueLength = 0;
     texts_.back().push_back('\0');  // the value's place until it comes: a hit without one shows ""
     hits_.push_back(hit);
@@ -101,12 +110,12 @@ void FoundContactsBuilder::addValue(const char* matchedValue)
 {
     FoundContact& hit = hits_.back();
     texts_.back().pop_back();
-    size_t value = (matchedValue ? strnlen(matchedValue, HIT_TEXT_LIMIT) : 0) + 1;
-    bool fits = texts_.back().size() + value <= TEXT_BLOCK;
-    makeRoom(value, hit.nameLength + 1u);  // the name moves along only to a new block
+    size_t value = hitTextSize(matchedValue);
+    bool fits = texts_.back().size() + value + 1 <= TEXT_BLOCK;
+    makeRoom(value + 1, hit.nameLength + 1u);  // the name moves along only to a new block
     if (!fits)
         hit.nameAt = static_cast<uint32_t>((texts_.size() - 1) * TEXT_BLOCK);
-    append(matchedValue, &hit.valueLength);  // right after the name's NUL
+    append(matchedValue, value, &hit.valueLength);  // right after the name's NUL
 }
 
 HitText FoundContactsBuilder::lastName() const

@@ -32,7 +32,6 @@ class FoundContactList {
 public:
     static constexpr size_t HIT_BLOCK = 4096;  // 64 KiB
     size_t size() const { return count_; }
-    bool empty() const { return count_ == 0; }
     const FoundContact& operator[](size_t i) const { return blocks_[i / HIT_BLOCK][i % HIT_BLOCK]; }
     FoundContact& back() { return blocks_.back().back(); }
     const FoundContact& back() const { return blocks_.back().back(); }
@@ -83,7 +82,8 @@ public:
 
 private:
     friend void replaceFoundContacts(FoundContactsBuilder& built);
-    uint32_t append(const char* text, uint16_t* length);
+    // text's first size bytes and a NUL, at the end of the last block.
+    uint32_t append(const char* text, size_t size, uint16_t* length);
     void makeRoom(size_t bytes, size_t carried);
     FoundContactList hits_;
     std::vector<TextBlock> texts_;

@@ -269,7 +269,7 @@ void insertRow(HWND list, size_t hit, int image)
     LVITEMA item;
     memset(&item, 0, sizeof item);
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.iItem = static_cast<int>(hit);  // at the end: a list view puts an index past its rows there
     item.pszText = const_cast<char*>(displayNameOf(foundContacts[hit]).text);
     item.iImage = image;
     // The hit's own index, not the row's: a row that failed to go in must
