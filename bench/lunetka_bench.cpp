@@ -30,7 +30,7 @@
 #include "host/result_list_reader.h"
 #include "host/stand_in_host.h"
 #include "host/text_codec.h"
-#include "host/window_class.h"
+#include "host/host_window.h"
 #include "plugin/host_calls.h"
 #include "search/text_match.h"
 #include "views/sort_order.h"
@@ -127,15 +127,19 @@ int CALLBACK compareItemData(LPARAM first, LPARAM second, LPARAM)
 // The floor's page: a header click sorts its list with a comparison that
 // costs nothing, so a click on it is the list view's own work, the click's
 // messages included.
-const char FLOOR_PAGE_CLASS[] = "LunetkaBenchPage";
 
-LRESULT CALLBACK floorPageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (message == WM_NOTIFY && header && header->code == static_cast<UINT>(LVN_COLUMNCLICK))
-        SendMessageA(header->hwndFrom, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(compareItemData));
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
+// The bare list's page: a window of the host's kind that sorts on a header click.
+class FloorPage : public host::WindowHandler {
+public:
+    bool onMessage(HWND, UINT message, WPARAM, LPARAM lParam, LRESULT*) override
+    {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (message == WM_NOTIFY && header && header->code == static_cast<UINT>(LVN_COLUMNCLICK))
+            SendMessageA(header->hwndFrom, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(compareItemData));
+        return false;
+    }
+};
+FloorPage floorPage;
 
 struct Scenario {
     const char* name;
@@ -359,9 +363,13 @@ private:
         RECT pageBox, listBox;
         GetWindowRect(host_->page().window(), &pageBox);
         GetWindowRect(list_, &listBox);
-        HWND page = CreateWindowExA(0, FLOOR_PAGE_CLASS, "", GetWindowLongA(host_->page().window(), GWL_STYLE), 0, 0,
-                                    pageBox.right - pageBox.left, pageBox.bottom - pageBox.top, nullptr, nullptr,
-                                    nullptr, nullptr);
+        host::WindowSpec spec;
+        spec.style = GetWindowLongA(host_->page().window(), GWL_STYLE);
+        spec.x = spec.y = 0;
+        spec.width = pageBox.right - pageBox.left;
+        spec.height = pageBox.bottom - pageBox.top;
+        spec.handler = &floorPage;
+        HWND page = host::createHostWindow(host::pageKind(), spec);
         HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0,
                                     listBox.right - listBox.left, listBox.bottom - listBox.top, page, nullptr,
                                     nullptr, nullptr);
@@ -540,7 +548,6 @@ int main(int argc, char** argv)
     }
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    host::registerWindowClass(FLOOR_PAGE_CLASS, floorPageProc);  // as the host's page is registered
 
     const Scenario scenarios[] = {
         {"S1 selective (~1%)", "pilne"},

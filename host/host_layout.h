@@ -57,6 +57,7 @@ const int EVENT_DESTROY_CONTROL = 221;
 const int PARENT_CONFIG_PAGES = 46;  // configuration pages
 const int PARENT_PLUGIN_MENU = 12;   // the plug-in menu
 const uint32_t TYPE_PAGE_BIT = 0x10; // marks a page among the actions
+const uint32_t BUTTON_DEFAULT_BIT = 0x40;  // a button's type: the page's default button
 
 // The configuration page's width, in which the host lays out declared controls.
 const int PAGE_WIDTH = 460;

@@ -14,6 +14,7 @@
 
 #include "host/host_error.h"
 #include "host/messenger.h"
+#include "host/personality.h"
 #include "host/reports.h"
 #include "host/script_runner.h"
 #include "host/result_list_reader.h"
@@ -29,6 +30,7 @@ const char USAGE[] =
     "  --contacts FILE        contact table from a UTF-8 CSV file (header row names the columns)\n"
     "  --profile FILE         keep the plug-in's settings in FILE between runs\n"
     "  --query-state N        what the host answers to queryState (1 hides the version)\n"
+    "  --personality KIND     the kind of messenger the host is (ansi by default; see below)\n"
     "  --locale NAME          setlocale(LC_CTYPE, NAME) before the plug-in starts\n"
     "  --search F C VALUE     search: field F and condition C by label or number, then VALUE\n"
     "  --sort COLUMN          click the header of result column 0 or 1 (repeatable)\n"
@@ -151,7 +153,13 @@ Options parseOptions(const std::vector<std::string>& args)
             options.log = true;
         } else if (arg == "--help" || arg == "-h") {
             fputs(USAGE, stdout);
+            printf("kinds of messenger (--personality):\n");
+            for (size_t k = 0; k < personalityCount; ++k)
+                printf("  %-12s %s\n", personalityTable[k].name, personalityTable[k].does);
             exit(0);
+        } else if (arg == "--personality") {
+            need(i, 1, arg);
+            setPersonality(personalityNamed(args[++i]));
         } else if (arg.compare(0, 2, "--") == 0 || !options.plugin.empty()) {
             throw HostError("unknown argument '" + arg + "' (see --help)");
         } else {

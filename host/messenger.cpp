@@ -7,17 +7,14 @@
 #include "host/contact_table.h"
 #include "host/host_error.h"
 #include "host/net_icons.h"
+#include "host/personality.h"
 #include "host/rich_text.h"
 #include "host/text_codec.h"
-#include "host/window_class.h"
 
 namespace host {
 
 namespace {
 
-const char MAIN_CLASS[] = "LunetkaMessenger";
-const char CONFIG_CLASS[] = "LunetkaConfiguration";
-const char CONTACT_CLASS[] = "LunetkaContactWindow";
 const int MENU_CONFIGURATION = 1, MENU_LOG = 2, MENU_QUIT = 3, MENU_PLUGIN_FIRST = 100;
 const int HOST_ACTION_PROPERTIES = 202, HOST_GROUP_PROPERTIES = 200;
 const int HOST_ACTION_TALK = 130, HOST_GROUP_TALK = 30;
@@ -31,8 +28,7 @@ std::string ansi(const char* utf8)
 
 HWND makeListView(HWND parent, DWORD style, int x, int y, int width, int height)
 {
-    HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | style, x, y,
-                                width, height, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND list = createControl(parent, WC_LISTVIEWA, "", LVS_REPORT | style, x, y, width, height, 0, WS_EX_CLIENTEDGE);
     SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(false)), 0);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
     return list;
@@ -86,12 +82,58 @@ HBITMAP menuBitmap(HICON icon)
     return bitmap;
 }
 
-LRESULT CALLBACK contactWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+// A window of the messenger's own that only Windows' default handles.
+HWND plainWindow(const std::string& title, int x, int y, int width, int height)
 {
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    WindowSpec spec;
+    spec.title = title.c_str();
+    spec.x = x;
+    spec.y = y;
+    spec.width = width;
+    spec.height = height;
+    return createHostWindow(plainKind(), spec);
 }
 
 }  // namespace
+
+bool Messenger::MainWindow::onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    if (message == WM_COMMAND) {
+        int id = LOWORD(wParam);
+        if (id == MENU_CONFIGURATION)
+            app.openConfiguration();
+        else if (id == MENU_LOG)
+            app.showLog();
+        else if (id == MENU_QUIT)
+            DestroyWindow(hwnd);
+        else if (id >= MENU_PLUGIN_FIRST && static_cast<size_t>(id - MENU_PLUGIN_FIRST) < app.host_.actions().size())
+            app.host_.actionEvent(app.host_.actions()[static_cast<size_t>(id - MENU_PLUGIN_FIRST)].id, EVENT_ACTIVATED);
+        *result = 0;
+        return true;
+    }
+    if (message == WM_SIZE && app.contacts_)
+        MoveWindow(app.contacts_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+    if (message == WM_DESTROY) {
+        app.main_ = nullptr;
+        PostQuitMessage(0);
+    }
+    return false;
+}
+
+bool Messenger::ConfigWindow::onMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    // A page that is a dialog of its own answers the dialog navigation's
+    // question for its default button, and hears that button's press.
+    if (app.page_ && (message == DM_GETDEFID || message == WM_COMMAND)) {
+        *result = SendMessageA(app.page_->window(), message, wParam, lParam);
+        return true;
+    }
+    if (message != WM_CLOSE)
+        return false;
+    app.closeConfiguration();  // the page gives its controls back before its window goes
+    *result = 0;
+    return true;
+}
 
 Messenger::Messenger(StandInHost& host, const std::string& logFile) : host_(host)
 {
@@ -101,12 +143,14 @@ Messenger::Messenger(StandInHost& host, const std::string& logFile) : host_(host
         if (!logFile_)
             throw HostError("cannot write log file " + logFile);
     }
-    registerWindowClass(MAIN_CLASS, mainProc);
-    registerWindowClass(CONFIG_CLASS, configProc);
-    registerWindowClass(CONTACT_CLASS, contactWindowProc);
-
-    main_ = CreateWindowExA(0, MAIN_CLASS, ansi("Komunikator — kontakty").c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                            20, 20, 300, 520, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+    std::string title = ansi("Komunikator — kontakty");
+    WindowSpec spec;
+    spec.title = title.c_str();
+    spec.x = spec.y = 20;
+    spec.width = 300;
+    spec.height = 520;
+    spec.handler = &mainWindow_;
+    main_ = createHostWindow(plainKind(), spec);
     if (!main_)
         throw HostError("cannot create the messenger's window");
     try {
@@ -204,8 +248,14 @@ void Messenger::chooseMenuEntry(int actionId)
 void Messenger::openConfiguration(int pageId)
 {
     if (!config_) {
-        config_ = CreateWindowExA(0, CONFIG_CLASS, "Konfiguracja", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 340, 20, 650, 700,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), this);
+        WindowSpec spec;
+        spec.title = "Konfiguracja";
+        spec.x = 340;
+        spec.y = 20;
+        spec.width = 650;
+        spec.height = 700;
+        spec.handler = &configWindow_;
+        config_ = createHostWindow(pageKind(), spec);
         pages_ = makeListView(config_, LVS_SINGLESEL | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS, 6, 6, PAGE_LIST_WIDTH,
                               640);
         addColumn(pages_, 0, "", PAGE_LIST_WIDTH - 24);
@@ -227,6 +277,15 @@ void Messenger::openConfiguration(int pageId)
         pageId = pageIds_[0];
     page_.reset();  // the old page gives its controls back first
     page_.reset(new PageView(host_, config_, pageId, PAGE_LIST_WIDTH + 14, 6));
+    if (personality() == Personality::Rebuilding) {
+        // The page made again, as a toolkit does when a style changes; every
+        // other time without a word to the plug-in first.
+        static int turn = 0;
+        if (turn++ % 2)
+            host_.page().abandon();
+        page_.reset();
+        page_.reset(new PageView(host_, config_, pageId, PAGE_LIST_WIDTH + 14, 6));
+    }
     // The window fits the page: the list of pages beside it, nothing below.
     RECT frame = {0, 0, PAGE_LIST_WIDTH + 20 + page_->size().cx, std::max<LONG>(page_->size().cy + 12, 300)};
     AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
@@ -256,12 +315,11 @@ void Messenger::closeConfiguration()
 void Messenger::showLog()
 {
     if (!log_ || !IsWindow(log_)) {
-        log_ = CreateWindowExA(0, CONTACT_CLASS, "Dziennik", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 560, 620, 240,
-                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        log_ = plainWindow("Dziennik", 20, 560, 620, 240);
         RECT client;
         GetClientRect(log_, &client);
-        logText_ = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0,
-                                   client.right, client.bottom, log_, nullptr, GetModuleHandleA(nullptr), nullptr);
+        logText_ = createControl(log_, "EDIT", "", WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0, client.right,
+                                 client.bottom);
         SendMessageA(logText_, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(false)), 0);
     }
     std::string all;
@@ -301,8 +359,7 @@ void Messenger::openProperties(int contact)
 {
     const char* name = host_.contacts().text(contact, COLUMN_DISPLAY);
     std::string title = ansi("Właściwości: ") + (name ? name : "?");
-    HWND window = CreateWindowExA(0, CONTACT_CLASS, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 360, 80, 360, 300,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = plainWindow(title, 360, 80, 360, 300);
     RECT client;
     GetClientRect(window, &client);
     HWND fields = makeListView(window, 0, 0, 0, client.right, client.bottom);
@@ -318,73 +375,47 @@ void Messenger::openProperties(int contact)
 void Messenger::openConversation(int contact)
 {
     const char* name = host_.contacts().text(contact, COLUMN_DISPLAY);
-    HWND window = CreateWindowExA(0, CONTACT_CLASS, name ? name : "?", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 380, 120,
-                                  380, 320, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = plainWindow(name ? name : "?", 380, 120, 380, 320);
     RECT client;
     GetClientRect(window, &client);
-    HWND history = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY, 0,
-                                   0, client.right, client.bottom - 30, window, nullptr, GetModuleHandleA(nullptr),
-                                   nullptr);
-    HWND input = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0,
-                                 client.bottom - 28, client.right, 28, window, nullptr, GetModuleHandleA(nullptr),
-                                 nullptr);
+    HWND history = createControl(window, "EDIT", "", ES_MULTILINE | ES_READONLY, 0, 0, client.right, client.bottom - 30,
+                                 0, WS_EX_CLIENTEDGE);
+    HWND input = createControl(window, "EDIT", "", ES_AUTOHSCROLL, 0, client.bottom - 28, client.right, 28, 0,
+                               WS_EX_CLIENTEDGE);
     SendMessageA(history, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(false)), 0);
     SendMessageA(input, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(false)), 0);
     host_.hostLog("host: conversation with contact " + std::to_string(contact) + " opened");
 }
 
+// A message taken off the queue goes first to the configuration window's
+// dialog navigation, in a host that has it, then to its window, with the
+// character width of the host's windows.
+void Messenger::deliver(MSG& message)
+{
+    if (config_ && personality() == Personality::Dialog && IsDialogMessageA(config_, &message))
+        return;
+    TranslateMessage(&message);
+    if (plainKind() == WindowKind::Unicode)
+        DispatchMessageW(&message);
+    else
+        DispatchMessageA(&message);
+}
+
 void Messenger::pump()
 {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    while (plainKind() == WindowKind::Unicode ? PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)
+                                              : PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        deliver(message);
 }
 
 int Messenger::run()
 {
     MSG message;
-    while (IsWindow(main_) && GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    while (IsWindow(main_) && (plainKind() == WindowKind::Unicode ? GetMessageW(&message, nullptr, 0, 0)
+                                                                  : GetMessageA(&message, nullptr, 0, 0)) > 0)
+        deliver(message);
     return 0;
-}
-
-LRESULT CALLBACK Messenger::mainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    Messenger* app = windowOwner<Messenger>(hwnd, message, lParam);
-    if (app && message == WM_COMMAND) {
-        int id = LOWORD(wParam);
-        if (id == MENU_CONFIGURATION)
-            app->openConfiguration();
-        else if (id == MENU_LOG)
-            app->showLog();
-        else if (id == MENU_QUIT)
-            DestroyWindow(hwnd);
-        else if (id >= MENU_PLUGIN_FIRST && static_cast<size_t>(id - MENU_PLUGIN_FIRST) < app->host_.actions().size())
-            app->host_.actionEvent(app->host_.actions()[static_cast<size_t>(id - MENU_PLUGIN_FIRST)].id,
-                                   EVENT_ACTIVATED);
-        return 0;
-    }
-    if (app && message == WM_SIZE && app->contacts_)
-        MoveWindow(app->contacts_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-    if (app && message == WM_DESTROY) {
-        app->main_ = nullptr;
-        PostQuitMessage(0);
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-LRESULT CALLBACK Messenger::configProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    Messenger* app = windowOwner<Messenger>(hwnd, message, lParam);
-    if (app && message == WM_CLOSE) {
-        app->closeConfiguration();  // the page gives its controls back before its window goes
-        return 0;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 }  // namespace host

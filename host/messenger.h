@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_window.h"
 #include "host/page_view.h"
 #include "host/stand_in_host.h"
 
@@ -38,8 +39,17 @@ public:
     int run();
 
 private:
-    static LRESULT CALLBACK mainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK configProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    struct MainWindow : WindowHandler {
+        explicit MainWindow(Messenger& owner) : app(owner) {}
+        bool onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+        Messenger& app;
+    };
+    struct ConfigWindow : WindowHandler {
+        explicit ConfigWindow(Messenger& owner) : app(owner) {}
+        bool onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+        Messenger& app;
+    };
+    void deliver(MSG& message);
     void buildMenu();
     void fillContacts();
     void onHostAction(int action, int group, int contact);
@@ -56,6 +66,8 @@ private:
     };
 
     StandInHost& host_;
+    MainWindow mainWindow_{*this};
+    ConfigWindow configWindow_{*this};
     std::unique_ptr<FILE, FileCloser> logFile_;
     std::vector<std::unique_ptr<HBITMAP, BitmapDeleter>> menuBitmaps_;  // a menu does not free its pictures
     HWND main_ = nullptr, contacts_ = nullptr, config_ = nullptr, pages_ = nullptr, log_ = nullptr,

@@ -2,8 +2,10 @@
 
 #include "host/host_error.h"
 #include "host/host_layout.h"
+#include "host/host_subclass.h"
+#include "host/host_window.h"
+#include "host/personality.h"
 #include "host/stand_in_host.h"
-#include "host/window_class.h"
 
 namespace host {
 
@@ -11,12 +13,8 @@ namespace {
 
 const int PAGE_HEIGHT = 640;
 const int SLOT_X = 12, SLOT_Y = 260, SLOT_GAP = 8;
-const char PAGE_CLASS[] = "LunetkaHostPage";
 
-LRESULT CALLBACK pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
+bool subclassing() { return personality() == Personality::Subclassing; }
 
 }  // namespace
 
@@ -24,10 +22,19 @@ HWND PageSession::open()
 {
     if (window_)
         return window_;
-    registerWindowClass(PAGE_CLASS, pageProc);
-    HWND page = CreateWindowExA(0, PAGE_CLASS, "Lunetka", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-                                CW_USEDEFAULT, PAGE_WIDTH, PAGE_HEIGHT, nullptr, nullptr, GetModuleHandleA(nullptr),
-                                nullptr);
+    build();
+    if (personality() == Personality::Rebuilding)
+        rebuild();
+    return window_;
+}
+
+void PageSession::build()
+{
+    WindowSpec spec;
+    spec.title = "Lunetka";
+    spec.width = PAGE_WIDTH;
+    spec.height = PAGE_HEIGHT;
+    HWND page = createHostWindow(pageKind(), spec);
     if (!page)
         throw HostError("cannot create the page window (Windows error " + std::to_string(GetLastError()) + ")");
     adopt(page, true);
@@ -36,13 +43,25 @@ HWND PageSession::open()
     for (int actionId : actionsOfKinds(host_.actions(), {KIND_CUSTOM}))
         y = requestControl(actionId, SLOT_X, y).endY + SLOT_GAP;
     refreshCriteria();
-    return window_;
+}
+
+// As toolkits do when a window's style changes: the page goes and a new one
+// takes its place; every other time the plug-in hears nothing of it first.
+void PageSession::rebuild()
+{
+    static int turn = 0;
+    if (turn++ % 2)
+        abandon();
+    close();
+    build();
 }
 
 void PageSession::adopt(HWND page, bool owned)
 {
     window_ = page;
     owned_ = owned;
+    if (subclassing())
+        replacePageProcedure(page);
 }
 
 ControlSlot PageSession::requestControl(int actionId, int x, int y)
@@ -62,6 +81,8 @@ ControlSlot PageSession::requestControl(int actionId, int x, int y)
     slot.endX = i32At(event.data(), action_event::X);
     slot.endY = i32At(event.data(), action_event::Y);
     slots_.push_back(slot);
+    if (subclassing())
+        addPageSubclass(window_);  // in front of the plug-in's procedure
     return slot;
 }
 
@@ -75,6 +96,9 @@ void PageSession::close()
 {
     if (!window_)
         return;
+    // Last in, first out: the host's subclass from after the list goes first.
+    if (subclassing())
+        removePageSubclass(window_);
     // Taken out first: a plug-in may ask for a control again from inside a 221.
     std::vector<ControlSlot> given;
     given.swap(slots_);
@@ -86,6 +110,8 @@ void PageSession::close()
         if (host_.pluginLoaded())
             host_.send(MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()), 0);
     }
+    if (subclassing())
+        restorePageProcedure(window_);
     if (owned_)
         DestroyWindow(window_);
     window_ = nullptr;

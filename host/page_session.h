@@ -35,12 +35,18 @@ public:
     void refreshCriteria();
     // Gives every control back (221) while the page still exists, then closes it.
     void close();
+    // Forgets the controls without a word to the plug-in (a page that goes
+    // behind its back); close() then only closes the page.
+    void abandon() { slots_.clear(); }
 
     HWND window() const { return window_; }
     const std::vector<ControlSlot>& slots() const { return slots_; }
     HWND slotControl(int actionId) const;
 
 private:
+    void build();
+    void rebuild();
+
     StandInHost& host_;
     HWND window_ = nullptr;
     bool owned_ = false;

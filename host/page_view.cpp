@@ -7,23 +7,25 @@
 #include <vector>
 
 #include "host/host_error.h"
+#include "host/personality.h"
 #include "host/rich_text.h"
-#include "host/window_class.h"
 
 namespace host {
 
 namespace {
 
-const char PAGE_VIEW_CLASS[] = "LunetkaHostPageView";
-const char RICH_TEXT_CLASS[] = "LunetkaRichText";
-const char TIP_CLASS[] = "LunetkaRichTip";
 const int MARGIN = 8, GROUP_TOP = 18, GROUP_INSET = 10, GAP = 8;
 const int ROW_HEIGHT = 23, BUTTON_HEIGHT = 25;
 const int FIRST_CONTROL_ID = 1000;
 
-LRESULT CALLBACK richTextProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_PAINT) {
+// A text in the host's rich form (the info box's description and tip), drawn
+// from the window's text.
+class RichText : public WindowHandler {
+public:
+    bool onMessage(HWND hwnd, UINT message, WPARAM, LPARAM, LRESULT* result) override
+    {
+        if (message != WM_PAINT)
+            return false;
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(hwnd, &paint);
         RECT bounds;
@@ -38,15 +40,31 @@ LRESULT CALLBACK richTextProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         markup.resize(static_cast<size_t>(length));
         layoutRichText(dc, markup, bounds, true);
         EndPaint(hwnd, &paint);
-        return 0;
+        *result = 0;
+        return true;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
+};
+RichText richText;
 
-void registerClasses()
+HWND createRichText(const std::string& markup, DWORD style, DWORD exStyle, int x, int y, int width, int height,
+                    HWND parent, bool tip)
 {
-    registerWindowClass(RICH_TEXT_CLASS, richTextProc);
-    registerWindowClass(TIP_CLASS, richTextProc, COLOR_INFOBK, CS_DROPSHADOW);
+    WindowSpec spec;
+    spec.title = markup.c_str();
+    spec.style = style | WS_VISIBLE;
+    spec.exStyle = exStyle;
+    spec.x = x;
+    spec.y = y;
+    spec.width = width;
+    spec.height = height;
+    spec.parent = parent;
+    spec.handler = &richText;
+    if (tip) {
+        spec.background = COLOR_INFOBK;
+        spec.classStyle = CS_DROPSHADOW;
+        spec.style &= ~WS_VISIBLE;
+    }
+    return createHostWindow(plainKind(), spec);
 }
 
 int richTextHeight(const std::string& markup, int width)
@@ -88,10 +106,16 @@ std::map<std::string, std::string> actionParameters(const std::string& text)
 
 PageView::PageView(StandInHost& host, HWND parent, int pageId, int x, int y) : host_(host)
 {
-    registerClasses();
-    registerWindowClass(PAGE_VIEW_CLASS, pageProc);
-    page_ = CreateWindowExA(WS_EX_CONTROLPARENT, PAGE_VIEW_CLASS, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y,
-                            PAGE_WIDTH, 600, parent, nullptr, GetModuleHandleA(nullptr), this);
+    WindowSpec spec;
+    spec.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+    spec.exStyle = WS_EX_CONTROLPARENT;
+    spec.x = x;
+    spec.y = y;
+    spec.width = PAGE_WIDTH;
+    spec.height = 600;
+    spec.parent = parent;
+    spec.handler = this;
+    page_ = createHostWindow(pageKind(), spec);
     if (!page_)
         throw HostError("cannot create the page (Windows error " + std::to_string(GetLastError()) + ")");
     build(pageId);
@@ -111,9 +135,7 @@ HWND PageView::addControl(int actionId, const char* className, const char* text,
                           int width, int height)
 {
     int controlId = FIRST_CONTROL_ID + static_cast<int>(actionOfControl_.size());
-    HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, page_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleA(nullptr),
-                                   nullptr);
+    HWND control = createControl(page_, className, text, style, x, y, width, height, controlId);
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(false)), 0);
     actionOfControl_[controlId] = actionId;
     if (actionId)
@@ -227,7 +249,7 @@ void PageView::placeInfoText(const Action& action, Layout& layout)
     int room = layout.left + layout.width - layout.rowX;
     int textWidth = std::min(room, action.width > 0 ? static_cast<int>(action.width) : layout.width);
     int height = action.height > 0 ? action.height : richTextHeight(action.text, textWidth);
-    addControl(0, RICH_TEXT_CLASS, action.text.c_str(), 0, layout.rowX, layout.y, textWidth, height);
+    createRichText(action.text, WS_CHILD, 0, layout.rowX, layout.y, textWidth, height, page_, false);
     layout.rowBottom = std::max(layout.rowBottom, layout.y + height);
 }
 
@@ -263,8 +285,13 @@ void PageView::placeButton(const Action& action, Layout& layout)
 {
     int room = layout.left + layout.width - layout.rowX;
     int buttonWidth = std::min(action.width > 0 ? static_cast<int>(action.width) : 100, room);
-    addControl(action.id, "BUTTON", action.caption.c_str(), BS_PUSHBUTTON | WS_TABSTOP, layout.rowX, layout.y,
-               buttonWidth, BUTTON_HEIGHT);
+    // The type's bit 0x40 marks the page's default button: Enter presses it.
+    bool isDefault = (action.type & BUTTON_DEFAULT_BIT) != 0;
+    HWND button = addControl(action.id, "BUTTON", action.caption.c_str(),
+                             (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP, layout.rowX, layout.y,
+                             buttonWidth, BUTTON_HEIGHT);
+    if (isDefault && pageKind() == WindowKind::Dialog)
+        SendMessageA(page_, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(button)), 0);
     layout.rowX += buttonWidth + GAP;
     layout.rowBottom = layout.y + BUTTON_HEIGHT + 2;
 }
@@ -348,8 +375,8 @@ void PageView::showTip(bool show)
     if (!icon_ || tipMarkup_.empty())
         return;
     if (!tip_)
-        tip_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, TIP_CLASS, tipMarkup_.c_str(), WS_POPUP | WS_BORDER,
-                               0, 0, 10, 10, page_, nullptr, GetModuleHandleA(nullptr), nullptr);
+        tip_ = createRichText(tipMarkup_, WS_POPUP | WS_BORDER, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 0, 0, 10, 10, page_,
+                              true);
     RECT icon;
     GetWindowRect(icon_, &icon);
     int height = richTextHeight(tipMarkup_, tipWidth_) + 8;
@@ -370,28 +397,26 @@ void PageView::onMouseMove(POINT point)
     }
 }
 
-LRESULT CALLBACK PageView::pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+bool PageView::onMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
-    PageView* view = windowOwner<PageView>(hwnd, message, lParam);
-    if (view) {
-        switch (message) {
-        case WM_COMMAND:
-            view->onCommand(LOWORD(wParam), HIWORD(wParam));
-            return 0;
-        case WM_MOUSEMOVE: {
-            POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            view->onMouseMove(point);
-            return 0;
-        }
-        case WM_MOUSELEAVE:
-            view->showTip(false);
-            return 0;
-        case WM_CTLCOLORSTATIC:
-            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-        }
+    switch (message) {
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam));
+        return true;
+    case WM_MOUSEMOVE: {
+        POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        onMouseMove(point);
+        return true;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_MOUSELEAVE:
+        showTip(false);
+        return true;
+    case WM_CTLCOLORSTATIC:
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        *result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        return true;
+    }
+    return false;
 }
 
 }  // namespace host

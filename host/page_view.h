@@ -8,11 +8,12 @@
 #include <map>
 #include <string>
 
+#include "host/host_window.h"
 #include "host/stand_in_host.h"
 
 namespace host {
 
-class PageView {
+class PageView : private WindowHandler {
 public:
     // Draws page pageId inside parent at (x, y); asks for the custom controls
     // and then sends each criteria control the refresh code.
@@ -33,7 +34,7 @@ public:
     void showTip(bool show);
 
 private:
-    static LRESULT CALLBACK pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    bool onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     // The page is laid out top to bottom, one placing routine per kind of action.
     struct Layout;
     struct KindRoute;

@@ -3,11 +3,15 @@
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <algorithm>
 
 #include "host/host_control_table.h"
 #include "host/host_error.h"
+#include "host/host_subclass.h"
+#include "host/host_window.h"
 #include "host/net_icons.h"
+#include "host/personality.h"
 #include "host/record_reader.h"
 #include "host/settings_profile.h"
 #include "host/stack_check.h"
@@ -29,6 +33,15 @@ std::wstring widen(const std::string& utf8)
     MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &result[0], length);
     result.resize(wcslen(result.c_str()));
     return result;
+}
+
+BOOL CALLBACK closeLeftWindow(HWND window, LPARAM)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (strcmp(name, "Lunetka") == 0)
+        DestroyWindow(window);
+    return TRUE;
 }
 
 }  // namespace
@@ -56,6 +69,8 @@ StandInHost::StandInHost() : control_(new RawControl)
 
 StandInHost::~StandInHost()
 {
+    if (personality() == Personality::Unloading && ownsModule_ && pluginModule_)
+        unloadAndLoadAgain();
     // A host that shuts down stops its plug-ins before it unloads them.
     if (started_ && entry_)
         stop();
@@ -78,6 +93,58 @@ void StandInHost::loadPlugin(const std::string& path)
     }
     attachEntry(reinterpret_cast<void*>(entry), module);
     ownsModule_ = true;
+    pluginPath_ = path;
+}
+
+// The unloading host's end, in whatever state the plug-in is: its own
+// procedure goes in front of the plug-in's on its page, and the plug-in is
+// unloaded, in turn after a stop, without one after the page heard a
+// message, and without one and with nothing in front. The page must still
+// hear every message; then the plug-in is loaded again in this process, and
+// starts, makes its list and stops as a fresh copy does.
+void StandInHost::unloadAndLoadAgain()
+{
+    static int turn = 0;
+    int way = turn++ % 3;
+    HWND page = page_.window();
+    onHostAction = nullptr;  // whoever set these may be gone by now
+    onLog = nullptr;
+    beforeAnswer = nullptr;
+    if (page && way < 2)
+        replacePageProcedure(page);
+    if (page && way == 1)
+        SendMessageA(page, WM_NULL, 0, 0);
+    if (way == 0 && started_)
+        send(MSG_STOP);
+    std::string path = pluginPath_;
+    intptr_t startedAs = lastStartReply_;
+    unloadPlugin();
+    if (page) {
+        int heard = messagesHeard(page);
+        for (int i = 0; i < 4; ++i)
+            SendMessageA(page, WM_NULL, 0, 0);
+        if (messagesHeard(page) != heard + 4)
+            reportHostFault("after the unload the page's own procedure heard " +
+                            std::to_string(messagesHeard(page) - heard) + " of 4 messages");
+    }
+    page_.close();
+    // The user closes what the unloaded copy left open (its search windows
+    // lead to Windows' default procedure): a class with windows left cannot
+    // be taken over by the next copy.
+    EnumThreadWindows(GetCurrentThreadId(), closeLeftWindow, 0);
+    try {
+        loadPlugin(path);
+        // A copy that had its window class must have it again.
+        if (start() != 1 && startedAs == 1)
+            reportHostFault("the copy loaded again started without the window class the copy before it had");
+        page_.open();
+        if (!page_.slots().empty() && !page_.slots().front().window)
+            reportHostFault("the copy loaded again made no list");
+        stop();
+        unloadPlugin();
+    } catch (const HostError& error) {
+        reportHostFault(std::string("loading the plug-in again: ") + error.what());
+    }
 }
 
 void StandInHost::unloadPlugin()
@@ -120,17 +187,24 @@ intptr_t StandInHost::callPlugin(void* record, int messageId)
     exchange.record = bytesOf(record, message::LENGTH);
     size_t index = keep(exchange);
 
-    // Whoever sends the start message, the host stops the plug-in before unloading it.
-    if (messageId == MSG_START)
+    // Whoever sends the start message, the host stops the plug-in before
+    // unloading it; a start declares the plug-in's actions anew.
+    if (messageId == MSG_START) {
         started_ = true;
+        actions_.clear();
+    }
     else if (messageId == MSG_STOP)
         started_ = false;
+    if (messageId == MSG_STOP && personality() == Personality::Subclassing)
+        removeEveryPageSubclass();
     int stackDelta = 0;
     intptr_t reply = callStdcallChecked(entry_, record, &stackDelta);
     if (stackDelta != 0)
         abiError("IMessageProc moved the stack by " + std::to_string(stackDelta) + " bytes (message " +
                  std::to_string(messageId) + "): not __stdcall with one argument");
     log_.setReply(index, reply);
+    if (messageId == MSG_START)
+        lastStartReply_ = reply;
     return reply;
 }
 
@@ -150,11 +224,12 @@ intptr_t StandInHost::sendRecord(const std::vector<uint8_t>& bytes)
     return callPlugin(record.data(), messageId);
 }
 
-void StandInHost::start()
+intptr_t StandInHost::start()
 {
-    send(MSG_START, reinterpret_cast<intptr_t>(&control_->raw), 0);
+    intptr_t reply = send(MSG_START, reinterpret_cast<intptr_t>(&control_->raw), 0);
     send(MSG_SETTINGS_COLUMNS);
     send(MSG_BUILD_UI);
+    return reply;
 }
 
 void StandInHost::stop()

@@ -71,6 +71,8 @@ public:
     void loadPlugin(const std::string& path);
     void attachEntry(void* imessageProc, HMODULE module);
     HMODULE pluginModule() const { return pluginModule_; }
+    // The file the plug-in was last loaded from, kept after an unload.
+    const std::string& pluginPath() const { return pluginPath_; }
     // Unloads the plug-in as a careless host would: no HM_STOP first.
     void unloadPlugin();
     // The object handed over with HM_START.
@@ -105,7 +107,7 @@ public:
     // The host's side of a session.
     intptr_t send(int message, intptr_t p1 = 0, intptr_t p2 = 0);
     intptr_t sendRecord(const std::vector<uint8_t>& record);  // any bytes as the message record
-    void start();   // HM_START, HM_SETTINGS_COLUMNS, HM_BUILD_UI
+    intptr_t start();   // HM_START (its reply), HM_SETTINGS_COLUMNS, HM_BUILD_UI
     void stop();    // HM_STOP
     intptr_t actionEvent(int actionId, int code);
     bool pluginLoaded() const { return entry_ != nullptr; }
@@ -147,6 +149,7 @@ private:
     void opUnlockTable(int table, int row, int flags);
     void opReserved(int slot);
 
+    void unloadAndLoadAgain();
     intptr_t callPlugin(void* record, int message);
     intptr_t answer(Exchange& exchange, void* message);
     // p1 as the record a message needs; a null one is an ABI error.
@@ -177,6 +180,8 @@ private:
     std::unique_ptr<RawControl> control_;
     void* entry_ = nullptr;
     HMODULE pluginModule_ = nullptr;
+    std::string pluginPath_;
+    intptr_t lastStartReply_ = 0;
     bool ownsModule_ = false;
     bool started_ = false;
     int pluginId_ = 7;

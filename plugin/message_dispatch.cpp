@@ -5,6 +5,7 @@
 #include "plugin/host_calls.h"
 #include "plugin/lifetime.h"
 #include "ui/settings_page.h"
+#include "views/result_list.h"
 #include "views/search_window.h"
 
 const char PLUGIN_NAME[] = "Lunetka";
@@ -20,7 +21,8 @@ intptr_t onStart(const HostMessage* message)
     // would only fail at the first host call.
     if (message->size < FULL_MESSAGE_SIZE || message->p1 == 0)
         return 0;
-    attachHost(reinterpret_cast<HostControl*>(message->p1));
+    if (!attachHost(reinterpret_cast<HostControl*>(message->p1)))
+        return 0;
     return registerSearchWindowClass();
 }
 
@@ -88,6 +90,7 @@ namespace {
 
 intptr_t dispatch(const HostMessage* message)
 {
+    keepLoadedWhilePagesNeedUs();
     for (const MessageRoute& route : messageRoutes) {
         if (route.id == message->id)
             return route.handle ? route.handle(message) : route.constantReply;

@@ -2,6 +2,7 @@
 
 #include "plugin/host_calls.h"
 #include "plugin/invariant.h"
+#include "plugin/persistent.h"
 #include "search/text_match.h"
 
 namespace {
@@ -38,7 +39,8 @@ private:
 // One buffer for every walk, so a search allocates once, not per hit; a
 // buffer grown by a giant cell is given back rather than kept for good.
 // Shared safely only because walks never nest (lockHeld says so).
-std::string sharedCell;
+Persistent<std::string> cellStore;
+std::string& sharedCell = *cellStore;
 
 class CellBuffer {
 public:

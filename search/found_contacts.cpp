@@ -3,8 +3,19 @@
 #include <string.h>
 #include <algorithm>
 
-FoundContactList foundContacts;
-std::vector<TextBlock> foundTexts;
+#include "plugin/persistent.h"
+
+namespace {
+
+// Never destroyed by the runtime (persistent.h): a copy kept loaded past its
+// unload may still sort or act on a row; the set is emptied at stop and unload.
+Persistent<FoundContactList> hitStore;
+Persistent<std::vector<TextBlock>> textStore;
+
+}  // namespace
+
+FoundContactList& foundContacts = *hitStore;
+std::vector<TextBlock>& foundTexts = *textStore;
 unsigned foundContactsGeneration = 0;
 
 namespace {

@@ -49,11 +49,11 @@ private:
 // the rows on screen still name the entries of the previous one. Both stores
 // grow a block at a time and copy at most one block to grow: a search's
 // memory is its hits and little more, never twice them while all is copied.
-extern FoundContactList foundContacts;
+extern FoundContactList& foundContacts;
 // A block of texts: a vector, whose reserve takes exactly what it is asked
 // for (a string's reserve at least doubles).
 typedef std::vector<char> TextBlock;
-extern std::vector<TextBlock> foundTexts;
+extern std::vector<TextBlock>& foundTexts;
 // Counts the replacements: a fill checks that none happens under it.
 extern unsigned foundContactsGeneration;
 

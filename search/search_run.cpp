@@ -142,6 +142,9 @@ intptr_t runSearch(ActionEvent* event, ShowResults show)
 
 void releaseResultSet(Release)
 {
+    // The next session searches at its first event, as a fresh copy does.
+    lastCondition[0] = lastValue[0] = lastField[0] = '\0';
+    searchOwed = false;
     if (state != SearchState::Idle)
         return;
     emptyFoundContacts();

@@ -11,6 +11,7 @@
 #include "plugin/host_calls.h"
 #include "plugin/invariant.h"
 #include "plugin/lifetime.h"
+#include "plugin/persistent.h"
 #include "search/found_contacts.h"
 #include "ui/texts.h"
 #include "views/page_subclass.h"
@@ -24,7 +25,9 @@ typedef std::map<int, int> NetIconMap;
 
 HWND resultList = nullptr;       // null while there is no list
 HWND resultPage = nullptr;       // the page it lives in
-NetIconMap netIcons;             // always describes the current list's images
+// Read by the fill and kept for the next list; never destroyed by the
+// runtime (persistent.h), like everything a page procedure may reach.
+Persistent<NetIconMap> netIcons;  // always describes the current list's images
 bool sortAscending = true;       // flipped before every header-click sort
 
 // Passes of one fill at most: a host that replaces the list during every
@@ -46,7 +49,8 @@ void checkListAndPage()
 
 const int LIST_WIDTH = 415;
 const int LIST_HEIGHT = 200;
-const DWORD LIST_STYLE = WS_CHILD | WS_VISIBLE | LVS_REPORT;
+// In the tab order, so that a keyboard user reaches the rows.
+const DWORD LIST_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT;
 const DWORD LIST_EXTENDED_STYLE = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
 
 void addColumn(HWND list, int index, const char* header, int width)
@@ -139,18 +143,18 @@ struct ColumnRanks {
     unsigned generation = 0;
     std::vector<int> rank;  // by hit; the last entry: item data naming no hit
 };
-ColumnRanks columnRanks[2];
+Persistent<ColumnRanks> columnRanks[2];
 
 void forgetRanks()
 {
-    for (ColumnRanks& ranks : columnRanks)
-        std::vector<int>().swap(ranks.rank);
+    for (Persistent<ColumnRanks>& ranks : columnRanks)
+        std::vector<int>().swap(ranks->rank);
 }
 
 const int* ranksOf(int listColumn)
 {
     LUNETKA_INVARIANT(listColumn == 0 || listColumn == 1);
-    ColumnRanks& ranks = columnRanks[listColumn];
+    ColumnRanks& ranks = *columnRanks[listColumn];
     size_t count = foundContacts.size() + 1;
     if (ranks.generation == foundContactsGeneration && ranks.rank.size() == count)
         return ranks.rank.data();
@@ -198,7 +202,7 @@ void onListNotify(const NMHDR* header, LPARAM lParam)
 {
     if (header->code == LVN_COLUMNCLICK)
         sortByColumn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
-    else if (header->code == NM_DBLCLK)
+    else if (header->code == NM_DBLCLK || header->code == NM_RETURN)  // Enter on a row is a double click
         requestContactAction(HOST_ACTION_PROPERTIES, HOST_GROUP_PROPERTIES);
 }
 
@@ -296,7 +300,7 @@ bool fillPass(HWND list)
         SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     for (size_t i = 0; i < foundContacts.size(); ++i) {
         int net = foundContacts[i].net;
-        int image = netIcons[net];
+        int image = (*netIcons)[net];
         logLine("net %d, used icon number %d", net, image);
         if (!listStillOurs(list, generation))
             return false;
@@ -311,15 +315,16 @@ bool fillPass(HWND list)
 // Forgets the list and gives its page back; destroys the list when asked.
 // Forgotten first: destroying lets the host run (the page hears of it), and
 // whatever it asks of us then must find a consistent state.
-void dropResultList(bool destroy)
+void dropResultList(Release moment)
 {
     HWND list = resultList;
     HWND page = resultPage;
     resultList = nullptr;
     resultPage = nullptr;
     if (page)
-        releasePage(page, pageWindowProc);
-    if (destroy && list && IsWindow(list))
+        releasePage(page, pageWindowProc, moment);
+    // At unload the list stays in its page: its code is comctl32's.
+    if (moment == Release::AtStop && list && IsWindow(list))
         DestroyWindow(list);  // takes its image list with it
 }
 
@@ -342,14 +347,22 @@ bool fillResultList()
 
 void releaseResultList(Release moment)
 {
-    // At unload the list stays in its page: its code is comctl32's.
-    dropResultList(moment == Release::AtStop);
+    dropResultList(moment);
     forgetRanks();
+    sortAscending = true;  // the next session's first click sorts descending, as a fresh copy's does
 }
 
-void releasePages(Release)
+void releasePages(Release moment)
 {
-    releaseAllPages(pageWindowProc);
+    releaseAllPages(pageWindowProc, moment);
+}
+
+void keepLoadedWhilePagesNeedUs()
+{
+    if (anyPageBehindAnother(pageWindowProc))
+        holdLibrary();
+    else
+        releaseLibraryHold();
 }
 
 intptr_t createResultList(ActionEvent* event)
@@ -370,7 +383,7 @@ intptr_t createResultList(ActionEvent* event)
     // while we waited for it (even while the previous one went), go first,
     // with their pages. A host that makes one at every drop keeps its own.
     for (int drops = 0; resultList && drops < MAX_LIST_DROPS; ++drops)
-        dropResultList(true);
+        dropResultList(Release::AtStop);
     if (pluginState() != PluginState::Started || resultList) {  // stopped meanwhile, or a host looping
         DestroyWindow(list);  // refuses a null one
         checkListAndPage();
@@ -391,13 +404,13 @@ intptr_t createResultList(ActionEvent* event)
         // The host was asked for icons and may have replaced or dropped the
         // list meanwhile; the map must describe the images the list shows.
         if (resultList == list) {
-            netIcons.swap(icons);
+            netIcons->swap(icons);
             if (list)
                 SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.release()));
         }
     } catch (...) {
         if (resultList == list)
-            dropResultList(true);
+            dropResultList(Release::AtStop);
         throw;
     }
     slot->window = resultList == list ? list : nullptr;
@@ -413,27 +426,30 @@ intptr_t destroyResultList(ActionEvent* event)
     // Only ever our own list: a handle from an earlier list may name some
     // other window by now.
     if (resultList && (slot->window == resultList || !slot->window))
-        dropResultList(true);
+        dropResultList(Release::AtStop);
     checkListAndPage();
+    releaseLibraryHold();
     return 0;
 }
 
 LRESULT CALLBACK pageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    // Taken first: what we do may give the page its own procedure back.
-    WNDPROC forwardTo = savedPageProc(hwnd);
+    // Taken first: what we do may forget the page (its last message).
+    PageForward forward = pageForward(hwnd);
     // The host put its own procedure in front of ours: it forwards to us,
     // and nothing can take us out of its chain. We stay loaded.
-    // Coverage leaves out its branches: forwardTo is never null here (see below).
-    if (forwardTo && reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) != pageWindowProc)  // GCOVR_EXCL_BR_LINE
-        keepLibraryLoaded();
+    if (standsBehindAnother(hwnd, pageWindowProc))
+        holdLibrary();
     guardEntry("page window", 0, [&] {
         onPageMessage(hwnd, message, wParam, lParam);
         return 0;
     });
-    if (!forwardTo)  // GCOVR_EXCL_LINE: a page reaches us only while its entry lives, and
-        return DefWindowProcA(hwnd, message, wParam, lParam);  // GCOVR_EXCL_LINE: that goes with its last message
-    return CallWindowProcA(forwardTo, hwnd, message, wParam, lParam);
+    LRESULT result = forwardPageMessage(forward, hwnd, message, wParam, lParam);
+    // A page we could not give back while another procedure stood in front
+    // of ours goes back at its first message with ours in front again.
+    if (hwnd != resultPage)
+        releasePage(hwnd, pageWindowProc, Release::AtStop);
+    return result;
 }
 
 int CALLBACK compareRows(LPARAM item1, LPARAM item2, LPARAM params)

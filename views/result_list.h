@@ -29,6 +29,10 @@ void releaseResultList(Release moment);
 // Gives every page we subclassed its own procedure back where ours is still
 // in front; sends no message and calls no host.
 void releasePages(Release moment);
+// At every message of the host's: holds the library if the host put its own
+// procedure in front of ours on a page since we last looked (it may unload
+// us before the page next speaks), and lets go once none does.
+void keepLoadedWhilePagesNeedUs();
 
 LRESULT CALLBACK pageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // LVM_SORTITEMS callback: item1 and item2 are the rows' item data.

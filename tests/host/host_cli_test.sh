@@ -53,5 +53,11 @@ expect_rows 0
 expect_rows 1 --locale Polish_Poland.1250
 expect_error 2 "the C runtime has no locale 'Klingon_Qo.1'" "$bin/lunetka.dll" --locale Klingon_Qo.1
 
+# Every kind of messenger shows the same search the same way.
+expect_error 2 "unknown personality 'klingon' (one of ansi, unicode, dialog" "$bin/lunetka.dll" --personality klingon
+for kind in unicode dialog subclassing unloading rebuilding; do
+    expect_rows 1 --locale Polish_Poland.1250 --personality "$kind"
+done
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -6,8 +6,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "host/host_layout.h"
 #include "host/plugin_ids.h"
 #include "host/messenger.h"
+#include "host/personality.h"
 #include "host/result_list_reader.h"
 #include "host/script_runner.h"
 #include "tests/support/plugin_session.h"
@@ -232,4 +234,71 @@ TEST(MessengerAlone, GivesBackItsPicturesAndItsCallbacks)
     // A log file that cannot be opened fails the messenger before it hooks the host.
     EXPECT_THROW(host::Messenger(*host, support::temporaryPath("no-such-folder\\x\\log.txt")), std::exception);
     EXPECT_FALSE(static_cast<bool>(host->onLog));
+}
+
+namespace {
+
+// A key as a keyboard user presses it: to the window with the focus, through
+// the messenger's own message loop (and its dialog navigation, where it has one).
+void pressKey(host::Messenger& messenger, UINT key)
+{
+    HWND focus = GetFocus();
+    PostMessageA(focus, WM_KEYDOWN, key, 1);
+    PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+    messenger.pump();
+}
+
+// The contact rows of the host actions 202 of group 200 asked for since the last clear.
+std::vector<int32_t> propertiesAskedFor(const host::StandInHost& host)
+{
+    std::vector<int32_t> contacts;
+    for (const host::Exchange* call : host.find(host::Op::Send, host::MSG_ACTION_CALL)) {
+        const std::vector<uint8_t>& record = call->payload;
+        if (I32(record, host::action_event::ID) == 202 && I32(record, host::action_event::PARENT) == 200)
+            contacts.push_back(I32(record, host::action_event::CONTACT));
+    }
+    return contacts;
+}
+
+}  // namespace
+
+// A user without a mouse. Where the page is a dialog, Tab reaches the list;
+// elsewhere the list takes the focus as a click would give it. The arrow keys
+// pick a row, and Enter on it asks for that contact's properties (a dialog
+// gives Enter to its default button, "Właściwości"; a plain page lets the
+// list see it). In the dialog, Tab then reaches "Właściwości", and Space
+// presses it for the same contact.
+TEST_F(MessengerRun, KeyboardUserPicksARowAndActsOnIt)
+{
+    host::PageView& page = *messenger->page();
+    page.chooseItem(FIELD, "miejscowo\x9C\xE6");
+    page.chooseItem(CONDITION, "zawiera");
+    page.typeText(VALUE, "krak");
+    HWND list = host->page().slotControl(RESULTS);
+    ASSERT_EQ((std::vector<std::string>{"Adam Nowak", "Piotr Zieli\xF1ski"}), shownNames());
+    bool dialog = host::personality() == host::Personality::Dialog;
+    SetForegroundWindow(messenger->configWindow());
+    SetFocus(dialog ? page.control(FIELD) : list);
+    for (int tab = 0; dialog && tab < 8 && GetFocus() != list; ++tab)
+        pressKey(*messenger, VK_TAB);
+    ASSERT_EQ(list, GetFocus()) << "Tab reaches the list";
+
+    pressKey(*messenger, VK_DOWN);
+    pressKey(*messenger, VK_DOWN);
+    ASSERT_EQ(1, SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED))
+        << "the arrow keys move the focus to the second row";
+    host->clearExchanges();
+    pressKey(*messenger, VK_RETURN);
+    EXPECT_EQ(std::vector<int32_t>{3}, propertiesAskedFor(*host)) << "Piotr Zieliński is contact row 3";
+    HWND properties = support::ownWindow(nullptr, "W\xB3" "a\x9C" "ciwo\x9C" "ci: Piotr Zieli\xF1ski");
+    ASSERT_NE(nullptr, properties);
+    DestroyWindow(properties);  // the focus goes back where it was
+    if (!dialog)
+        return;
+    ASSERT_EQ(list, GetFocus());
+    for (int tab = 0; tab < 8 && GetFocus() != page.control(PROPERTIES); ++tab)
+        pressKey(*messenger, VK_TAB);
+    ASSERT_EQ(page.control(PROPERTIES), GetFocus()) << "Tab reaches the button";
+    pressKey(*messenger, VK_SPACE);
+    EXPECT_EQ((std::vector<int32_t>{3, 3}), propertiesAskedFor(*host));
 }

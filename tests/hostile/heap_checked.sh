@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The hostile campaign and the allocation-failure runs once more under Wine's
-# heap checking: a double or invalid free, or a freed block used again, is
-# reported as a heap warning, and any warning fails the test.
+# The hostile campaign, the allocation-failure runs and an unload behind the
+# host's page procedure once more under Wine's heap checking: a double or
+# invalid free, or a freed block used again, is reported as a heap warning,
+# and any warning fails the test.
 set -uo pipefail
 bin="$1"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -11,6 +12,10 @@ LUNETKA_CAMPAIGN_SECONDS="${LUNETKA_CAMPAIGN_SECONDS:-20}" WINEDEBUG=warn+heap \
     "$here/../../scripts/wine-run.sh" "$bin/hostile_tests.exe" \
     --gtest_filter='HostileHost.RandomSequences*:AllocationFailure.*' 2>"$errors"
 status=$?
+# A copy unloaded without a stop behind the host's own page procedure, and
+# loaded again: what its page procedure reads must outlive the unload.
+WINEDEBUG=warn+heap "$here/../../scripts/wine-run.sh" "$bin/plugin_tests.exe" \
+    --gtest_filter='Unload.WithoutStopBehindTheHostsProcedure' 2>>"$errors" || status=$?
 warnings=$(grep -c ':heap:' "$errors")
 grep ':heap:' "$errors" | head -20
 echo "heap-checked campaign: $warnings heap warnings"

@@ -161,7 +161,7 @@ TEST_F(Reentrancy, ListDestroyedDuringTheFill)
     };
     searchFrom("opole");
     EXPECT_FALSE(IsWindow(list));
-    EXPECT_TRUE(support::hasOwnProcedure(page));
+    EXPECT_GIVEN_BACK(page);
     std::vector<std::string> log = host->log();
     EXPECT_EQ(4, std::count_if(log.begin(), log.end(),
                                [](const std::string& line) { return line.compare(0, 4, "net ") == 0; }))
@@ -208,7 +208,7 @@ TEST_F(Reentrancy, StopDuringTheFillOrTheWalk)
         };
         searchFrom("opole");
         EXPECT_FALSE(IsWindow(list));
-        EXPECT_TRUE(support::hasOwnProcedure(page));
+        EXPECT_GIVEN_BACK(page);
         host->onLog = nullptr;
         host->beforeAnswer = nullptr;
         host->clearExchanges();
@@ -281,7 +281,7 @@ TEST_F(Reentrancy, HostPageCallsBackFromTheListsNotifications)
     searchFrom("opole");
     host::clickHeader(list, 0);
     EXPECT_FALSE(IsWindow(list)) << "stopped from inside the sort's notification";
-    EXPECT_TRUE(support::hasOwnProcedure(page));
+    EXPECT_GIVEN_BACK(page);
     host->unloadPlugin();
     support::pokePage(page, list);
 }
@@ -375,7 +375,7 @@ TEST_F(Reentrancy, ListAskedForWhileThePreviousOneGoes)
         ASSERT_EQ(1, calls) << "the previous list went";
         if (move == STOP) {
             EXPECT_EQ(0, support::listViewsIn(page));
-            EXPECT_TRUE(support::hasOwnProcedure(page));
+            EXPECT_GIVEN_BACK(page);
             continue;
         }
         EXPECT_EQ(1, support::listViewsIn(page)) << "exactly one list remains";
@@ -385,7 +385,7 @@ TEST_F(Reentrancy, ListAskedForWhileThePreviousOneGoes)
         searchFrom("opole");
         EXPECT_EQ(OPOLE, shown());
         host->stop();
-        EXPECT_TRUE(support::hasOwnProcedure(page));
+        EXPECT_GIVEN_BACK(page);
         EXPECT_EQ(0, support::listViewsIn(page));
         host->start();
     }
@@ -471,4 +471,25 @@ TEST_F(Reentrancy, ListReplacedFromTheLastInsertIsFilledWhole)
     ASSERT_EQ(1, calls);
     EXPECT_EQ(OPOLE, shown());
     expectRowsLeadToTheirContacts();
+}
+
+// While a stop runs, nothing new starts: a start the host sends from inside
+// it (its page hears the list go) is refused, and the plug-in ends detached,
+// its window class released; the next start outside a stop works.
+TEST_F(Reentrancy, StartAskedForDuringTheStopStartsNothing)
+{
+    intptr_t startedInside = -1;
+    support::onHostPageMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM) {
+        if (message == WM_PARENTNOTIFY && LOWORD(wParam) == WM_DESTROY && startedInside < 0)
+            startedInside = host->send(host::MSG_START, reinterpret_cast<intptr_t>(host->controlObject()));
+    };
+    host->send(STOP);
+    support::onHostPageMessage = nullptr;
+    EXPECT_EQ(0, startedInside);
+    WNDCLASSA left;
+    EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &left)) << "no class of a start refused";
+    host->clearExchanges();
+    host->send(30014);
+    EXPECT_TRUE(host->exchanges().size() == 1) << "detached: an unknown message makes no host call";
+    EXPECT_EQ(1, host->start());
 }

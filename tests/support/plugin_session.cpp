@@ -3,14 +3,44 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
+#include <stdio.h>
+#include <stdlib.h>
 #include <algorithm>
 #include <fstream>
 
+#include "host/host_error.h"
 #include "host/host_layout.h"
+#include "host/host_subclass.h"
+#include "host/host_window.h"
+#include "host/personality.h"
 #include "host/plugin_ids.h"
 #include <sstream>
 
 namespace support {
+
+namespace {
+
+void failRunningTest(const std::string& what) { ADD_FAILURE() << "the host found: " << what; }
+
+// Each program run is one kind of host: LUNETKA_PERSONALITY names it.
+struct PersonalityFromEnvironment {
+    PersonalityFromEnvironment()
+    {
+        char name[64];
+        DWORD length = GetEnvironmentVariableA("LUNETKA_PERSONALITY", name, sizeof name);
+        try {
+            if (length > 0 && length < sizeof name)
+                host::setPersonality(host::personalityNamed(name));
+        } catch (const std::exception& error) {
+            fprintf(stderr, "%s\n", error.what());
+            exit(2);
+        }
+        host::setHostFaultHook(failRunningTest);
+    }
+};
+PersonalityFromEnvironment personalityFromEnvironment;
+
+}  // namespace
 
 std::string besideTests(const char* name)
 {
@@ -40,10 +70,20 @@ std::string testBuildPath(const char* name)
 
 std::unique_ptr<host::StandInHost> loadPlugin()
 {
+    std::string path = pluginPath();
+    if (GetModuleHandleA(path.c_str())) {
+        static int copies = 0;
+        std::string copy = temporaryPath(("lunetka-fresh-" + std::to_string(++copies) + ".dll").c_str());
+        if (!CopyFileA(path.c_str(), copy.c_str(), FALSE))
+            throw host::HostError("cannot copy the plug-in to " + copy);
+        path = copy;
+    }
     std::unique_ptr<host::StandInHost> stand(new host::StandInHost);
-    stand->loadPlugin(pluginPath());
+    stand->loadPlugin(path);
     return stand;
 }
+
+bool pluginStillLoaded(const host::StandInHost& host) { return GetModuleHandleA(host.pluginPath().c_str()) != nullptr; }
 
 std::unique_ptr<host::StandInHost> startPlugin()
 {
@@ -73,7 +113,9 @@ std::string temporaryPath(const char* name)
 {
     char directory[MAX_PATH];
     GetTempPathA(sizeof directory, directory);
-    std::string path = std::string(directory) + name;
+    // The process's own: test programs run side by side, and a copy of the
+    // plug-in that one of them keeps loaded cannot be written over.
+    std::string path = std::string(directory) + std::to_string(GetCurrentProcessId()) + "-" + name;
     DeleteFileA(path.c_str());
     return path;
 }
@@ -111,14 +153,16 @@ std::function<void(HWND, UINT, WPARAM, LPARAM)> onHostPageMessage;
 
 namespace {
 
-const char HOST_PAGE_CLASS[] = "LunetkaTestPage";
-
-LRESULT CALLBACK hostPageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (onHostPageMessage)
-        onHostPageMessage(hwnd, message, wParam, lParam);
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
+class HostTestPage : public host::WindowHandler {
+public:
+    bool onMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT*) override
+    {
+        if (onHostPageMessage)
+            onHostPageMessage(hwnd, message, wParam, lParam);
+        return false;
+    }
+};
+HostTestPage hostTestPage;
 
 BOOL CALLBACK countListView(HWND window, LPARAM count)
 {
@@ -164,14 +208,16 @@ HWND ownWindow(const char* className, const char* title)
 
 HWND createHostPage(const char* title)
 {
-    WNDCLASSA pageClass;
-    ZeroMemory(&pageClass, sizeof pageClass);
-    pageClass.lpfnWndProc = hostPageProc;
-    pageClass.hInstance = GetModuleHandleA(nullptr);
-    pageClass.lpszClassName = HOST_PAGE_CLASS;
-    RegisterClassA(&pageClass);  // fails harmlessly when it exists
-    return CreateWindowExA(0, HOST_PAGE_CLASS, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 500, nullptr,
-                           nullptr, GetModuleHandleA(nullptr), nullptr);
+    host::WindowSpec spec;
+    spec.title = title;
+    spec.x = spec.y = 0;
+    spec.width = 600;
+    spec.height = 500;
+    spec.handler = &hostTestPage;
+    HWND page = host::createHostWindow(host::pageKind(), spec);
+    if (page && host::personality() == host::Personality::Subclassing)
+        host::replacePageProcedure(page);
+    return page;
 }
 
 HWND windowAtHandle(HWND destroyed, const std::function<HWND()>& make)
@@ -217,12 +263,27 @@ HWND windowAtHandle(HWND destroyed, const std::function<HWND()>& make)
 
 bool hasOwnProcedure(HWND page)
 {
-    char className[64] = "";
-    GetClassNameA(page, className, sizeof className);
-    WNDCLASSA pageClass;
-    if (!GetClassInfoA(GetModuleHandleA(nullptr), className, &pageClass))
-        return false;
-    return reinterpret_cast<LONG_PTR>(pageClass.lpfnWndProc) == GetWindowLongPtrA(page, GWLP_WNDPROC);
+    LONG_PTR own = host::ownProcedure(page);
+    return own && own == host::frontProcedure(page);
+}
+
+void expectGivenBack(HWND page, const char* file, int line)
+{
+    // The subclassing host takes its subclass away at a stop, and from
+    // inside a message of the page only once that message is done: the page
+    // is given back by its next message.
+    if (host::personality() == host::Personality::Subclassing)
+        SendMessageA(page, WM_NULL, 0, 0);
+    if (!host::hasPageSubclass(page)) {
+        if (!hasOwnProcedure(page))
+            ADD_FAILURE_AT(file, line) << "the page's own procedure is not in front of it";
+        return;
+    }
+    int heard = host::messagesHeard(page);
+    SendMessageA(page, WM_NULL, 0, 0);
+    if (host::messagesHeard(page) != heard + 1)
+        ADD_FAILURE_AT(file, line) << "behind the host's subclass, the page's own procedure heard "
+                                   << host::messagesHeard(page) - heard << " of 1 message";
 }
 
 int listViewsIn(HWND window)

@@ -22,8 +22,12 @@ std::string pluginPath();
 // from the same build as pluginPath(): a campaign runs against every compiler's DLL.
 std::string testBuildPath(const char* name);
 
-// A host with a fresh copy of the real plug-in (its globals start anew).
+// A host with a fresh copy of the real plug-in (its globals start anew):
+// where an earlier host left its copy loaded (a page it had subclassed over
+// ours keeps it), a copy of the file under a name of this process's own.
 std::unique_ptr<host::StandInHost> loadPlugin();
+// Whether the copy the host last loaded is still in the process.
+bool pluginStillLoaded(const host::StandInHost& host);
 // ... already started (HM_START, HM_SETTINGS_COLUMNS, HM_BUILD_UI).
 std::unique_ptr<host::StandInHost> startPlugin();
 // ... started on a contact table given as CSV, with its page (and result list) open.
@@ -42,8 +46,15 @@ HWND slotWindow(const std::vector<uint8_t>& event);
 // then DefWindowProc: a host page that can call the plug-in back.
 HWND createHostPage(const char* title);
 extern std::function<void(HWND, UINT, WPARAM, LPARAM)> onHostPageMessage;
-// True when page's procedure is its class's own: nothing of the plug-in is in it.
+// True when page's procedure is what the host itself last put in front:
+// nothing of the plug-in is in front of it.
 bool hasOwnProcedure(HWND page);
+// The plug-in gave page back: the host's own procedure is in front again.
+// Where the host's own subclass stands in front of ours (the subclassing
+// host's), nothing can take us out of its chain: then every message must
+// still reach the page's own procedure through ours.
+void expectGivenBack(HWND page, const char* file, int line);
+#define EXPECT_GIVEN_BACK(page) support::expectGivenBack((page), __FILE__, __LINE__)
 // The list views that are children of window.
 int listViewsIn(HWND window);
 // This process's own top-level windows (of this thread, where the host and

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "host/host_layout.h"
+#include "host/host_window.h"
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
@@ -97,8 +98,9 @@ TEST(Pages, EveryOrderOfCreateAndDestroyOnTwoPages)
             EXPECT_LE(support::listViewsIn(pages[0]) + support::listViewsIn(pages[1]), 1) << "one list at a time, "
                                                                                              << when;
         }
+        SCOPED_TRACE(describe(order, 4));
         for (HWND page : pages) {
-            EXPECT_TRUE(support::hasOwnProcedure(page)) << describe(order, 4);
+            EXPECT_GIVEN_BACK(page);
             EXPECT_EQ(0, support::listViewsIn(page)) << describe(order, 4);
         }
         host->send(STOP);
@@ -120,7 +122,7 @@ TEST(Pages, SecondPageTakesTheListAndTheSearchFillsIt)
     HWND list = support::slotWindow(event);
     ASSERT_NE(nullptr, list);
     EXPECT_EQ(second, GetParent(list));
-    EXPECT_TRUE(support::hasOwnProcedure(first)) << "the first page was given back";
+    EXPECT_GIVEN_BACK(first);
     EXPECT_EQ(0, support::listViewsIn(first));
 
     expectPageHearsItsList(*host, list);
@@ -175,7 +177,7 @@ TEST(Pages, PageTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
         expectPageHearsItsList(*host, list);
 
         host->stop();
-        EXPECT_TRUE(support::hasOwnProcedure(second));
+        EXPECT_GIVEN_BACK(second);
         host->unloadPlugin();
         support::pokePage(second, list);
         DestroyWindow(second);
@@ -252,4 +254,67 @@ TEST(Pages, SeveralPagesInTheTableEachKeepTheirOwnProcedure)
         EXPECT_GT(ownCalls[i], 0);
         DestroyWindow(pages[i]);
     }
+}
+
+namespace {
+
+// A Unicode host's page: the characters it hears, as it heard them.
+class UnicodePage : public host::WindowHandler {
+public:
+    std::vector<WPARAM> characters;
+    bool onMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT*) override
+    {
+        if (message == WM_CHAR)
+            characters.push_back(wParam);
+        return false;
+    }
+};
+
+}  // namespace
+
+// A host built with the wide calls makes its page a Unicode window, and it
+// stays one while our list lives in it and after: its title and the
+// characters typed at it never pass a code page. The list's notices still
+// reach us through it.
+TEST(Pages, UnicodePageKeepsItsTextsAndCharactersWhileOurListLivesInIt)
+{
+    auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
+    host->page().close();
+    UnicodePage own;
+    host::WindowSpec spec;
+    spec.handler = &own;
+    HWND page = host::createHostWindow(host::WindowKind::Unicode, spec);
+    ASSERT_TRUE(IsWindowUnicode(page));
+    std::vector<uint8_t> event = support::slotEvent(220, page);
+    host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+    HWND list = support::slotWindow(event);
+    ASSERT_NE(nullptr, list);
+    expectPageHearsItsList(*host, list);
+
+    const std::wstring title = L"\u017B\u00F3\u0142w \u0416\u0443\u043A \u65E5\u672C \u2713";  // "Żółw Жук 日本 ✓"
+    const std::vector<WPARAM> typed = {0x0142, 0x0416, 0x65E5};                                 // "łЖ日"
+    for (const char* when : {"while our list lives in it", "after it gave the list back"}) {
+        SCOPED_TRACE(when);
+        EXPECT_TRUE(IsWindowUnicode(page));
+        SetWindowTextW(page, title.c_str());
+        wchar_t back[64] = L"";
+        GetWindowTextW(page, back, 64);
+        EXPECT_EQ(title, back);
+        own.characters.clear();
+        for (WPARAM character : typed)
+            SendMessageW(page, WM_CHAR, character, 1);
+        for (WPARAM character : typed)
+            PostMessageW(page, WM_CHAR, character, 1);
+        MSG pending;
+        while (PeekMessageW(&pending, page, 0, 0, PM_REMOVE))
+            DispatchMessageW(&pending);
+        std::vector<WPARAM> twice = typed;
+        twice.insert(twice.end(), typed.begin(), typed.end());
+        EXPECT_EQ(twice, own.characters);
+        event = support::slotEvent(221, page, list);
+        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+    }
+    EXPECT_GIVEN_BACK(page);
+    host->stop();
+    DestroyWindow(page);
 }

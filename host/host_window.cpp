@@ -1,0 +1,191 @@
+#include "host/host_window.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/personality.h"
+
+namespace host {
+
+namespace {
+
+// Per window of the host's: what it last put in front, and what its own
+// procedure has heard.
+struct OwnWindow {
+    LONG_PTR procedure = 0;
+    int heard = 0;
+};
+std::map<HWND, OwnWindow> ownWindows;
+
+void hear(HWND hwnd, UINT message)
+{
+    if (message == WM_NCDESTROY)
+        ownWindows.erase(hwnd);
+    else
+        ++ownWindows[hwnd].heard;
+}
+
+std::wstring widen(const char* cp1250)
+{
+    int length = MultiByteToWideChar(1250, 0, cp1250, -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+    MultiByteToWideChar(1250, 0, cp1250, -1, &wide[0], length);
+    wide.resize(wcslen(wide.c_str()));
+    return wide;
+}
+
+WindowHandler* handlerOf(HWND hwnd, int slot) { return reinterpret_cast<WindowHandler*>(GetWindowLongPtrA(hwnd, slot)); }
+
+// One procedure per character width: the wide one must hand what it does
+// not handle to the wide default, whatever procedure sits in front of it.
+template <bool Wide>
+LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE)  // the creation data sits at the same place in both widths
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+    WindowHandler* handler = handlerOf(hwnd, GWLP_USERDATA);
+    hear(hwnd, message);
+    LRESULT result = 0;
+    if (handler && handler->onMessage(hwnd, message, wParam, lParam, &result))
+        return result;
+    return Wide ? DefWindowProcW(hwnd, message, wParam, lParam) : DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK hostDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        return FALSE;  // the focus stays where Windows puts it
+    }
+    hear(hwnd, message);
+    WindowHandler* handler = handlerOf(hwnd, DWLP_USER);
+    LRESULT result = 0;
+    if (!handler || !handler->onMessage(hwnd, message, wParam, lParam, &result))
+        return FALSE;
+    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
+        return static_cast<INT_PTR>(result);  // these answer directly, not through DWLP_MSGRESULT
+    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+// "LunetkaHost", then W for the wide class, then the background and style.
+std::string className(bool wide, const WindowSpec& spec)
+{
+    return "LunetkaHost" + std::string(wide ? "W" : "") + "-" + std::to_string(spec.background) + "-" +
+           std::to_string(spec.classStyle);
+}
+
+void registerClassFor(bool wide, const std::string& name, const WindowSpec& spec)
+{
+    if (wide) {
+        WNDCLASSW windowClass;
+        ZeroMemory(&windowClass, sizeof windowClass);
+        windowClass.style = spec.classStyle;
+        windowClass.lpfnWndProc = hostWindowProc<true>;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+        windowClass.hbrBackground = GetSysColorBrush(spec.background);
+        std::wstring wideName = widen(name.c_str());
+        windowClass.lpszClassName = wideName.c_str();
+        RegisterClassW(&windowClass);  // a second registration fails harmlessly
+    } else {
+        WNDCLASSA windowClass;
+        ZeroMemory(&windowClass, sizeof windowClass);
+        windowClass.style = spec.classStyle;
+        windowClass.lpfnWndProc = hostWindowProc<false>;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+        windowClass.hbrBackground = GetSysColorBrush(spec.background);
+        windowClass.lpszClassName = name.c_str();
+        RegisterClassA(&windowClass);
+    }
+}
+
+// A dialog template with no controls: the header, no menu, the default
+// dialog class, the title. Its size is set in pixels once it exists.
+HWND createDialog(const WindowSpec& spec)
+{
+    DWORD style = spec.style;
+    if (style & WS_CHILD)
+        style |= DS_CONTROL;  // a page inside the configuration window, as a property page is
+    std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD) + 2, 0);
+    DLGTEMPLATE* header = reinterpret_cast<DLGTEMPLATE*>(words.data());
+    header->style = style;
+    header->dwExtendedStyle = spec.exStyle | WS_EX_CONTROLPARENT;
+    std::wstring title = widen(spec.title);
+    words.insert(words.end(), title.begin(), title.end());
+    words.push_back(0);
+    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<DLGTEMPLATE*>(words.data()),
+                                             spec.parent, hostDialogProc, reinterpret_cast<LPARAM>(spec.handler));
+    if (dialog)
+        SetWindowPos(dialog, nullptr, spec.x == CW_USEDEFAULT ? 0 : spec.x, spec.y == CW_USEDEFAULT ? 0 : spec.y,
+                     spec.width, spec.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    return dialog;
+}
+
+}  // namespace
+
+WindowKind pageKind()
+{
+    switch (personality()) {
+    case Personality::Dialog: return WindowKind::Dialog;
+    case Personality::Unicode: return WindowKind::Unicode;
+    default: return WindowKind::Ansi;
+    }
+}
+
+WindowKind plainKind() { return personality() == Personality::Unicode ? WindowKind::Unicode : WindowKind::Ansi; }
+
+HWND createHostWindow(WindowKind kind, const WindowSpec& spec)
+{
+    HWND window = nullptr;
+    if (kind == WindowKind::Dialog) {
+        window = createDialog(spec);
+    } else {
+        bool wide = kind == WindowKind::Unicode;
+        std::string name = className(wide, spec);
+        registerClassFor(wide, name, spec);
+        window = wide ? CreateWindowExW(spec.exStyle, widen(name.c_str()).c_str(), widen(spec.title).c_str(), spec.style,
+                                        spec.x, spec.y, spec.width, spec.height, spec.parent, nullptr,
+                                        GetModuleHandleA(nullptr), spec.handler)
+                      : CreateWindowExA(spec.exStyle, name.c_str(), spec.title, spec.style, spec.x, spec.y, spec.width,
+                                        spec.height, spec.parent, nullptr, GetModuleHandleA(nullptr), spec.handler);
+    }
+    if (window)
+        setOwnProcedure(window, frontProcedure(window));
+    return window;
+}
+
+HWND createControl(HWND parent, const char* className, const char* text, DWORD style, int x, int y, int width,
+                   int height, int controlId, DWORD exStyle)
+{
+    HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId));
+    if (plainKind() == WindowKind::Unicode)
+        return CreateWindowExW(exStyle, widen(className).c_str(), widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, x,
+                               y, width, height, parent, id, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent, id,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+LONG_PTR frontProcedure(HWND window)
+{
+    return IsWindowUnicode(window) ? GetWindowLongPtrW(window, GWLP_WNDPROC) : GetWindowLongPtrA(window, GWLP_WNDPROC);
+}
+
+LONG_PTR ownProcedure(HWND window)
+{
+    auto known = ownWindows.find(window);
+    return known == ownWindows.end() ? 0 : known->second.procedure;
+}
+
+void setOwnProcedure(HWND window, LONG_PTR procedure) { ownWindows[window].procedure = procedure; }
+
+int messagesHeard(HWND window)
+{
+    auto known = ownWindows.find(window);
+    return known == ownWindows.end() ? 0 : known->second.heard;
+}
+
+}  // namespace host
