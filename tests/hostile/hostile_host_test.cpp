@@ -81,10 +81,8 @@ public:
         auto host = support::loadPlugin();
         host->recording().cellReads = false;
         host->setContacts(hostileTable(random_));
-        HWND page = CreateWindowExA(0, "STATIC", "page", WS_OVERLAPPEDWINDOW, 0, 0, 500, 500, nullptr, nullptr,
-                                    nullptr, nullptr);
-        HWND secondPage = CreateWindowExA(0, "STATIC", "page B", WS_OVERLAPPEDWINDOW, 0, 0, 500, 500, nullptr,
-                                          nullptr, nullptr, nullptr);
+        HWND page = support::createHostPage("page");  // of the host's kind: narrow, Unicode, a dialog, subclassed
+        HWND secondPage = support::createHostPage("page B");
         HWND lastList = nullptr;
         // A host that calls back from inside our calls to it: from a log
         // line, a value, cell or icon request, any message, once at a time.
