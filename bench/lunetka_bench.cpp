@@ -32,6 +32,7 @@
 #include "host/text_codec.h"
 #include "host/host_window.h"
 #include "plugin/host_calls.h"
+#include "plugin/plugin_state.h"
 #include "search/text_match.h"
 #include "views/sort_order.h"
 
@@ -289,13 +290,13 @@ private:
     template <class Work>
     double timedThroughHost(Work work)
     {
-        HostControl* saved = hostControl;
-        hostControl = static_cast<HostControl*>(host_->controlObject());
+        HostControl* saved = session.hostControl;
+        session.hostControl = static_cast<HostControl*>(host_->controlObject());
         int64_t start = now();
         work();
         double elapsed = ms(now() - start);
         host_->clearLog();
-        hostControl = saved;
+        session.hostControl = saved;
         return elapsed;
     }
 
@@ -456,7 +457,7 @@ private:
         return timedThroughHost([this] {
             for (int row = 1; row <= rows_; ++row) {
                 hostSend(HM_CONTACT_COUNT, 0, 0);
-                readContactText(row, DESCRIPTION, nullptr, 0);
+                readContactText(row, DESCRIPTION);
             }
         });
     }

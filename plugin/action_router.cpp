@@ -10,7 +10,14 @@ namespace {
 
 const int ANY_CODE = -0x7fffffff;
 
-intptr_t onCriteriaChanged(ActionEvent* event) { return runSearch(event, fillResultList); }
+// Code 13 means nothing to us; 12 asks to show the stored search whatever
+// the texts; any other code, to search if a criterion changed.
+intptr_t onCriteriaChanged(ActionEvent* event)
+{
+    if (event->code == NOTIFY_IGNORE)
+        return 0;
+    return runSearch(event->code == NOTIFY_FORCE_REFRESH ? SearchAsk::Forced : SearchAsk::IfChanged, fillResultList);
+}
 intptr_t onCreateResults(ActionEvent* event) { return createResultList(event); }
 intptr_t onDestroyResults(ActionEvent* event) { return destroyResultList(event); }
 intptr_t onTalk(ActionEvent*) { return pressTalkButton(); }

@@ -330,11 +330,11 @@ public:
     virtual void __stdcall unlockTable(int table, int row, int flags) = 0;   // 24
 
     // Helpers of our own; they take no slot.
-    intptr_t sendToPlugin(int id, int target, intptr_t p1, intptr_t p2);
+    intptr_t sendToPlugin(int id, int target);
     intptr_t logFormatted(int level, const char* format, va_list arguments);
-    intptr_t addColumn(int table, int column, int valueType, intptr_t defaultValue, const char* key);
-    intptr_t defineAction(int parent, int id, int position, uint32_t type, const char* text,
-                          int param, int width, int height, int value66, int value58);
+    intptr_t addColumn(int column, int valueType, intptr_t defaultValue, const char* key);
+    intptr_t defineAction(int parent, int id, int position, uint32_t type, const char* text, int param, int width,
+                          int height);
 
 protected:
     ~HostControl() {}

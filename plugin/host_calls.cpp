@@ -3,17 +3,18 @@
 #include <stdio.h>
 #include <string.h>
 
-HostControl* hostControl = nullptr;
+#include "plugin/action_ids.h"
+#include "plugin/invariant.h"
+#include "plugin/plugin_state.h"
 
 namespace {
 
-HostMessage makeMessage(int id, int tag2, int tag3, intptr_t p1, intptr_t p2)
+HostMessage makeMessage(int id, int tag3, intptr_t p1, intptr_t p2)
 {
     HostMessage message;
     memset(&message, 0, sizeof message);
     message.size = sizeof message;
     message.id = id;
-    message.tag2 = tag2;
     message.tag3 = tag3;
     message.p1 = p1;
     message.p2 = p2;
@@ -24,11 +25,11 @@ HostMessage makeMessage(int id, int tag2, int tag3, intptr_t p1, intptr_t p2)
 
 // --- HostControl's own helpers ---------------------------------------------
 
-intptr_t HostControl::sendToPlugin(int id, int target, intptr_t p1, intptr_t p2)
+intptr_t HostControl::sendToPlugin(int id, int target)
 {
     if (target == 0)
         target = getPluginId();  // a plug-in may put a question to itself
-    HostMessage message = makeMessage(id, 0, 0, p1, p2);
+    HostMessage message = makeMessage(id, 0, 0, 0);
     return sendMessageTo(target, &message);
 }
 
@@ -37,17 +38,17 @@ intptr_t HostControl::logFormatted(int level, const char* format, va_list argume
     char line[256];
     vsnprintf(line, sizeof line, format, arguments);
     line[254] = '\0';  // the host takes at most 254 characters
-    HostMessage message = makeMessage(HM_LOG, 0, 0, reinterpret_cast<intptr_t>(line), level);
+    HostMessage message = makeMessage(HM_LOG, 0, reinterpret_cast<intptr_t>(line), level);
     return sendMessage(&message);
 }
 
-intptr_t HostControl::addColumn(int table, int column, int valueType, intptr_t defaultValue, const char* key)
+intptr_t HostControl::addColumn(int column, int valueType, intptr_t defaultValue, const char* key)
 {
     ColumnDef def;
     memset(&def, 0, sizeof def);
     def.size = sizeof def;
     def.id = HM_ADD_COLUMN;
-    def.table = static_cast<uint8_t>(table);
+    def.table = 0;  // the plug-in's settings
     def.column = column;
     def.valueType = valueType;
     def.defaultValue = defaultValue;
@@ -55,19 +56,16 @@ intptr_t HostControl::addColumn(int table, int column, int valueType, intptr_t d
     return sendMessage(reinterpret_cast<HostMessage*>(&def));
 }
 
-intptr_t HostControl::defineAction(int parent, int id, int position, uint32_t type, const char* text,
-                                   int param, int width, int height, int value66, int value58)
+intptr_t HostControl::defineAction(int parent, int id, int position, uint32_t type, const char* text, int param,
+                                   int width, int height)
 {
     ActionDef def;
-    initActionDef(&def,
-                  ActionSpec(parent, id, type).withText(text).withParam(param).withSize(width, height)
-                      .withUnnamed(value66, value58),
-                  position);
-    HostMessage message = makeMessage(HM_ACTION_CREATE, 0, 0, reinterpret_cast<intptr_t>(&def), 0);
+    initActionDef(&def, ActionSpec(parent, id, type).withText(text).withParam(param).withSize(width, height), position);
+    HostMessage message = makeMessage(HM_ACTION_CREATE, 0, reinterpret_cast<intptr_t>(&def), 0);
     return sendMessage(&message);
 }
 
-// --- Free functions over hostControl ---------------------------------------
+// --- Free functions over session.hostControl ---------------------------------
 // While detached (a stop from inside one of our calls, see the header) every
 // function is a no-op answering 0.
 
@@ -83,61 +81,62 @@ void initActionDef(ActionDef* def, const ActionSpec& action, int position)
     def->type = action.type;
     def->unused38 = -1;
     def->text = action.text;
-    def->value58 = action.value58;
     def->param = action.param;
-    def->value66 = action.value66;
     def->width = static_cast<int16_t>(action.width);
     def->height = static_cast<int16_t>(action.height);
 }
 
-int hostPluginId() { return hostControl ? hostControl->getPluginId() : 0; }
-// Coverage leaves out its branch: asked only at the start, with a host attached.
-HINSTANCE hostAppInstance() { return hostControl ? hostControl->getAppInstance() : nullptr; }  // GCOVR_EXCL_BR_LINE
-HINSTANCE hostPluginInstance() { return hostControl ? hostControl->getPluginInstance() : nullptr; }
-int hostQueryState() { return hostControl ? hostControl->queryState() : 0; }
+int hostPluginId() { return session.hostControl ? session.hostControl->getPluginId() : 0; }
+// Asked first thing at the start and at the menu entry, always with a host attached.
+HINSTANCE hostAppInstance() { return NEVER(!session.hostControl) ? nullptr : session.hostControl->getAppInstance(); }
+HINSTANCE hostPluginInstance() { return session.hostControl ? session.hostControl->getPluginInstance() : nullptr; }
+int hostQueryState() { return session.hostControl ? session.hostControl->queryState() : 0; }
 
 void hostSetStatus(int status)
 {
-    if (hostControl)
-        hostControl->setStatus(status);
+    if (session.hostControl)
+        session.hostControl->setStatus(status);
 }
 
 intptr_t hostSend(int id, intptr_t p1, intptr_t p2)
 {
-    return hostSendTagged(id, 0, 0, p1, p2);
+    if (!session.hostControl)
+        return 0;
+    HostMessage message = makeMessage(id, 0, p1, p2);
+    return session.hostControl->sendMessage(&message);
 }
 
-intptr_t hostSendTagged(int id, int tag2, int tag3, intptr_t p1, intptr_t p2)
+intptr_t hostSendTagged(int id, int tag3)
 {
-    if (!hostControl)
+    if (!session.hostControl)
         return 0;
-    HostMessage message = makeMessage(id, tag2, tag3, p1, p2);
-    return hostControl->sendMessage(&message);
+    HostMessage message = makeMessage(id, tag3, 0, 0);
+    return session.hostControl->sendMessage(&message);
 }
 
-intptr_t pluginSend(int id, int target, intptr_t p1, intptr_t p2)
+intptr_t pluginSend(int id, int target)
 {
-    if (!hostControl)
+    if (!session.hostControl)
         return 0;
-    return hostControl->sendToPlugin(id, target, p1, p2);
+    return session.hostControl->sendToPlugin(id, target);
 }
 
 intptr_t logLine(const char* format, ...)
 {
-    if (!hostControl)
+    if (!session.hostControl)
         return 0;
     va_list arguments;
     va_start(arguments, format);
-    intptr_t reply = hostControl->logFormatted(LOG_LEVEL_PLUGIN, format, arguments);
+    intptr_t reply = session.hostControl->logFormatted(LOG_LEVEL_PLUGIN, format, arguments);
     va_end(arguments);
     return reply;
 }
 
-intptr_t addSettingsColumn(int table, int column, int valueType, intptr_t defaultValue, const char* key)
+intptr_t addSettingsColumn(int column, int valueType, intptr_t defaultValue, const char* key)
 {
-    if (!hostControl)
+    if (!session.hostControl)
         return 0;
-    return hostControl->addColumn(table, column, valueType, defaultValue, key);
+    return session.hostControl->addColumn(column, valueType, defaultValue, key);
 }
 
 intptr_t createAction(const ActionSpec& action)
@@ -147,19 +146,19 @@ intptr_t createAction(const ActionSpec& action)
 
 intptr_t createActionAt(const ActionSpec& action, int position)
 {
-    if (!hostControl)
+    if (!session.hostControl)
         return 0;
-    return hostControl->defineAction(action.parent, action.id, position, action.type, action.text, action.param,
-                                     action.width, action.height, action.value66, action.value58);
+    return session.hostControl->defineAction(action.parent, action.id, position, action.type, action.text,
+                                             action.param, action.width, action.height);
 }
 
-intptr_t createActionEx(const ActionSpec& action, int extra74, int extra76)
+intptr_t createActionEx(const ActionSpec& action)
 {
     ActionDefEx def;
     initActionDef(&def.base, action, -1);
     def.base.size = sizeof def;
-    def.extra74 = static_cast<int16_t>(extra74);
-    def.extra76 = static_cast<int16_t>(extra76);
+    def.extra74 = 0;
+    def.extra76 = 0;
     return hostSend(HM_ACTION_CREATE, reinterpret_cast<intptr_t>(&def), 0);
 }
 
@@ -170,56 +169,53 @@ intptr_t createPageAction(const ActionSpec& action)
     return createAction(page);
 }
 
-intptr_t getActionValue(int id, int parent, int contact, char* buffer, int bufferSize, bool flag)
+intptr_t getActionValue(int id, char* buffer, int bufferSize)
 {
     ActionDef request;
     memset(&request, 0, sizeof request);
     request.size = sizeof request;
     request.id = id;
-    request.parent = parent;
-    request.contact = contact;
-    // Coverage leaves out its branch: every request of ours today asks with the flag.
-    request.fieldMask = ACTION_FIELD_MASK_VALUE | (flag ? ACTION_FIELD_MASK_VALUE_FLAG : 0);  // GCOVR_EXCL_BR_LINE
+    request.parent = ACTION_PAGE;
+    request.contact = CONTACT_NONE;
+    request.fieldMask = ACTION_FIELD_MASK_VALUE | ACTION_FIELD_MASK_VALUE_FLAG;
     request.text = buffer;
     request.textSize = bufferSize;
     return hostSend(HM_ACTION_GET_VALUE, reinterpret_cast<intptr_t>(&request), 0);
 }
 
-int registerIcon(int kind, int iconId, HINSTANCE module, int resourceId, int last)
+int registerIcon(int kind, int iconId, HINSTANCE module)
 {
     IconDef def;
     memset(&def, 0, sizeof def);
     def.size = sizeof def;
     def.iconId = iconId;
     def.kind = kind;
-    def.last = last;
+    def.last = 1;
     def.module = module;
-    def.resourceId = resourceId;
+    def.resourceId = iconId;  // the resource carries the id's low 16 bits
     hostSend(HM_ICON_REGISTER, reinterpret_cast<intptr_t>(&def), 0);
     return iconId;  // the host's reply says nothing we need
 }
 
 int readContactInt(int row, int column)
 {
-    if (!hostControl)
+    if (!session.hostControl)
         return 0;
     CellValue cell;
     memset(&cell, 0, sizeof cell);
     cell.type = VALUE_INTEGER;
-    hostControl->readCell(CONTACT_TABLE, row, column, &cell);
+    session.hostControl->readCell(CONTACT_TABLE, row, column, &cell);
     return static_cast<int>(cell.value);
 }
 
-const char* readContactText(int row, int column, char* buffer, int bufferSize)
+const char* readContactText(int row, int column)
 {
-    if (!hostControl)
+    if (!session.hostControl)
         return nullptr;
     CellValue cell;
     memset(&cell, 0, sizeof cell);
-    cell.type = VALUE_TEXT;
-    cell.value = reinterpret_cast<intptr_t>(buffer);
-    cell.size = bufferSize;
-    hostControl->readCell(CONTACT_TABLE, row, column, &cell);
+    cell.type = VALUE_TEXT;  // no buffer of ours: the host hands its own text
+    session.hostControl->readCell(CONTACT_TABLE, row, column, &cell);
     return reinterpret_cast<const char*>(cell.value);
 }
 

@@ -1,6 +1,7 @@
 // The only way the plug-in reaches the host: each function fills one record in
 // its own storage, hands it to a HostControl operation and returns the reply
-// unexamined. While hostControl is not set they send nothing and answer 0.
+// unexamined. While session.hostControl is not set (plugin_state.h) they send
+// nothing and answer 0.
 //
 // Re-entrancy: every call below may run the host, and the host may, before
 // it answers, call IMessageProc again (any message, nested to any depth),
@@ -10,23 +11,19 @@
 // again what it relies on before going on:
 //   - pluginState() is still Started (lifetime.h); if not, it takes nothing
 //     new (no window, no subclass) and gives back what it holds;
-//   - the window it holds is still the one in resultList (result_list.cpp
-//     keeps the list and its page, and forgets them when the host destroys
-//     them);
+//   - the window it holds is still session.resultList (the list and its
+//     page are forgotten when the host destroys them);
 //   - nothing it read from the host is used after the next call: texts are
 //     copied at once.
 // What keeps those checks few: a search asked for meanwhile waits until the
-// running one has been shown (search_run.h), so foundContacts never changes
-// under a walk or a fill, and walks never nest; the table lock goes back to
-// the object that took it. The loops that the host can restart (search
-// passes, fill passes, list drops) are bounded.
+// running one has been shown (search_run.h), so search.foundContacts never
+// changes under a walk or a fill, and walks never nest; the table lock goes
+// back to the object that took it. The loops that the host can restart
+// (search passes, fill passes, list drops) are bounded.
 #pragma once
 
 #include "plugin/host_abi.h"
 #include "plugin/portability.h"
-
-// Set from HM_START to HM_STOP; the host owns the object.
-extern HostControl* hostControl;
 
 // The control object's own operations.
 int hostPluginId();
@@ -36,11 +33,14 @@ int hostQueryState();
 void hostSetStatus(int status);
 
 intptr_t hostSend(int id, intptr_t p1, intptr_t p2);
-intptr_t hostSendTagged(int id, int tag2, int tag3, intptr_t p1, intptr_t p2);
-intptr_t pluginSend(int id, int target, intptr_t p1, intptr_t p2);
-// One English line to the host's log, cut to 254 characters.
+// A message with tag3 set (HM_PLUGIN_COUNT's -1), all else 0.
+intptr_t hostSendTagged(int id, int tag3);
+// A message to a plug-in by id, p1 and p2 0; target 0 is the plug-in itself.
+intptr_t pluginSend(int id, int target);
+// One English line to the host's log, cut to 254 characters. Throws nothing.
 intptr_t logLine(const char* format, ...) LUNETKA_PRINTF(1, 2);
-intptr_t addSettingsColumn(int table, int column, int valueType, intptr_t defaultValue, const char* key);
+// A column of the plug-in's settings table (table 0).
+intptr_t addSettingsColumn(int column, int valueType, intptr_t defaultValue, const char* key);
 
 // One action to declare (a page, a group frame, a control, a menu entry), by
 // name: the ActionDef fields a caller chooses. Made from the three every
@@ -55,28 +55,27 @@ struct ActionSpec {
     int param = 0;               // an icon id (page, menu entry) or the settings column a control shows
     int width = 0;
     int height = 0;
-    int value66 = 0;             // the host's unnamed words at bytes 66 and 58
-    int value58 = 0;
 
     ActionSpec(int parent_, int id_, uint32_t type_) : parent(parent_), id(id_), type(type_) {}
     ActionSpec& withText(const char* text_) { text = text_; return *this; }
     ActionSpec& withParam(int param_) { param = param_; return *this; }
     ActionSpec& withSize(int width_, int height_) { width = width_; height = height_; return *this; }
-    ActionSpec& withUnnamed(int value66_, int value58_) { value66 = value66_; value58 = value58_; return *this; }
 };
 
 // 74 bytes, position -1.
 intptr_t createAction(const ActionSpec& action);
 // 74 bytes at a position of the parent's.
 intptr_t createActionAt(const ActionSpec& action, int position);
-// 78 bytes: two more 16-bit words after byte 73.
-intptr_t createActionEx(const ActionSpec& action, int extra74 = 0, int extra76 = 0);
+// 78 bytes: two more 16-bit words, 0, after byte 73.
+intptr_t createActionEx(const ActionSpec& action);
 // As createAction, with the page bit (TYPE_PAGE_BIT) added to the type.
 intptr_t createPageAction(const ActionSpec& action);
-intptr_t getActionValue(int id, int parent, int contact, char* buffer, int bufferSize, bool flag);
-int registerIcon(int kind, int iconId, HINSTANCE module, int resourceId, int last);
+// The current value of one of the page's controls, into buffer.
+intptr_t getActionValue(int id, char* buffer, int bufferSize);
+// Registers the icon resource numbered with iconId's low 16 bits; returns iconId.
+int registerIcon(int kind, int iconId, HINSTANCE module);
 int readContactInt(int row, int column);
 // The host's own text; copy it before the next host call.
-const char* readContactText(int row, int column, char* buffer, int bufferSize);
+const char* readContactText(int row, int column);
 void initActionCall(ActionCall* call);
 void initActionDef(ActionDef* def, const ActionSpec& action, int position);

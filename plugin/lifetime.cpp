@@ -4,47 +4,51 @@
 
 #include "plugin/host_calls.h"
 #include "plugin/invariant.h"
+#include "plugin/plugin_state.h"
 #include "plugin/portability.h"
-#include "search/contact_matcher.h"
-#include "search/search_run.h"
 #include "views/page_subclass.h"
 #include "views/result_list.h"
 #include "views/search_window.h"
 
 namespace {
 
-PluginState state = PluginState::Loaded;
-HMODULE heldModule = nullptr;  // our own reference, while a page needs us
-bool pinned = false;           // for good: an unload found a page that needs us
+// The state's plain values and memory, once the windows are given back.
+void resetState(Release)
+{
+    session.reset();
+    search.reset();
+}
 
 void releaseRuntime(Release moment)
 {
     // A pinned copy runs on, and may still throw: its runtime stays whole.
-    if (moment == Release::AtUnload && !pinned)
+    if (moment == Release::AtUnload && !session.pinned)
         releaseLanguageRuntime();
 }
 
-// Every resource, in the order it is given back. Where each is taken:
-//   result list     220 (createResultList); the previous one goes at the
-//                   next 220, and at 221. Stop destroys it, its image list
-//                   with it; unload forgets it (its code is comctl32's).
-//                   Its sort ranks, made at a header click, go at the next
-//                   fill and with the list.
-//   pages           220 subclasses the list's page; 221 gives it back. Stop
-//                   and unload give back every page whose procedure is still
-//                   ours in front; a page the host subclassed over ours keeps
-//                   the library loaded instead (holdLibrary, pinLibrary).
-//   search windows  the menu entry. Stop destroys them; unload hands them
-//                   Windows' default procedure.
-//   window class    HM_START. Stop unregisters it; unload too, or, while a
-//                   window of it is left, hands it the default procedure (the
-//                   next start replaces such a class).
-//   cell buffer     a walk of the matcher; a giant cell's buffer goes after
-//                   its walk. Stop and unload free it.
-//   result set      each search. Stop and unload free it.
-//   C++ runtime     the emergency exception pool, at load, and the TLS slot
-//                   of the exception state, at the first throw. Unload frees
-//                   both, unless the library had to stay.
+// Every resource the plug-in takes from the host or from Windows, in the
+// order stop and unload give them back. This table is the one description
+// of them; the README points here.
+//
+// | resource           | taken at        | given back at 220/221     | at stop                  | at unload without stop   |
+// |--------------------|-----------------|---------------------------|--------------------------|--------------------------|
+// | result list, its   | 220 (ranks: a   | the next 220, or 221      | destroyed, its image     | forgotten: its code is   |
+// | image list and its | header click)   | (ranks: the next fill)    | list with it             | comctl32's               |
+// | sort ranks         |                 |                           |                          |                          |
+// | page subclass      | 220             | 221                       | the page gets its        | the same, nothing        |
+// |                    |                 |                           | procedure back; behind   | destroyed; behind the    |
+// |                    |                 |                           | the host's own, the      | host's own, the library  |
+// |                    |                 |                           | library is held          | is pinned                |
+// | search windows     | the menu entry  | -                         | destroyed                | handed DefWindowProcA    |
+// | window class       | HM_START        | -                         | unregistered             | unregistered, or handed  |
+// | "Lunetka"          |                 |                           |                          | DefWindowProcA while a   |
+// |                    |                 |                           |                          | window is left           |
+// | the state's memory | a search, a     | a giant cell's buffer,    | freed (the hits and the  | freed                    |
+// | (hits, cell buffer,| walk, a list    | after its walk            | buffer once a search     |                          |
+// | icons, ranks)      |                 |                           | running under it ends)   |                          |
+// | C++ runtime's      | load, the first | -                         | -                        | freed, unless pinned     |
+// | exception pool and | throw           |                           |                          | (runtime_tls.cpp)        |
+// | TLS slot           |                 |                           |                          |                          |
 typedef void (*ReleaseResource)(Release moment);
 
 const ReleaseResource resources[] = {
@@ -52,47 +56,45 @@ const ReleaseResource resources[] = {
     releasePages,
     releaseSearchWindows,
     releaseWindowClass,
-    releaseCellBuffer,
-    releaseResultSet,
+    resetState,
     releaseRuntime,
 };
 
+// Detached first: whatever the host asks of us while our windows go finds a
+// plug-in that takes nothing new and calls nobody.
+void endSession(Release moment)
+{
+    session.state = PluginState::Stopping;
+    session.hostControl = nullptr;
+    releaseEverything(moment);
+    session.state = PluginState::Loaded;
+}
+
 }  // namespace
 
-PluginState pluginState() { return state; }
+PluginState pluginState() { return session.state; }
 
 bool attachHost(HostControl* host)
 {
-    if (state == PluginState::Stopping)
+    if (session.state == PluginState::Stopping)
         return false;
     // A start while started: the host unloaded a copy that had to stay and
     // loads it again. The last session ends as at a stop, without a word to
     // the host that had it.
-    if (state == PluginState::Started)
+    if (session.state == PluginState::Started)
         stopPlugin();
-    hostControl = host;
-    state = PluginState::Started;
+    session.hostControl = host;
+    session.state = PluginState::Started;
     return true;
 }
 
 void stopPlugin()
 {
-    // Detached first: whatever the host asks of us while our windows go
-    // finds a plug-in that takes nothing new and calls nobody.
-    state = PluginState::Stopping;
-    hostControl = nullptr;
-    releaseEverything(Release::AtStop);
-    state = PluginState::Loaded;
+    endSession(Release::AtStop);
     releaseLibraryHold();
 }
 
-void unloadPlugin()
-{
-    state = PluginState::Stopping;
-    hostControl = nullptr;
-    releaseEverything(Release::AtUnload);
-    state = PluginState::Loaded;
-}
+void unloadPlugin() { endSession(Release::AtUnload); }
 
 void releaseEverything(Release moment)
 {
@@ -102,12 +104,12 @@ void releaseEverything(Release moment)
 
 void holdLibrary()
 {
-    if (heldModule)
+    if (session.heldModule)
         return;
     HMODULE self = nullptr;
     BOOL held = GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&holdLibrary), &self);
     LUNETKA_INVARIANT(held);  // our own address always names our module
-    heldModule = self;
+    session.heldModule = self;
     logLine("a page leads through our procedure behind the host's own: the library stays loaded");
 }
 
@@ -115,16 +117,16 @@ void pinLibrary()
 {
     // Inside the unload a reference changes nothing: only a pin keeps us.
     HMODULE self = nullptr;
-    if (!pinned)
-        pinned = GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                                    reinterpret_cast<LPCSTR>(&pinLibrary), &self) != FALSE;
+    if (!session.pinned)
+        session.pinned = GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                            reinterpret_cast<LPCSTR>(&pinLibrary), &self) != FALSE;
 }
 
 void releaseLibraryHold()
 {
-    if (!heldModule || anyPageBehindAnother(pageWindowProc))
+    if (!session.heldModule || anyPageBehindAnother(pageWindowProc))
         return;
-    HMODULE self = heldModule;
-    heldModule = nullptr;
+    HMODULE self = session.heldModule;
+    session.heldModule = nullptr;
     FreeLibrary(self);  // the host that called us holds the library too
 }

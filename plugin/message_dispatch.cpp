@@ -18,10 +18,9 @@ const uint16_t FULL_MESSAGE_SIZE = sizeof(HostMessage);
 intptr_t onStart(const HostMessage* message)
 {
     // Without a control object there is nothing to attach to; a null one
-    // would only fail at the first host call.
-    if (message->size < FULL_MESSAGE_SIZE || message->p1 == 0)
-        return 0;
-    if (!attachHost(reinterpret_cast<HostControl*>(message->p1)))
+    // would only fail at the first host call. A stop that runs starts nothing.
+    if (message->size < FULL_MESSAGE_SIZE || message->p1 == 0 ||
+        !attachHost(reinterpret_cast<HostControl*>(message->p1)))
         return 0;
     return registerSearchWindowClass();
 }
@@ -34,21 +33,13 @@ intptr_t onStop(const HostMessage*)
     return 1;
 }
 
-bool started() { return pluginState() == PluginState::Started; }
+intptr_t onSettingsColumns(const HostMessage*) { return registerSettings(); }
 
-intptr_t onSettingsColumns(const HostMessage*)
-{
-    return started() ? registerSettings() : 0;
-}
-
-intptr_t onBuildUi(const HostMessage*)
-{
-    return started() ? buildInterface() : 0;
-}
+intptr_t onBuildUi(const HostMessage*) { return buildInterface(); }
 
 intptr_t onActionEvent(const HostMessage* message)
 {
-    if (!started() || message->size < FULL_MESSAGE_SIZE || message->p1 == 0)
+    if (message->size < FULL_MESSAGE_SIZE || message->p1 == 0)
         return 0;
     ActionEvent* event = reinterpret_cast<ActionEvent*>(message->p1);
     if (event->size < sizeof(ActionEvent))
@@ -61,39 +52,43 @@ intptr_t pluginName(const HostMessage*)
     return reinterpret_cast<intptr_t>(PLUGIN_NAME);
 }
 
+// A message's handler runs only in the state it needs: the host's object
+// and our declared actions exist only while started. Checked here, once.
+enum class Needs { Anything, Started };
+
 struct MessageRoute {
     int id;
+    Needs needs;
     intptr_t (*handle)(const HostMessage*);  // null: reply the constant
     intptr_t constantReply;
 };
 
 const MessageRoute messageRoutes[] = {
-    {HM_START, onStart, 0},
-    {HM_STOP, onStop, 0},
-    {HM_QUERY_20020, nullptr, 2},
-    {HM_SETTINGS_COLUMNS, onSettingsColumns, 0},
-    {HM_BUILD_UI, onBuildUi, 0},
-    {HM_QUERY_22100, nullptr, 1},
-    {HM_QUERY_22101, nullptr, 1},
-    {HM_ACTION_EVENT, onActionEvent, 0},
-    {HM_PLUGIN_NET, nullptr, PLUGIN_NET},
-    {HM_PLUGIN_TYPE, nullptr, 0},
-    {HM_QUERY_30012, nullptr, 0},
-    {HM_PLUGIN_NAME, pluginName, 0},
-    {HM_PLUGIN_DISPLAY_NAME, pluginName, 0},
-    {HM_QUERY_30017, nullptr, 0},
+    {HM_START, Needs::Anything, onStart, 0},
+    {HM_STOP, Needs::Anything, onStop, 0},
+    {HM_QUERY_20020, Needs::Anything, nullptr, 2},
+    {HM_SETTINGS_COLUMNS, Needs::Started, onSettingsColumns, 0},
+    {HM_BUILD_UI, Needs::Started, onBuildUi, 0},
+    {HM_QUERY_22100, Needs::Anything, nullptr, 1},
+    {HM_QUERY_22101, Needs::Anything, nullptr, 1},
+    {HM_ACTION_EVENT, Needs::Started, onActionEvent, 0},
+    {HM_PLUGIN_NET, Needs::Anything, nullptr, PLUGIN_NET},
+    {HM_PLUGIN_TYPE, Needs::Anything, nullptr, 0},
+    {HM_QUERY_30012, Needs::Anything, nullptr, 0},
+    {HM_PLUGIN_NAME, Needs::Anything, pluginName, 0},
+    {HM_PLUGIN_DISPLAY_NAME, Needs::Anything, pluginName, 0},
+    {HM_QUERY_30017, Needs::Anything, nullptr, 0},
 };
-
-}  // namespace
-
-namespace {
 
 intptr_t dispatch(const HostMessage* message)
 {
     keepLoadedWhilePagesNeedUs();
     for (const MessageRoute& route : messageRoutes) {
-        if (route.id == message->id)
-            return route.handle ? route.handle(message) : route.constantReply;
+        if (route.id != message->id)
+            continue;
+        if (route.needs == Needs::Started && pluginState() != PluginState::Started)
+            return 0;
+        return route.handle ? route.handle(message) : route.constantReply;
     }
     // A message we do not know: tell the host so, if we can reach it.
     hostSetStatus(1);

@@ -7,25 +7,18 @@
 // here (GNU ld's --wrap), so the unload can give back every slot it named.
 #include <windows.h>
 
+#include "plugin/plugin_state.h"
 #include "plugin/portability.h"
 
 #if defined(LUNETKA_WRAP_RUNTIME_TLS)
-
-namespace {
-
-// The runtime takes one slot; a few more are room, not expectation.
-DWORD runtimeSlots[8];
-int runtimeSlotCount = 0;
-
-}  // namespace
 
 extern "C" int __real___mingwthr_key_dtor(DWORD key, void (*destructor)(void*));
 
 extern "C" int __wrap___mingwthr_key_dtor(DWORD key, void (*destructor)(void*))
 {
     // Coverage leaves out its branch: the runtime registers one or two keys, never a full table.
-    if (runtimeSlotCount < static_cast<int>(sizeof runtimeSlots / sizeof runtimeSlots[0]))  // GCOVR_EXCL_BR_LINE
-        runtimeSlots[runtimeSlotCount++] = key;
+    if (session.runtimeSlotCount < static_cast<int>(sizeof session.runtimeSlots / sizeof session.runtimeSlots[0]))  // GCOVR_EXCL_BR_LINE
+        session.runtimeSlots[session.runtimeSlotCount++] = key;
     return __real___mingwthr_key_dtor(key, destructor);
 }
 
@@ -33,8 +26,8 @@ extern "C" int __wrap___mingwthr_key_dtor(DWORD key, void (*destructor)(void*))
 // runs before or after this, passes them by.
 void releaseRuntimeTlsSlots()
 {
-    while (runtimeSlotCount > 0)
-        TlsFree(runtimeSlots[--runtimeSlotCount]);
+    while (session.runtimeSlotCount > 0)
+        TlsFree(session.runtimeSlots[--session.runtimeSlotCount]);
 }
 
 #else

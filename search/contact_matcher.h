@@ -4,14 +4,8 @@
 
 #include <string>
 
-#include "plugin/lifetime.h"
-
 // Returns the row, or 0 when none matches. Folds value in place.
 // Holds the host's table lock for the walk, and hands it back on every way
 // out. Walks never nest: the search that calls this defers any search the
 // host asks for meanwhile, and the one cell buffer of all walks relies on it.
 int findContact(int column, std::string& value, int condition, int firstRow);
-// True while a walk holds the table lock.
-bool walkRunning();
-// Frees the cell buffer that walks share (at stop and at unload).
-void releaseCellBuffer(Release moment);

@@ -3,20 +3,8 @@
 #include <string.h>
 #include <algorithm>
 
-#include "plugin/persistent.h"
+#include "plugin/plugin_state.h"
 
-namespace {
-
-// Never destroyed by the runtime (persistent.h): a copy kept loaded past its
-// unload may still sort or act on a row; the set is emptied at stop and unload.
-Persistent<FoundContactList> hitStore;
-Persistent<std::vector<TextBlock>> textStore;
-
-}  // namespace
-
-FoundContactList& foundContacts = *hitStore;
-std::vector<TextBlock>& foundTexts = *textStore;
-unsigned foundContactsGeneration = 0;
 
 namespace {
 
@@ -153,28 +141,28 @@ void replaceFoundContacts(FoundContactsBuilder& built)
         built.texts_.shrink_to_fit();
     } catch (...) {  // GCOVR_EXCL_LINE: libstdc++ swallows a failed shrink itself; other runtimes may throw
     }
-    foundContacts.swap(built.hits_);
-    foundTexts.swap(built.texts_);
-    ++foundContactsGeneration;
+    search.foundContacts.swap(built.hits_);
+    search.foundTexts.swap(built.texts_);
+    ++search.generation;
 }
 
 void emptyFoundContacts() noexcept
 {
-    foundContacts.clear();
-    std::vector<TextBlock>().swap(foundTexts);
-    ++foundContactsGeneration;
+    search.foundContacts.clear();
+    std::vector<TextBlock>().swap(search.foundTexts);
+    ++search.generation;
 }
 
 const FoundContact* foundContactAt(intptr_t itemData)
 {
-    if (itemData < 0 || static_cast<size_t>(itemData) >= foundContacts.size())
+    if (itemData < 0 || static_cast<size_t>(itemData) >= search.foundContacts.size())
         return nullptr;
-    return &foundContacts[static_cast<size_t>(itemData)];
+    return &search.foundContacts[static_cast<size_t>(itemData)];
 }
 
-HitText displayNameOf(const FoundContact& hit) { return {textAt(foundTexts, hit.nameAt), hit.nameLength}; }
+HitText displayNameOf(const FoundContact& hit) { return {textAt(search.foundTexts, hit.nameAt), hit.nameLength}; }
 
 HitText matchedValueOf(const FoundContact& hit)
 {
-    return {textAt(foundTexts, hit.nameAt) + hit.nameLength + 1, hit.valueLength};
+    return {textAt(search.foundTexts, hit.nameAt) + hit.nameLength + 1, hit.valueLength};
 }

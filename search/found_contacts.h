@@ -45,17 +45,13 @@ private:
     size_t count_ = 0;
 };
 
-// Replaced whole, and only by replaceFoundContacts: while a search walks,
-// the rows on screen still name the entries of the previous one. Both stores
-// grow a block at a time and copy at most one block to grow: a search's
-// memory is its hits and little more, never twice them while all is copied.
-extern FoundContactList& foundContacts;
 // A block of texts: a vector, whose reserve takes exactly what it is asked
-// for (a string's reserve at least doubles).
+// for (a string's reserve at least doubles). The result set itself lives in
+// the search's state (plugin_state.h): search.foundContacts and
+// search.foundTexts. Both grow a block at a time and copy at most one block
+// to grow: a search's memory is its hits and little more, never twice them
+// while all is copied.
 typedef std::vector<char> TextBlock;
-extern std::vector<TextBlock>& foundTexts;
-// Counts the replacements: a fill checks that none happens under it.
-extern unsigned foundContactsGeneration;
 
 // A hit keeps at most this much of each of its texts: far more than a list
 // row shows or a sort compares, and 30,000 hits on megabyte cells still fit.

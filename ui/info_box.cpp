@@ -15,7 +15,7 @@ const int VERSION_BUFFER_SIZE = 52;
 std::string nameAndVersion()
 {
     int self = hostPluginId();
-    const char* name = reinterpret_cast<const char*>(pluginSend(HM_PLUGIN_DISPLAY_NAME, self, 0, 0));
+    const char* name = reinterpret_cast<const char*>(pluginSend(HM_PLUGIN_DISPLAY_NAME, self));
     std::string title = name ? name : "";
 
     intptr_t module = hostSend(HM_PLUGIN_MODULE, hostPluginId(), 0);

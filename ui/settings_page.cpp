@@ -56,9 +56,9 @@ void declareResults()
 
 int registerSettings()
 {
-    addSettingsColumn(0, ACTION_FIELD, VALUE_INTEGER, 1, "Lunetka/PoleWyszukiwania1");
-    addSettingsColumn(0, ACTION_CONDITION, VALUE_INTEGER, 0, "Lunetka/WarunekWyszukiwania1");
-    addSettingsColumn(0, ACTION_VALUE, VALUE_TEXT, reinterpret_cast<intptr_t>(EMPTY_TEXT),
+    addSettingsColumn(ACTION_FIELD, VALUE_INTEGER, 1, "Lunetka/PoleWyszukiwania1");
+    addSettingsColumn(ACTION_CONDITION, VALUE_INTEGER, 0, "Lunetka/WarunekWyszukiwania1");
+    addSettingsColumn(ACTION_VALUE, VALUE_TEXT, reinterpret_cast<intptr_t>(EMPTY_TEXT),
                       "Lunetka/KryteriumWyszukiwania1");
     return 1;
 }
@@ -66,8 +66,8 @@ int registerSettings()
 int buildInterface()
 {
     // Icons first: the page, the info box and the menu entry name them.
-    registerIcon(ICON_KIND_LARGE, ICON_LARGE, hostPluginInstance(), ICON_LARGE, 1);
-    registerIcon(ICON_KIND_SMALL, ICON_SMALL, hostPluginInstance(), ICON_SMALL, 1);
+    registerIcon(ICON_KIND_LARGE, ICON_LARGE, hostPluginInstance());
+    registerIcon(ICON_KIND_SMALL, ICON_SMALL, hostPluginInstance());
 
     createPageAction(ActionSpec(HOST_CONFIG_PAGES, ACTION_PAGE, TYPE_PAGE).withText(PLUGIN_NAME).withParam(ICON_SMALL));
 

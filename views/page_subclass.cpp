@@ -3,23 +3,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "plugin/persistent.h"
+#include "plugin/invariant.h"
+#include "plugin/plugin_state.h"
 
 namespace {
 
-struct SubclassedPage {
-    HWND page;
-    WNDPROC saved;
-    bool wide;  // subclassed with the wide calls: forwarded and given back with them
-};
-
-// Read by our page procedure even after an unload that had to keep us
-// loaded: the runtime must not destroy it.
-Persistent<std::vector<SubclassedPage>> pages;
-
 std::vector<SubclassedPage>::iterator findPage(HWND page)
 {
-    return std::find_if(pages->begin(), pages->end(),
+    return std::find_if(session.pages.begin(), session.pages.end(),
                         [page](const SubclassedPage& known) { return known.page == page; });
 }
 
@@ -42,33 +33,33 @@ WNDPROC replaceProc(HWND page, WNDPROC proc, bool wide)
 
 bool subclassPage(HWND page, WNDPROC proc)
 {
-    if (!IsWindow(page))  // GCOVR_EXCL_BR_LINE: as the next line
-        return false;  // GCOVR_EXCL_LINE: the list was just made in this page, so it is a window
-    // Saving our own procedure as the one to forward to would loop forever.
-    // Coverage leaves out its branches: a page of ours outside the table would need a
-    // host that copied our procedure onto a window of its own.
-    if (findPage(page) != pages->end() || currentProc(page) == proc)  // GCOVR_EXCL_BR_LINE
+    // The list was just made in this page, and the page checked to be alive.
+    if (NEVER(!IsWindow(page)))
+        return false;
+    // A page still ours (the host's procedure in front kept it), or one the
+    // host copied our procedure onto: saving ours as the one to forward to
+    // would loop forever.
+    if (findPage(page) != session.pages.end() || currentProc(page) == proc)
         return true;
-    pages->reserve(pages->size() + 1);  // may throw: before the page is touched
+    session.pages.reserve(session.pages.size() + 1);  // may throw: before the page is touched
     bool wide = IsWindowUnicode(page) != FALSE;
     WNDPROC saved = replaceProc(page, proc, wide);
-    if (!saved)  // GCOVR_EXCL_BR_LINE: as the next line
-        return false;  // GCOVR_EXCL_LINE: a window of our own process always has a procedure to give
-    pages->push_back({page, saved, wide});
+    if (!saved)  // a window of another process keeps its procedure
+        return false;
+    session.pages.push_back({page, saved, wide});
     return true;
 }
 
 PageForward pageForward(HWND page)
 {
     auto known = findPage(page);
-    // Coverage leaves out its branch: our page procedure runs only for pages in the table.
-    return known == pages->end() ? PageForward{nullptr, false} : PageForward{known->saved, known->wide};  // GCOVR_EXCL_BR_LINE
+    return known == session.pages.end() ? PageForward{nullptr, false} : PageForward{known->saved, known->wide};
 }
 
 LRESULT forwardPageMessage(const PageForward& forward, HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!forward.saved)  // GCOVR_EXCL_LINE: a page reaches us only while its entry lives, and
-        return DefWindowProcA(page, message, wParam, lParam);  // GCOVR_EXCL_LINE: that goes with its last message
+    if (!forward.saved)
+        return DefWindowProcA(page, message, wParam, lParam);
     return forward.wide ? CallWindowProcW(forward.saved, page, message, wParam, lParam)
                         : CallWindowProcA(forward.saved, page, message, wParam, lParam);
 }
@@ -77,7 +68,7 @@ bool standsBehindAnother(HWND page, WNDPROC proc) { return currentProc(page) != 
 
 bool anyPageBehindAnother(WNDPROC proc)
 {
-    for (const SubclassedPage& known : *pages) {
+    for (const SubclassedPage& known : session.pages) {
         if (IsWindow(known.page) && currentProc(known.page) != proc)
             return true;
     }
@@ -87,10 +78,10 @@ bool anyPageBehindAnother(WNDPROC proc)
 void releasePage(HWND page, WNDPROC proc, Release moment)
 {
     auto known = findPage(page);
-    if (known == pages->end())
+    if (known == session.pages.end())
         return;
     if (!IsWindow(page)) {
-        pages->erase(known);
+        session.pages.erase(known);
         return;
     }
     if (currentProc(page) != proc) {
@@ -103,24 +94,24 @@ void releasePage(HWND page, WNDPROC proc, Release moment)
         return;
     }
     replaceProc(page, known->saved, known->wide);
-    pages->erase(known);
+    session.pages.erase(known);
 }
 
 void releaseAllPages(WNDPROC proc, Release moment)
 {
     // Backwards, so releasing one does not move those still to come; and
-    // without allocating, as this runs at stop and at unload.
-    for (size_t i = pages->size(); i-- > 0;) {
-        if (i < pages->size())
-            releasePage((*pages)[i].page, proc, moment);
+    // without allocating, as this runs at stop and at unload. Releasing a
+    // page calls nobody, so none but that one can go meanwhile.
+    for (size_t i = session.pages.size(); i-- > 0;) {
+        if (NEVER(i >= session.pages.size()))
+            continue;
+        releasePage(session.pages[i].page, proc, moment);
     }
-    if (pages->empty())
-        std::vector<SubclassedPage>().swap(*pages);  // nothing of it outlives the library
 }
 
 void forgetPage(HWND page)
 {
     auto known = findPage(page);
-    if (known != pages->end())  // GCOVR_EXCL_BR_LINE: a page's last message reaches us only from the table
-        pages->erase(known);
+    if (known != session.pages.end())
+        session.pages.erase(known);
 }

@@ -9,22 +9,30 @@
 
 #include "plugin/lifetime.h"
 
-// Puts proc in front of page's procedure; false when it could not (no such
-// window, or no memory to remember it). A page already ours stays as it is.
+// One page of ours (session.pages).
+struct SubclassedPage {
+    HWND page;
+    WNDPROC saved;  // the procedure it had before ours
+    bool wide;      // subclassed with the wide calls: forwarded and given back with them
+};
+
+// Puts proc in front of page's procedure; false when it could not (a page of
+// another process, or no memory to remember it). A page already ours stays
+// as it is, with the procedure it was first saved with.
 bool subclassPage(HWND page, WNDPROC proc);
-// Where a page's messages go after ours: the procedure it had before, called
-// with the width it was saved in. Taken before a message is handled, as the
-// handling may forget the page.
+// Where a page's messages go after ours. Taken before a message is handled,
+// as the handling may forget the page.
 struct PageForward {
     WNDPROC saved;  // null for a page we do not know
     bool wide;
 };
 PageForward pageForward(HWND page);
-// Hands a message on; Windows' default for a page we do not know.
+// Hands a message on; Windows' default for a page we do not know (the host
+// copied our procedure onto a window of its own).
 LRESULT forwardPageMessage(const PageForward& forward, HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-// Whether another procedure stands in front of ours on a page of ours, as
-// our page procedure sees it: it forwards to us, and nothing can take us out
-// of its chain.
+// Whether another procedure stands in front of ours on a page, as our page
+// procedure sees it: it forwards to us, and nothing can take us out of its
+// chain.
 bool standsBehindAnother(HWND page, WNDPROC proc);
 // The same for any page we know.
 bool anyPageBehindAnother(WNDPROC proc);

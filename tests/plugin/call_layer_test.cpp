@@ -7,6 +7,7 @@
 
 #include "host/plugin_ids.h"
 #include "plugin/host_calls.h"
+#include "plugin/plugin_state.h"
 #include "plugin/message_dispatch.h"
 #include "tests/support/plugin_session.h"
 
@@ -19,11 +20,11 @@ protected:
     void SetUp() override
     {
         host.attachEntry(reinterpret_cast<void*>(IMessageProc), GetModuleHandleA(nullptr));
-        hostControl = static_cast<HostControl*>(host.controlObject());
+        session.hostControl = static_cast<HostControl*>(host.controlObject());
     }
     void TearDown() override
     {
-        hostControl = nullptr;
+        session.hostControl = nullptr;
         EXPECT_TRUE(host.abiErrors().empty());
     }
 
@@ -79,7 +80,7 @@ TEST_F(CallLayer, LogLineIsCutAt254Characters)
 TEST_F(CallLayer, SendToPluginAsksItsOwnIdOnlyForTargetZero)
 {
     host.setPluginId(41);
-    intptr_t name = pluginSend(host::MSG_PLUGIN_DISPLAY_NAME, 0, 0, 0);
+    intptr_t name = pluginSend(host::MSG_PLUGIN_DISPLAY_NAME, 0);
     EXPECT_STREQ("Lunetka", reinterpret_cast<const char*>(name)) << "delivered to the plug-in itself";
     EXPECT_EQ(1u, host.find(host::Op::GetPluginId).size());
     const host::Exchange& sent = ONLY(host.find(host::Op::SendTo));
@@ -89,18 +90,16 @@ TEST_F(CallLayer, SendToPluginAsksItsOwnIdOnlyForTargetZero)
     EXPECT_TRUE(support::zeroBytes(sent.record, host::message::TAG1, host::message::LENGTH));
 
     host.clearExchanges();
-    pluginSend(host::MSG_PLUGIN_TYPE, 302, 5, 6);
+    pluginSend(host::MSG_PLUGIN_TYPE, 302);
     EXPECT_TRUE(host.find(host::Op::GetPluginId).empty());
     const host::Exchange& direct = ONLY(host.find(host::Op::SendTo));
     EXPECT_EQ(std::vector<intptr_t>{302}, direct.args);
-    EXPECT_EQ(5, I32(direct.record, host::message::P1));
-    EXPECT_EQ(6, I32(direct.record, host::message::P2));
     EXPECT_EQ(0x20, direct.reply) << "the host's network plug-in answered";
 }
 
 TEST_F(CallLayer, HostSendTaggedPutsTag3AndNothingElse)
 {
-    EXPECT_EQ(5, hostSendTagged(240, 0, -1, 0, 0));  // the host, the plug-in and three networks
+    EXPECT_EQ(5, hostSendTagged(host::MSG_PLUGIN_COUNT, -1));  // the host, the plug-in and three networks
     const host::Exchange& sent = lastSent(host::MSG_PLUGIN_COUNT);
     EXPECT_EQ(0, I32(sent.record, host::message::TAG1));
     EXPECT_EQ(0, I32(sent.record, host::message::TAG2));
@@ -108,35 +107,17 @@ TEST_F(CallLayer, HostSendTaggedPutsTag3AndNothingElse)
     EXPECT_EQ(0, I32(sent.record, host::message::TAG4));
     EXPECT_TRUE(support::zeroBytes(sent.record, host::message::P1, host::message::LENGTH));
 
-    hostSend(243, 2, 0);
+    hostSend(host::MSG_PLUGIN_ID_AT, 2, 0);
     EXPECT_TRUE(support::zeroBytes(lastSent(host::MSG_PLUGIN_ID_AT).record, host::message::TAG1, host::message::P1));
     EXPECT_EQ(2, I32(lastSent(host::MSG_PLUGIN_ID_AT).record, host::message::P1));
-}
-
-TEST_F(CallLayer, SettingsColumnRecord)
-{
-    static const char key[] = "Lunetka/Test";
-    static const char empty[] = "";
-    addSettingsColumn(0, VALUE, 1, reinterpret_cast<intptr_t>(empty), key);
-    const host::Exchange& sent = lastSent(host::MSG_ADD_COLUMN);
-    ASSERT_EQ(39u, sent.record.size());
-    EXPECT_EQ(host::column_def::LENGTH, U16(sent.record, host::message::SIZE));
-    EXPECT_EQ(host::MSG_ADD_COLUMN, I32(sent.record, host::message::ID));
-    EXPECT_TRUE(support::zeroBytes(sent.record, host::message::TAG1, host::column_def::COLUMN)) << "tags and table 0";
-    EXPECT_EQ(VALUE, I32(sent.record, host::column_def::COLUMN));
-    EXPECT_EQ(1, I32(sent.record, host::column_def::VALUE_TYPE));
-    EXPECT_EQ(reinterpret_cast<intptr_t>(empty), I32(sent.record, host::column_def::DEFAULT));
-    EXPECT_EQ(reinterpret_cast<intptr_t>(key), I32(sent.record, host::column_def::KEY));
-    EXPECT_EQ("", host.settings()[VALUE].defaultValue);
 }
 
 TEST_F(CallLayer, ActionRecordShortAndLong)
 {
     static const char text[] = "caption";
-    ActionSpec action = ActionSpec(PAGE, FIELD, 0x0A169040).withText(text).withParam(FIELD).withSize(100, -2)
-                            .withUnnamed(0x6666, 0x5858);
+    ActionSpec action = ActionSpec(PAGE, FIELD, 0x0A169040).withText(text).withParam(FIELD).withSize(100, -2);
     createAction(action);
-    createActionEx(action, 0x7474, 0x7676);
+    createActionEx(action);
     auto sent = host.find(host::Op::Send, host::MSG_ACTION_CREATE);
     ASSERT_EQ(2u, sent.size());
     const std::vector<uint8_t>& shortForm = sent[0]->payload;
@@ -147,8 +128,7 @@ TEST_F(CallLayer, ActionRecordShortAndLong)
     EXPECT_EQ(host::action_def::LONG, U16(longForm, host::action_def::SIZE));
     EXPECT_TRUE(std::equal(shortForm.begin() + 2, shortForm.end(), longForm.begin() + 2))
         << "both forms agree on bytes 2-73";
-    EXPECT_EQ(0x7474, I16(longForm, host::action_def::EXTRA74));
-    EXPECT_EQ(0x7676, I16(longForm, host::action_def::EXTRA76));
+    EXPECT_TRUE(support::zeroBytes(longForm, host::action_def::EXTRA74, host::action_def::LONG));
 
     EXPECT_EQ(FIELD, I32(shortForm, host::action_def::ID));
     EXPECT_EQ(PAGE, I32(shortForm, host::action_def::PARENT));
@@ -161,9 +141,9 @@ TEST_F(CallLayer, ActionRecordShortAndLong)
     EXPECT_TRUE(support::zeroBytes(shortForm, host::action_def::UNUSED42, host::action_def::TEXT));
     EXPECT_EQ(reinterpret_cast<intptr_t>(text), I32(shortForm, host::action_def::TEXT));
     EXPECT_EQ(0, I32(shortForm, host::action_def::TEXT_SIZE));
-    EXPECT_EQ(0x5858, I32(shortForm, host::action_def::VALUE58));
+    EXPECT_EQ(0, I32(shortForm, host::action_def::VALUE58));
     EXPECT_EQ(FIELD, I32(shortForm, host::action_def::PARAM));
-    EXPECT_EQ(0x6666, I32(shortForm, host::action_def::VALUE66));
+    EXPECT_EQ(0, I32(shortForm, host::action_def::VALUE66));
     EXPECT_EQ(100, I16(shortForm, host::action_def::WIDTH));
     EXPECT_EQ(-2, I16(shortForm, host::action_def::HEIGHT));
     EXPECT_EQ(0, I32(sent[0]->record, host::message::P2)) << "p2";
@@ -171,22 +151,22 @@ TEST_F(CallLayer, ActionRecordShortAndLong)
 
 TEST_F(CallLayer, PositionOnlyThroughCreateActionAt)
 {
-    createActionAt(ActionSpec(12, OPEN_WINDOW, 0).withText("menu").withParam(SMALL_ICON), 2);
+    createActionAt(ActionSpec(host::PARENT_PLUGIN_MENU, OPEN_WINDOW, 0).withText("menu").withParam(SMALL_ICON), 2);
     EXPECT_EQ(2, I32(lastSent(host::MSG_ACTION_CREATE).payload, host::action_def::POSITION));
 }
 
 TEST_F(CallLayer, PageActionAddsBit0x10)
 {
-    createPageAction(ActionSpec(46, PAGE, 0).withText("Lunetka").withParam(SMALL_ICON));
+    createPageAction(ActionSpec(host::PARENT_CONFIG_PAGES, PAGE, 0).withText("Lunetka").withParam(SMALL_ICON));
     EXPECT_EQ(0x10, I32(lastSent(host::MSG_ACTION_CREATE).payload, host::action_def::TYPE));
-    createPageAction(ActionSpec(46, PAGE, 0x0A000001).withText("Lunetka").withParam(SMALL_ICON));
+    createPageAction(ActionSpec(host::PARENT_CONFIG_PAGES, PAGE, 0x0A000001).withText("Lunetka").withParam(SMALL_ICON));
     EXPECT_EQ(0x0A000011, I32(lastSent(host::MSG_ACTION_CREATE).payload, host::action_def::TYPE));
 }
 
 TEST_F(CallLayer, ValueRequestRecord)
 {
     char buffer[10];
-    getActionValue(CONDITION, PAGE, -2, buffer, sizeof buffer, true);
+    getActionValue(CONDITION, buffer, sizeof buffer);
     const std::vector<uint8_t>& request = lastSent(host::MSG_ACTION_GET_VALUE).payload;
     ASSERT_EQ(74u, request.size());
     EXPECT_EQ(host::action_def::SHORT, U16(request, host::action_def::SIZE));
@@ -200,16 +180,13 @@ TEST_F(CallLayer, ValueRequestRecord)
     EXPECT_EQ(reinterpret_cast<intptr_t>(buffer), I32(request, host::action_def::TEXT));
     EXPECT_EQ(10, I32(request, host::action_def::TEXT_SIZE));
     EXPECT_TRUE(support::zeroBytes(request, host::action_def::VALUE58, host::action_def::EXTRA74));
-
-    getActionValue(CONDITION, PAGE, -2, buffer, sizeof buffer, false);
-    EXPECT_EQ(64, I32(lastSent(host::MSG_ACTION_GET_VALUE).payload, host::action_def::FIELD_MASK));
 }
 
 TEST_F(CallLayer, IconRecordKeepsAlignmentAndReturnsItsOwnId)
 {
     HINSTANCE module = reinterpret_cast<HINSTANCE>(0x12340000);
     // This module has no such resource, so the host refuses the icon (reply 0).
-    EXPECT_EQ(LARGE_ICON, registerIcon(2, LARGE_ICON, module, LARGE_ICON, 1));
+    EXPECT_EQ(LARGE_ICON, registerIcon(2, LARGE_ICON, module));
     const host::Exchange& sent = lastSent(host::MSG_ICON_REGISTER);
     EXPECT_EQ(0, sent.reply);
     const std::vector<uint8_t>& icon = sent.payload;
@@ -228,7 +205,7 @@ TEST_F(CallLayer, IconRecordKeepsAlignmentAndReturnsItsOwnId)
 TEST_F(CallLayer, ContactCellsComeBackAsTheHostGaveThem)
 {
     host.setContacts(host::ContactTable::fromCsvText("uid,net,display\n1,5,Ja\n2,3,Ala\n", "test"));
-    const char* text = readContactText(1, 8, nullptr, 0);
+    const char* text = readContactText(1, 8);
     ASSERT_STREQ("Ala", text);
     EXPECT_EQ(host.contacts().text(1, 8), text) << "the host's own pointer, not a copy";
     const host::Exchange& read = ONLY(host.find(host::Op::ReadCell));
@@ -238,7 +215,7 @@ TEST_F(CallLayer, ContactCellsComeBackAsTheHostGaveThem)
 
     EXPECT_EQ(3, readContactInt(1, 1));
     EXPECT_EQ(0, U16(host.find(host::Op::ReadCell).back()->record, host::cell_value::TYPE));
-    EXPECT_EQ(nullptr, readContactText(9, 8, nullptr, 0)) << "a row the table does not have";
+    EXPECT_EQ(nullptr, readContactText(9, 8)) << "a row the table does not have";
 }
 
 TEST_F(CallLayer, ActionCallDefaults)

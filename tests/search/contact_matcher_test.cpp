@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "plugin/host_calls.h"
+#include "plugin/plugin_state.h"
 #include "search/contact_matcher.h"
 #include "tests/support/plugin_session.h"
 
@@ -14,7 +15,7 @@ class Matcher : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        hostControl = static_cast<HostControl*>(host.controlObject());
+        session.hostControl = static_cast<HostControl*>(host.controlObject());
         // Row 0 is the user's own account.
         host.setContacts(host::ContactTable::fromCsvText("uid,display,city\n"
                                                          "0,me,xabcx\n"
@@ -28,7 +29,7 @@ protected:
     {
         EXPECT_EQ(0, host.lockDepth()) << "every lock released";
         EXPECT_TRUE(host.abiErrors().empty());
-        hostControl = nullptr;
+        session.hostControl = nullptr;
     }
 
     // The single row `value` matches at (or 0), searching only that row.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "plugin/host_calls.h"
+#include "plugin/plugin_state.h"
 #include "search/contact_matcher.h"
 #include "tests/support/match_reference.h"
 #include "tests/support/plugin_session.h"
@@ -12,7 +13,7 @@ TEST(MatcherProperty, WalksAgreeWithTheReference)
 {
     host::StandInHost host;
     host.recording().cellReads = false;
-    hostControl = static_cast<HostControl*>(host.controlObject());
+    session.hostControl = static_cast<HostControl*>(host.controlObject());
     Bytes bytes(7);
     for (int round = 0; round < 300; ++round) {
         host::ContactTable table;
@@ -41,5 +42,5 @@ TEST(MatcherProperty, WalksAgreeWithTheReference)
         host.clearLog();
         host.clearExchanges();
     }
-    hostControl = nullptr;
+    session.hostControl = nullptr;
 }

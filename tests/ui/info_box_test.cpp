@@ -4,6 +4,7 @@
 
 #include "host/plugin_ids.h"
 #include "plugin/host_calls.h"
+#include "plugin/plugin_state.h"
 #include "plugin/message_dispatch.h"
 #include "tests/support/plugin_session.h"
 #include "ui/info_box.h"
@@ -18,9 +19,9 @@ protected:
     {
         // This program has no version block: the host writes an empty version text.
         host.attachEntry(reinterpret_cast<void*>(IMessageProc), GetModuleHandleA(nullptr));
-        hostControl = static_cast<HostControl*>(host.controlObject());
+        session.hostControl = static_cast<HostControl*>(host.controlObject());
     }
-    void TearDown() override { hostControl = nullptr; }
+    void TearDown() override { session.hostControl = nullptr; }
 
     std::vector<std::vector<uint8_t>> declared()
     {

@@ -1,0 +1,101 @@
+// The plug-in's mutable state, all of it, in two structs: the session with
+// the host (what it handed us, and what we put into its process) and the
+// search (the criteria last seen, the hits, the walks' buffer). Nothing else
+// of the plug-in changes at run time. Both live in storage the C++ runtime
+// never destroys (persistent.h): a copy kept loaded past its unload still
+// runs its page procedure, which reads them.
+//
+// Each has its reset, which a stop and an unload call once the resource table
+// (lifetime.cpp) has given back the windows: after it the state is a fresh
+// copy's, but for what must outlive a session (the session's own words say
+// what).
+#pragma once
+
+#include <windows.h>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "plugin/lifetime.h"
+#include "search/found_contacts.h"
+#include "views/page_subclass.h"
+#include "views/sort_order.h"
+
+class HostControl;
+
+// Network number -> image index in the result list's small image list. A
+// lookup of an absent network adds it with image 0, the general icon.
+typedef std::map<int, int> NetIconMap;
+
+// Where the search stands. The host may call us back from any of our calls
+// to it, and ask for another search meanwhile: that search waits, and runs
+// once the running one has been shown, forced if any ask was.
+enum class SearchState {
+    Idle,
+    Running,
+    RunningOneWaiting,        // a search was asked for meanwhile
+    RunningForcedOneWaiting,  // ... and one of the asks forced it
+};
+
+struct Session {
+    // The host. Started from HM_START to HM_STOP (lifetime.h).
+    HostControl* hostControl = nullptr;
+    PluginState state = PluginState::Loaded;
+
+    // The result list (result_list.cpp), one at a time.
+    HWND resultList = nullptr;   // null while there is no list
+    HWND resultPage = nullptr;   // the page it lives in
+    NetIconMap netIcons;         // always describes the current list's images
+    bool sortAscending = true;   // flipped before every header-click sort
+    ColumnRanks columnRanks[2];  // each hit's place in a column's order, made at a click
+
+    // The pages whose procedure we replaced (page_subclass.cpp). Outlives a
+    // session: a page the host subclassed over ours stays until it goes.
+    std::vector<SubclassedPage> pages;
+
+    // The search window (search_window.cpp).
+    HWND searchWindow = nullptr;          // the latest; forgotten once it is gone
+    WNDCLASSEXA windowClass = {};         // as registered at start
+    HINSTANCE registeredUnder = nullptr;  // set only while the class that exists is ours
+
+    // The library itself (lifetime.cpp, runtime_tls.cpp). Outlives a session.
+    HMODULE heldModule = nullptr;  // our own reference, while a page needs us
+    bool pinned = false;           // for good: an unload found a page that needs us
+    DWORD runtimeSlots[8] = {};    // the C++ runtime's TLS slots, given back at unload
+    int runtimeSlotCount = 0;
+
+    // A fresh session: no list, no window, no class, the sort direction and
+    // the images anew, their memory given back.
+    void reset();
+};
+
+struct Search {
+    SearchState state = SearchState::Idle;
+    // The criteria texts of the last event.
+    char lastCondition[12] = "";
+    char lastValue[500] = "";
+    char lastField[12] = "";
+    // Set when a search was abandoned or left waiting: the next event
+    // searches whatever the texts.
+    bool searchOwed = false;
+
+    // The hits of the last search (found_contacts.h). Replaced whole, and only
+    // by replaceFoundContacts: while a search walks, the rows on screen still
+    // name the entries of the previous one.
+    FoundContactList foundContacts;
+    std::vector<TextBlock> foundTexts;
+    unsigned generation = 0;  // counts the replacements: a fill checks none happens under it
+
+    // The walks' own copy of each cell (contact_matcher.cpp): one buffer for
+    // every walk, shared safely only because walks never nest.
+    std::string cell;
+    bool walking = false;  // a walk holds the host's table lock
+
+    // A fresh copy's search: no criteria seen, nothing owed, no hits, no
+    // buffer; a search or walk running under the stop keeps what it reads,
+    // and gives it back when it ends.
+    void reset();
+};
+
+extern Session& session;
+extern Search& search;
