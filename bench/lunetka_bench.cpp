@@ -31,6 +31,7 @@
 #include "host/stand_in_host.h"
 #include "host/text_codec.h"
 #include "host/host_window.h"
+#include "host/runtime_heap.h"
 #include "plugin/host_calls.h"
 #include "plugin/plugin_state.h"
 #include "search/text_match.h"
@@ -63,18 +64,7 @@ double median(std::vector<double> values)
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-// Bytes in use on the C runtime's heap, which the plug-in and the host share
-// (the list view allocates elsewhere).
-size_t heapInUse()
-{
-    _HEAPINFO entry;
-    entry._pentry = nullptr;
-    size_t used = 0;
-    while (_heapwalk(&entry) == _HEAPOK)
-        if (entry._useflag == _USEDENTRY)
-            used += entry._size;
-    return used;
-}
+size_t heapInUse() { return host::runtimeHeapInUse(); }
 
 size_t committed()
 {

@@ -91,7 +91,7 @@ intptr_t StandInHost::opSendMessageTo(int target, void* record)
     size_t index = keep(exchange);
 
     intptr_t reply = 0;
-    if (target == pluginId_) {
+    if (target == pluginId_ && answerOwnQuestions_) {
         reply = callPlugin(record, exchange.message);  // re-entrant, as in the real host
     } else {
         for (const NetworkPlugin& plugin : networkPlugins_) {

@@ -103,6 +103,9 @@ public:
     std::function<void(Op op, int message)> beforeAnswer;
     // A host that leaves value requests unanswered (writes nothing into the buffer).
     void setAnswerValueRequests(bool answer) { answerValueRequests_ = answer; }
+    // A host that answers a plug-in's questions to itself with 0 instead of
+    // passing them on.
+    void setAnswerOwnQuestions(bool answer) { answerOwnQuestions_ = answer; }
 
     // The host's side of a session.
     intptr_t send(int message, intptr_t p1 = 0, intptr_t p2 = 0);
@@ -194,6 +197,7 @@ private:
     int lockDepth_ = 0;
     int maxLockDepth_ = 0;
     bool answerValueRequests_ = true;
+    bool answerOwnQuestions_ = true;
     Exchange scratch_;
     std::vector<Action> actions_;
     std::map<int, SettingsColumn> settings_;

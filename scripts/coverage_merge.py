@@ -8,9 +8,9 @@ edges look like plain branches, and gcovr's merge counts them as missed.
 Here a line's branches come from the builds that ran it.
 
 Branches are left out on a line that says why with "GCOVR_EXCL_BR_LINE" and
-between "GCOVR_EXCL_BR_START" and "GCOVR_EXCL_BR_STOP". A line that checks an
-invariant (LUNETKA_INVARIANT) is left out whole: it is no code in the shipped
-DLL, and its broken side is reached only by breaking the code.
+between "GCOVR_EXCL_BR_START" and "GCOVR_EXCL_BR_STOP". The branches no host
+can reach, and the invariants' checks, are compiled away in the coverage
+builds (plugin/invariant.h), so no line of theirs is counted.
 
 usage: coverage_merge.py LINE_BAR BRANCH_BAR REPORT.json...
 """
@@ -37,8 +37,6 @@ def merged_lines(reports, source):
             if line.get("gcovr/noncode"):
                 continue
             number = line["line_number"]
-            if "LUNETKA_INVARIANT(" in (source[number - 1] if number <= len(source) else ""):
-                continue
             branches = [b["count"] for b in line["branches"] if not b.get("throw") and number not in free]
             excluded = line.get("gcovr/excluded", False)
             if number not in lines:

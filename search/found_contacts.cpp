@@ -132,15 +132,13 @@ void FoundContactsBuilder::endHit(int net) { hits_.back().net = net; }
 
 void replaceFoundContacts(FoundContactsBuilder& built)
 {
-    // Kept until the next search: no spare capacity. Should that copy find
-    // no memory, the set keeps its spare room rather than fail.
-    try {
-        built.hits_.shrinkToFit();
-        if (!built.texts_.empty())
-            built.texts_.back().shrink_to_fit();  // the only block with room to spare
-        built.texts_.shrink_to_fit();
-    } catch (...) {  // GCOVR_EXCL_LINE: libstdc++ swallows a failed shrink itself; other runtimes may throw
-    }
+    // Kept until the next search: no spare capacity. libstdc++ keeps the
+    // spare room if that copy finds no memory; a runtime that throws
+    // instead abandons the search, as any other lack of memory does.
+    built.hits_.shrinkToFit();
+    if (!built.texts_.empty())
+        built.texts_.back().shrink_to_fit();  // the only block with room to spare
+    built.texts_.shrink_to_fit();
     search.foundContacts.swap(built.hits_);
     search.foundTexts.swap(built.texts_);
     ++search.generation;

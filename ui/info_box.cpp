@@ -2,8 +2,10 @@
 
 #include <stdio.h>
 
+#include "plugin/action_ids.h"
 #include "plugin/host_calls.h"
 #include "ui/action_params.h"
+#include "ui/texts.h"
 
 namespace {
 
@@ -40,34 +42,21 @@ std::string iconUrl(int iconId)
     return address;
 }
 
-// Coverage leaves out its branches: the page declares one info box, always
-// with the same kinds of argument, so no host varies them.
-// GCOVR_EXCL_BR_START
-void addInfoBox(int parent, const char* description, const char* extraText, const char* image,
-                int textHeight, const char* title, bool grouped)
+void addInfoBox(const char* extraText)
 {
-    if (grouped)
-        createAction(ActionSpec(parent, 0, TYPE_GROUP_START).withText(""));
+    createAction(ActionSpec(ACTION_PAGE, 0, TYPE_GROUP_START).withText(""));
 
-    std::string titleText = title ? title : nameAndVersion();
-    std::string tip;
-    if (!titleText.empty())
-        tip = "<b>" + titleText + "</b><br/>";
-    if (extraText)
-        tip += extraText;
+    std::string title = nameAndVersion();
+    std::string tip = title.empty() ? std::string() : "<b>" + title + "</b><br/>";
+    tip += extraText;
 
     std::string params;
-    if (image) {
-        params = setActionParam(params, ACTION_PARAM_KEY("imgurl"), image);
-        if (!hasActionParam(params, ACTION_PARAM_KEY("iconsize")))
-            params = setActionParam(params, ACTION_PARAM_KEY("iconsize"), "32");
-    }
+    params = setActionParam(params, ACTION_PARAM_KEY("imgurl"), iconUrl(ICON_LARGE));
+    params = setActionParam(params, ACTION_PARAM_KEY("iconsize"), "32");
     params = setActionParam(params, ACTION_PARAM_KEY("tipRich"), tip);
     params = setActionParam(params, ACTION_PARAM_KEY("tipWidth"), "300");
 
-    createAction(ActionSpec(parent, 0, TYPE_INFO_IMAGE).withText(params.c_str()).withSize(40, 40));
-    createActionEx(ActionSpec(parent, 0, TYPE_INFO_TEXT).withText(description).withSize(300, textHeight));
-    if (grouped)
-        createAction(ActionSpec(parent, 0, TYPE_GROUP_END));
+    createAction(ActionSpec(ACTION_PAGE, 0, TYPE_INFO_IMAGE).withText(params.c_str()).withSize(40, 40));
+    createActionEx(ActionSpec(ACTION_PAGE, 0, TYPE_INFO_TEXT).withText(TEXT_DESCRIPTION).withSize(300, -2));
+    createAction(ActionSpec(ACTION_PAGE, 0, TYPE_GROUP_END));
 }
-// GCOVR_EXCL_BR_STOP

@@ -74,7 +74,7 @@ int buildInterface()
     char credits[1024];
     memset(credits, 0, sizeof credits);
     snprintf(credits, sizeof credits, TEXT_CREDITS_FORMAT, LUNETKA_BUILD_TIME, LUNETKA_BUILD_DATE);
-    addInfoBox(ACTION_PAGE, TEXT_DESCRIPTION, credits, iconUrl(ICON_LARGE).c_str(), -2, nullptr, true);
+    addInfoBox(credits);
 
     declareCriteria();
     declareResults();

@@ -58,8 +58,11 @@ PageForward pageForward(HWND page)
 
 LRESULT forwardPageMessage(const PageForward& forward, HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // A page we do not know has our procedure only because the host copied
+    // it there, with the width it had where the host found it.
     if (!forward.saved)
-        return DefWindowProcA(page, message, wParam, lParam);
+        return IsWindowUnicode(page) ? DefWindowProcW(page, message, wParam, lParam)
+                                     : DefWindowProcA(page, message, wParam, lParam);
     return forward.wide ? CallWindowProcW(forward.saved, page, message, wParam, lParam)
                         : CallWindowProcA(forward.saved, page, message, wParam, lParam);
 }

@@ -203,7 +203,7 @@ intptr_t createResultList(ActionEvent* event)
         logLine("result list asked for during each of %d drops: the host's newest stays", MAX_LIST_DROPS);
     // Stopped meanwhile, a host looping, or the page destroyed while the
     // previous list went, and the new list with it: none is handed back.
-    bool listLives = list && IsWindow(list) && GetParent(list) == page;
+    bool listLives = list && IsWindow(list);
     if (pluginState() != PluginState::Started || session.resultList || (list && !listLives)) {
         if (listLives)
             DestroyWindow(list);

@@ -5,20 +5,16 @@
 #include "plugin/action_ids.h"
 #include "plugin/entry_guard.h"
 #include "plugin/host_calls.h"
+#include "plugin/invariant.h"
+#include "plugin/plugin_state.h"
 #include "ui/texts.h"
 
 namespace {
-
-HWND searchWindow = nullptr;  // the latest search window; forgotten once it is gone
 
 const int SMALL_ICON_RESOURCE = ICON_SMALL & 0xFFFF;  // 53259
 const DWORD SEARCH_WINDOW_STYLE = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 const int SEARCH_WINDOW_SIZE = 450;
 
-WNDCLASSEXA windowClass;
-// Set only while the class that exists is the one we registered: a class
-// left by an earlier load would name a window procedure that is gone.
-HINSTANCE registeredUnder = nullptr;
 
 bool isSearchWindow(HWND hwnd)
 {
@@ -50,25 +46,27 @@ bool replaceDisownedClass(HINSTANCE instance)
     WNDCLASSEXA existing;
     memset(&existing, 0, sizeof existing);
     existing.cbSize = sizeof existing;
-    // Coverage leaves out the first test's branch: the class was just found to
-    // exist, so its description can be had.
-    if (!GetClassInfoExA(instance, PLUGIN_NAME, &existing) ||  // GCOVR_EXCL_BR_LINE
-        existing.lpfnWndProc != DefWindowProcA || existing.style != windowClass.style ||
-        existing.hbrBackground != windowClass.hbrBackground || existing.hCursor != windowClass.hCursor)
+    // The class was just found to exist, so its description can be had.
+    bool described = GetClassInfoExA(instance, PLUGIN_NAME, &existing) != FALSE;
+    if (NEVER(!described) || existing.lpfnWndProc != DefWindowProcA ||
+        existing.style != session.windowClass.style || existing.hbrBackground != session.windowClass.hbrBackground ||
+        existing.hCursor != session.windowClass.hCursor)
         return false;
-    // Coverage leaves out its branches: a name just given up registers again.
-    return UnregisterClassA(PLUGIN_NAME, instance) && RegisterClassExA(&windowClass);  // GCOVR_EXCL_BR_LINE
+    if (!UnregisterClassA(PLUGIN_NAME, instance))  // its last window still lives
+        return false;
+    bool registered = RegisterClassExA(&session.windowClass) != 0;
+    return ALWAYS(registered);  // a name just given up registers again
 }
 
 void onDestroy(HWND hwnd)
 {
     // Closing any search window closes the latest one too. The handle is
     // forgotten first, so it never outlives its window nor names it twice.
-    HWND latest = searchWindow;
+    HWND latest = session.searchWindow;
     if (latest == hwnd || !IsWindow(latest)) {  // a null one is no window either
-        searchWindow = nullptr;
+        session.searchWindow = nullptr;
     } else {
-        searchWindow = nullptr;
+        session.searchWindow = nullptr;
         DestroyWindow(latest);
     }
 }
@@ -77,53 +75,53 @@ void onDestroy(HWND hwnd)
 
 int registerSearchWindowClass()
 {
-    memset(&windowClass, 0, sizeof windowClass);
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    windowClass.lpfnWndProc = searchWindowProc;
-    windowClass.hInstance = hostAppInstance();
-    windowClass.hIcon = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = PLUGIN_NAME;
-    windowClass.hIconSm = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
+    memset(&session.windowClass, 0, sizeof session.windowClass);
+    session.windowClass.cbSize = sizeof session.windowClass;
+    session.windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    session.windowClass.lpfnWndProc = searchWindowProc;
+    session.windowClass.hInstance = hostAppInstance();
+    session.windowClass.hIcon = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
+    session.windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    session.windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    session.windowClass.lpszClassName = PLUGIN_NAME;
+    session.windowClass.hIconSm = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
     if (pluginState() != PluginState::Started)  // a host that stopped us meanwhile
         return 0;
-    // Coverage leaves out its branches: a class fails to register for no other
-    // reason than its name, short of the system running out of atoms.
-    if (!RegisterClassExA(&windowClass) &&  // GCOVR_EXCL_BR_LINE
-        (GetLastError() != ERROR_CLASS_ALREADY_EXISTS || !replaceDisownedClass(windowClass.hInstance)))  // GCOVR_EXCL_BR_LINE
+    // A class fails to register for no other reason than its name, short of
+    // the system running out of atoms.
+    if (!RegisterClassExA(&session.windowClass) &&
+        (NEVER(GetLastError() != ERROR_CLASS_ALREADY_EXISTS) || !replaceDisownedClass(session.windowClass.hInstance)))
         return 0;
-    registeredUnder = windowClass.hInstance;
+    session.registeredUnder = session.windowClass.hInstance;
     return 1;
 }
 
 void releaseSearchWindows(Release moment)
 {
-    if (registeredUnder)
+    if (session.registeredUnder)
         EnumThreadWindows(GetCurrentThreadId(), moment == Release::AtStop ? destroyIfOurs : disownIfOurs, 0);
-    searchWindow = nullptr;
+    session.searchWindow = nullptr;
 }
 
 void releaseWindowClass(Release)
 {
-    if (!registeredUnder)
+    if (!session.registeredUnder)
         return;
-    UnregisterClassA(PLUGIN_NAME, registeredUnder);  // fails while a disowned window is left
-    registeredUnder = nullptr;
+    UnregisterClassA(PLUGIN_NAME, session.registeredUnder);  // fails while a disowned window is left
+    session.registeredUnder = nullptr;
 }
 
 intptr_t openSearchWindow()
 {
     HINSTANCE instance = hostAppInstance();
-    searchWindow = nullptr;
-    if (registeredUnder)
-        searchWindow = CreateWindowExA(0, PLUGIN_NAME, TEXT_SEARCH_WINDOW_CAPTION, SEARCH_WINDOW_STYLE,
+    session.searchWindow = nullptr;
+    if (session.registeredUnder)
+        session.searchWindow = CreateWindowExA(0, PLUGIN_NAME, TEXT_SEARCH_WINDOW_CAPTION, SEARCH_WINDOW_STYLE,
                                        CW_USEDEFAULT, CW_USEDEFAULT, SEARCH_WINDOW_SIZE, SEARCH_WINDOW_SIZE,
                                        nullptr, nullptr, instance, nullptr);
-    if (!searchWindow)
+    if (!session.searchWindow)
         return 1;
-    ShowWindow(searchWindow, SW_SHOW);
+    ShowWindow(session.searchWindow, SW_SHOW);
     return 0;
 }
 

@@ -1,7 +1,8 @@
 // Linked only into the test build of the plug-in: every allocation the
 // plug-in makes through operator new is counted from the library's load, and
 // the N-th one fails with std::bad_alloc, once, or, with LUNETKA_FAIL_MODE
-// "persistent", every one from the N-th on. N comes from the environment
+// "persistent", every one from the N-th on; with "foreign" it fails once
+// with an exception of no standard type, as a library linked in might throw. N comes from the environment
 // variable LUNETKA_FAIL_ALLOCATION, read at every allocation (none: nothing
 // fails); when a failure is injected, LUNETKA_ALLOCATION_FAILED is set to
 // "1" for the test to see. The plug-in allocates only through operator new:
@@ -22,23 +23,29 @@ long failingAllocation()
     return length > 0 && length < sizeof text ? atol(text) : 0;
 }
 
-bool failsFromThenOn()
+bool failMode(const char* wanted)
 {
     char mode[16] = "";
     DWORD length = GetEnvironmentVariableA("LUNETKA_FAIL_MODE", mode, sizeof mode);
-    return length > 0 && length < sizeof mode && strcmp(mode, "persistent") == 0;
+    return length > 0 && length < sizeof mode && strcmp(mode, wanted) == 0;
 }
+
+struct ForeignFailure {
+    int code;
+};
 
 bool shouldFail(long allocation)
 {
     long failing = failingAllocation();
-    return failing > 0 && (allocation == failing || (allocation > failing && failsFromThenOn()));
+    return failing > 0 && (allocation == failing || (allocation > failing && failMode("persistent")));
 }
 
 void* allocate(size_t size)
 {
     if (shouldFail(++allocations)) {
         SetEnvironmentVariableA("LUNETKA_ALLOCATION_FAILED", "1");
+        if (failMode("foreign"))
+            throw ForeignFailure{1};
         throw std::bad_alloc();
     }
     void* memory = malloc(size ? size : 1);

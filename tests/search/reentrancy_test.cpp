@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <functional>
 
 #include "host/host_layout.h"
 #include "host/plugin_ids.h"
@@ -315,7 +316,8 @@ TEST_F(Reentrancy, HostThatAsksAgainDuringEveryPassIsBounded)
         search();
         host->onLog = nullptr;
         std::vector<std::string> log = host->log();
-        EXPECT_LE(countLines(log, WALK_FROM_ROW_1), 3) << "passes of one event";
+        // Each search pass walks from row 1; each fill pass logs its first row before the list goes.
+        EXPECT_EQ(3, countLines(log, strcmp(c.what, "search") == 0 ? WALK_FROM_ROW_1 : "net ")) << "passes";
         EXPECT_EQ(1, countLines(log, c.giveUpLine));
         EXPECT_EQ(c.listLeftEmpty, shown().empty());
 
@@ -394,27 +396,87 @@ TEST_F(Reentrancy, ListAskedForWhileThePreviousOneGoes)
 namespace {
 
 WNDPROC listProcedure = nullptr;
-int inserts = 0;
+std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> onListMessage;
 
-// The host's list refuses its second row.
-LRESULT CALLBACK refusingSecondInsert(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+// The host's own subclass of our list: it may answer a message itself, or
+// drop or replace the list from inside it.
+LRESULT CALLBACK hostListProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == LVM_INSERTITEMA && ++inserts == 2)
-        return -1;
-    return CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
+    return onListMessage ? onListMessage(hwnd, message, wParam, lParam)
+                         : CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
 }
 
 }  // namespace
 
-TEST_F(Reentrancy, RowTheListRefusedShiftsNoOtherRow)
+// A host that subclasses our list may refuse a row, answer a question with
+// nothing, or drop or replace the list from inside any message to it: the
+// plug-in writes to no row the list refused and to no list that is no
+// longer its own, and asks the host for no contact it could not read.
+TEST_F(Reentrancy, HostSubclassOfOurList)
 {
-    inserts = 0;
-    listProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(refusingSecondInsert)));
-    searchFrom("opole");
-    EXPECT_EQ((std::vector<std::string>{"Ala", "Iza", "Ewa"}), shown());
-    expectRowsLeadToTheirContacts();
-    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProcedure));
+    struct Case {
+        const char* what;
+        UINT message;  // the message the host's subclass takes over
+        enum { Refuse, Drop, ReplaceAfter } does;
+        bool contactRequest;  // the case ends with a request for the focused row
+    };
+    const Case cases[] = {
+        {"an insert refused", LVM_INSERTITEMA, Case::Refuse, false},
+        {"the list replaced from an insert", LVM_INSERTITEMA, Case::ReplaceAfter, false},
+        {"the focused row asked for, the list dropped", LVM_GETNEXTITEM, Case::Drop, true},
+        {"the row's data refused", LVM_GETITEMA, Case::Refuse, true},
+        {"the row's data asked for, the list dropped", LVM_GETITEMA, Case::Drop, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        if (c.contactRequest) {
+            searchFrom("opole");
+            host::focusRow(list, 1, true);
+        }
+        HWND ours = list;
+        int seen = 0;
+        std::vector<WPARAM> secondColumns;  // the rows whose second column was set on our list
+        onListMessage = [&](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (message == LVM_SETITEMTEXTA && hwnd == ours)
+                secondColumns.push_back(wParam);
+            if (message != c.message || seen++ != 1)
+                return CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
+            if (c.does == Case::Refuse)
+                return message == LVM_INSERTITEMA ? -1 : 0;
+            LRESULT answer = CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
+            if (c.does == Case::ReplaceAfter) {
+                replaceList();
+            } else {
+                std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, ours);
+                host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+            }
+            return answer;  // about a list that is no longer ours
+        };
+        listProcedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(ours, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostListProcedure)));
+        host->clearExchanges();
+        if (c.contactRequest) {
+            seen = 1;  // the very first such message
+            host->actionEvent(PROPERTIES, host::EVENT_ACTIVATED);
+            EXPECT_TRUE(host->find(host::Op::Send, host::MSG_ACTION_CALL).empty());
+        } else {
+            searchFrom("opole");
+        }
+        onListMessage = nullptr;
+        if (IsWindow(ours))
+            SetWindowLongPtrA(ours, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProcedure));
+        if (c.does == Case::Refuse && !c.contactRequest) {
+            EXPECT_EQ((std::vector<std::string>{"Ala", "Iza", "Ewa"}), shown()) << "no other row shifts";
+            EXPECT_EQ((std::vector<WPARAM>{0, 1, 2}), secondColumns) << "none on the refused row";
+            expectRowsLeadToTheirContacts();
+        }
+        if (c.does == Case::ReplaceAfter) {
+            EXPECT_EQ((std::vector<WPARAM>{0}), secondColumns) << "the list that went heard no more";
+            EXPECT_EQ(OPOLE, shown()) << "the new list filled whole";
+        }
+    }
 }
 
 // A search asked for from inside the walk or the fill keeps its own code: a
@@ -473,23 +535,48 @@ TEST_F(Reentrancy, ListReplacedFromTheLastInsertIsFilledWhole)
     expectRowsLeadToTheirContacts();
 }
 
-// While a stop runs, nothing new starts: a start the host sends from inside
-// it (its page hears the list go) is refused, and the plug-in ends detached,
-// its window class released; the next start outside a stop works.
-TEST_F(Reentrancy, StartAskedForDuringTheStopStartsNothing)
+// While a stop runs, nothing new starts: a list, a search, a search window
+// or a start the host asks for from inside it (its page hears the list go)
+// is refused, and the plug-in ends detached, its window class released; the
+// next start outside a stop works.
+TEST_F(Reentrancy, NothingNewStartsWhileAStopRuns)
 {
-    intptr_t startedInside = -1;
-    support::onHostPageMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM) {
-        if (message == WM_PARENTNOTIFY && LOWORD(wParam) == WM_DESTROY && startedInside < 0)
-            startedInside = host->send(host::MSG_START, reinterpret_cast<intptr_t>(host->controlObject()));
+    const struct {
+        const char* what;
+        int message, action, code;
+    } asks[] = {
+        {"a list", ACTION_EVENT, RESULTS, host::EVENT_CREATE_CONTROL},
+        {"a search", ACTION_EVENT, VALUE, host::EVENT_REFRESH},
+        {"a search window", ACTION_EVENT, OPEN_WINDOW, host::EVENT_ACTIVATED},
+        {"a start", host::MSG_START, 0, 0},
     };
-    host->send(STOP);
-    support::onHostPageMessage = nullptr;
-    EXPECT_EQ(0, startedInside);
-    WNDCLASSA left;
-    EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &left)) << "no class of a start refused";
-    host->clearExchanges();
-    host->send(30014);
-    EXPECT_TRUE(host->exchanges().size() == 1) << "detached: an unknown message makes no host call";
-    EXPECT_EQ(1, host->start());
+    for (const auto& ask : asks) {
+        SCOPED_TRACE(ask.what);
+        TearDown();
+        SetUp();
+        intptr_t answer = -1;
+        std::vector<uint8_t> event = support::slotEvent(ask.code, page, nullptr);
+        host::putI32(event.data(), host::action_event::ID, ask.action);
+        support::onHostPageMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM) {
+            if (message != WM_PARENTNOTIFY || LOWORD(wParam) != WM_DESTROY || answer >= 0)
+                return;
+            host->clearLog();
+            answer = ask.message == host::MSG_START
+                         ? host->send(host::MSG_START, reinterpret_cast<intptr_t>(host->controlObject()))
+                         : host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        };
+        host->send(STOP);
+        support::onHostPageMessage = nullptr;
+        EXPECT_EQ(0, answer);
+        EXPECT_EQ(nullptr, support::slotWindow(event));
+        EXPECT_EQ(0, support::listViewsIn(page));
+        EXPECT_TRUE(host->log().empty()) << "nothing searched, nothing told";
+        EXPECT_EQ(nullptr, support::ownWindow("Lunetka"));
+        WNDCLASSA left;
+        EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &left)) << "no class is left";
+        host->clearExchanges();
+        host->send(30014);
+        EXPECT_EQ(1u, host->exchanges().size()) << "detached: an unknown message makes no host call";
+        EXPECT_EQ(1, host->start());
+    }
 }

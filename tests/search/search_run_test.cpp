@@ -7,6 +7,7 @@
 
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
+#include "host/runtime_heap.h"
 #include "tests/support/plugin_session.h"
 
 namespace {
@@ -349,4 +350,33 @@ TEST(SearchRunAlone, GiantCellsAreSearchedWholeAndShownCut)
     SendMessageA(host->page().slotControl(RESULTS), LVM_GETITEMTEXTA, 2, reinterpret_cast<LPARAM>(&item));
     EXPECT_EQ(4096u, strlen(text)) << "a hit keeps the first 4096 bytes of its texts";
     EXPECT_EQ(0, host->lockDepth());
+}
+
+// A stop gives back what the searches took: the result set with its texts,
+// and the walks' cell buffer, which keeps a cell of up to 64 KB between
+// walks. Measured on the C runtime's heap, which the plug-in shares with
+// this program.
+TEST(SearchRunAlone, StopGivesBackWhatTheSearchTook)
+{
+    auto host = support::loadPlugin();
+    host->recording().exchanges = false;
+    host->recording().logText = false;
+    host::ContactTable table;
+    table.addRow({{1, "1"}, {8, "Ja"}, {13, "x"}});
+    for (int row = 1; row <= 200; ++row)
+        table.addRow({{1, "1"}, {8, "Kontakt " + std::to_string(row)}, {13, std::string(4000, 'a') + "z"}});
+    table.addRow({{1, "1"}, {8, "Ostatni"}, {13, std::string(60000, 'b')}});  // the last cell the last walk reads
+    host->setContacts(std::move(table));
+    host->start();
+    host->page().open();
+    size_t before = host::runtimeHeapInUse();
+    host->settings()[FIELD].value = "5";
+    host->settings()[CONDITION].value = std::to_string(ENDS);
+    host->settings()[VALUE].value = "z";
+    host->actionEvent(VALUE, host::EVENT_CHANGED);
+    ASSERT_EQ(200u, host::readResultRows(host->page().slotControl(RESULTS)).size());
+    EXPECT_GT(host::runtimeHeapInUse(), before + 800 * 1000) << "the hits keep their texts";
+    host->stop();
+    size_t after = host::runtimeHeapInUse();
+    EXPECT_LT(after, before + 16 * 1024) << after - before << " bytes kept past the stop";
 }

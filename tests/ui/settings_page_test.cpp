@@ -159,10 +159,26 @@ TEST_F(DeclaredPage, NameIsAskedReentrantlyWhileThePageIsDeclared)
     EXPECT_EQ(host->pluginId(), ONLY(host->find(host::Op::SendTo, host::MSG_PLUGIN_DISPLAY_NAME)).args.at(0));
 }
 
-TEST(DeclaredPageState, QueryStateOneHidesTheVersion)
+// The title line is the name the host reports, then, unless queryState is
+// 1, one space and the version text; with no name and no version, there is
+// no title line.
+TEST(DeclaredPageState, TheTipsTitleLine)
 {
-    auto host = support::loadPlugin();
-    host->setQueryState(1);
-    host->start();
-    EXPECT_NE(std::string::npos, host->actions().at(2).text.find("tipRich=<b>Lunetka</b><br/><br/>"));
+    const struct {
+        int queryState;
+        bool nameAnswered;
+        const char* tip;
+    } cases[] = {
+        {1, true, "tipRich=<b>Lunetka</b><br/><br/>Autorzy"},
+        {0, false, "tipRich=<b> 1.0.0.3</b><br/><br/>Autorzy"},
+        {1, false, "tipRich=<br/>Autorzy"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tip);
+        auto host = support::loadPlugin();
+        host->setQueryState(c.queryState);
+        host->setAnswerOwnQuestions(c.nameAnswered);
+        host->start();
+        EXPECT_NE(std::string::npos, host->actions().at(2).text.find(c.tip));
+    }
 }

@@ -318,3 +318,92 @@ TEST(Pages, UnicodePageKeepsItsTextsAndCharactersWhileOurListLivesInIt)
     host->stop();
     DestroyWindow(page);
 }
+
+namespace {
+
+WNDPROC behindHostInFront = nullptr;
+int hostInFrontHeard = 0;
+LRESULT CALLBACK countingHostProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ++hostInFrontHeard;
+    return CallWindowProcA(behindHostInFront, hwnd, message, wParam, lParam);
+}
+
+int requestsSent(const host::StandInHost& host) { return static_cast<int>(host.find(host::Op::Send, host::MSG_ACTION_CALL).size()); }
+
+}  // namespace
+
+// Pages the host does odd things with. Each ends with the page's own
+// procedure hearing every message once, and the list, where there is one,
+// heard once per double click.
+TEST(Pages, PagesTheHostTreatsOddly)
+{
+    const char* const cases[] = {
+        "a second 220 on a page whose procedure the host put in front of ours",
+        "the host copies our procedure onto a page of its own",
+        "a page of another process (the desktop)",
+        "the page destroyed while the previous list goes, the new list with it",
+    };
+    for (int which = 0; which < 4; ++which) {
+        SCOPED_TRACE(cases[which]);
+        auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
+        host->page().close();
+        HWND page = support::createHostPage("A");
+        auto slot = [&](int code, HWND target, HWND window) {
+            std::vector<uint8_t> event = support::slotEvent(code, target, window);
+            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+            return support::slotWindow(event);
+        };
+        HWND list = slot(host::EVENT_CREATE_CONTROL, page, nullptr);
+        ASSERT_NE(nullptr, list);
+        if (which == 0) {
+            behindHostInFront = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countingHostProcedure)));
+            slot(host::EVENT_DESTROY_CONTROL, page, list);  // ours cannot leave the chain: the page stays ours
+            list = slot(host::EVENT_CREATE_CONTROL, page, nullptr);
+            hostInFrontHeard = 0;
+            int heard = host::messagesHeard(page);
+            expectPageHearsItsList(*host, list);
+            EXPECT_EQ(1, requestsSent(*host)) << "one double click, one request: our procedure runs once";
+            EXPECT_EQ(hostInFrontHeard, host::messagesHeard(page) - heard) << "the page's own heard each once";
+            SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(behindHostInFront));  // ours in front again
+        } else if (which == 1) {
+            HWND copy = support::createHostPage("B");
+            SetWindowLongPtrA(copy, GWLP_WNDPROC, GetWindowLongPtrA(page, GWLP_WNDPROC));
+            char title[16] = "";
+            SendMessageA(copy, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("kopia"));
+            GetWindowTextA(copy, title, sizeof title);
+            EXPECT_STREQ("kopia", title) << "Windows' default answers a page we do not know";
+            list = slot(host::EVENT_CREATE_CONTROL, copy, nullptr);
+            ASSERT_EQ(copy, GetParent(list));
+            expectPageHearsItsList(*host, list);
+            DestroyWindow(copy);  // its last message goes by a table it is not in
+        } else if (which == 2) {
+            HWND desktop = GetDesktopWindow();
+            LONG_PTR before = GetWindowLongPtrA(desktop, GWLP_WNDPROC);
+            HWND made = slot(host::EVENT_CREATE_CONTROL, desktop, nullptr);
+            EXPECT_EQ(before, GetWindowLongPtrA(desktop, GWLP_WNDPROC)) << "not ours to subclass";
+            EXPECT_FALSE(IsWindow(list)) << "one list at a time";
+            host->stop();
+            EXPECT_FALSE(made && IsWindow(made)) << "the stop takes the list, subclassed or not";
+        } else {
+            HWND second = support::createHostPage("B");
+            support::onHostPageMessage = [&](HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+                if (hwnd == page && message == WM_PARENTNOTIFY && LOWORD(wParam) == WM_DESTROY)
+                    DestroyWindow(second);
+            };
+            HWND made = slot(host::EVENT_CREATE_CONTROL, second, nullptr);
+            support::onHostPageMessage = nullptr;
+            EXPECT_FALSE(IsWindow(second));
+            EXPECT_EQ(nullptr, made) << "the dead list's handle is not handed back";
+            host->clearExchanges();
+            host->actionEvent(VALUE, host::EVENT_REFRESH);
+            EXPECT_TRUE(host->find(host::Op::Send, host::MSG_ACTION_CALL).empty());
+        }
+        host->stop();
+        EXPECT_GIVEN_BACK(page);
+        host->unloadPlugin();
+        support::pokePage(page, list);
+        DestroyWindow(page);
+    }
+}

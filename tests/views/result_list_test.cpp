@@ -174,8 +174,15 @@ TEST(ResultListAlone, ImagesFollowTheNetworksTheHostNames)
 
 // A click on a column the host added to our list, or on no column at all,
 // sorts nothing and leaves the direction of the next click as it was.
+// A click on no column, or on a column the host added, sorts nothing and
+// leaves the direction of the next click alone. Every row's value (its uid)
+// differs, in another order than the names: a sort by them would show.
 TEST_F(ResultList, HeaderClickOnAColumnTheHostAdded)
 {
+    host->settings()[FIELD].value = "1";      // uid
+    host->settings()[CONDITION].value = "2";  // differs from the empty text: every row
+    host->settings()[VALUE].value = "";
+    host->actionEvent(VALUE, host::EVENT_CHANGED);
     NMLISTVIEW click;
     ZeroMemory(&click, sizeof click);
     click.hdr.hwndFrom = list;
@@ -427,24 +434,43 @@ TEST_F(ResultList, DestroyedListIsNeitherTouchedNorActedOn)
 
 // The host destroys our list itself, and Windows later gives its handle to a
 // list view of the host's: neither a search nor a new list may touch that one.
+// The host destroys our list, or the page with our list in it, and Windows
+// later gives the list's handle to a list of the host's: the next search
+// fills none, and a new list destroys none.
 TEST_F(ResultList, ListTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
 {
-    HWND page = host->page().window();
-    DestroyWindow(list);
-    HWND hosts = support::windowAtHandle(list, [page] {
-        return CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT, 0, 0, 100, 100, page, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
-    });
-    ASSERT_EQ(list, hosts) << "Windows never handed the list's handle out again";
+    for (bool withItsPage : {false, true}) {
+        SCOPED_TRACE(withItsPage ? "its page destroyed" : "the list destroyed");
+        TearDown();
+        SetUp();
+        HWND page = host->page().window();
+        if (withItsPage) {
+            page = support::createHostPage("B");
+            host->page().abandon();
+            host->page().close();  // the page goes without a word, our list with it
+        } else {
+            DestroyWindow(list);
+        }
+        ASSERT_FALSE(IsWindow(list));
+        HWND hosts = support::windowAtHandle(list, [page] {
+            return CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT, 0, 0, 100, 100, page, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+        });
+        ASSERT_EQ(list, hosts) << "Windows never handed the list's handle out again";
 
-    host->settings()[VALUE].value = "Opole";
-    host->actionEvent(VALUE, 2);
-    EXPECT_EQ(0, SendMessageA(hosts, LVM_GETITEMCOUNT, 0, 0)) << "a search filled the host's list";
-    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
-    host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-    EXPECT_TRUE(IsWindow(hosts)) << "a new list destroyed the host's";
-    EXPECT_NE(nullptr, support::slotWindow(event));
-    DestroyWindow(hosts);
+        host->settings()[VALUE].value = "Opole";
+        host->actionEvent(VALUE, host::EVENT_CHANGED);
+        EXPECT_EQ(0, SendMessageA(hosts, LVM_GETITEMCOUNT, 0, 0)) << "a search filled the host's list";
+        std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
+        host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        EXPECT_TRUE(IsWindow(hosts)) << "a new list destroyed the host's";
+        EXPECT_NE(nullptr, support::slotWindow(event));
+        DestroyWindow(hosts);
+        if (withItsPage) {
+            host->stop();
+            DestroyWindow(page);
+        }
+    }
 }
 
 TEST(ResultListAlone, ListCreatedAgainForgetsTheImagesOfTheOneBefore)
