@@ -50,6 +50,7 @@ enum HostMessageId {
 const int EVENT_ACTIVATED = 1;
 const int EVENT_CHANGED = 2;        // the user changed a control's value
 const int EVENT_REFRESH = 12;       // the page was shown: show the stored state
+const int EVENT_IGNORED = 13;       // means nothing to the plug-in; the host never sends it
 const int EVENT_CREATE_CONTROL = 220;
 const int EVENT_DESTROY_CONTROL = 221;
 

@@ -35,11 +35,11 @@ TEST(HostAbiChecks, SameWhetherRecordingOrNot)
         host::StandInHost host;
         host.recording().exchanges = recording;
 
-        std::vector<uint8_t> fine = message(30, 201);
+        std::vector<uint8_t> fine = message(host::message::LENGTH, host::MSG_CONTACT_COUNT);
         sendThroughTable(host, fine.data());
         EXPECT_TRUE(host.abiErrors().empty());
 
-        std::vector<uint8_t> shortOne = message(29, 201);
+        std::vector<uint8_t> shortOne = message(host::message::LENGTH - 1, host::MSG_CONTACT_COUNT);
         sendThroughTable(host, shortOne.data());
         ASSERT_EQ(1u, host.abiErrors().size());
         EXPECT_EQ("message 201 has size 29", host.abiErrors()[0]);

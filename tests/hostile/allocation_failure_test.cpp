@@ -54,7 +54,7 @@ std::vector<std::string> searchOpole(host::StandInHost& host)
     host.settings()[FIELD].value = "5";
     host.settings()[CONDITION].value = "0";
     host.settings()[VALUE].value = "opole nad odra i mala panwia";
-    host.actionEvent(VALUE, 2);
+    host.actionEvent(VALUE, host::EVENT_CHANGED);
     std::vector<std::string> names;
     for (const host::ResultRow& row : host::readResultRows(host.page().slotControl(RESULTS)))
         names.push_back(row.contact);
@@ -85,7 +85,7 @@ void expectAbandonedSearchesAreOwed(host::StandInHost& host, long n)
     if (!abandoned || failMode() == "persistent")
         return;
     host.clearLog();
-    host.actionEvent(VALUE, 2);  // the texts of the abandoned search
+    host.actionEvent(VALUE, host::EVENT_CHANGED);  // the texts of the abandoned search
     log = host.log();
     EXPECT_TRUE(std::any_of(log.begin(), log.end(),
                             [](const std::string& line) { return line.compare(0, 12, "searching : ") == 0; }))
@@ -117,8 +117,8 @@ bool runWithFailureAt(long n)
         host::focusRow(list, 0, true);
         host::doubleClickRow(list, 0);
     }
-    first->actionEvent(PROPERTIES, 1);
-    first->actionEvent(OPEN_WINDOW, 1);
+    first->actionEvent(PROPERTIES, host::EVENT_ACTIVATED);
+    first->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED);
     EXPECT_EQ(0, first->lockDepth()) << "failure at allocation " << n;
     first->stop();
     EXPECT_EQ(listsBefore, listViews()) << "failure at allocation " << n << " left a list";

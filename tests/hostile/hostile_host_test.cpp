@@ -93,21 +93,21 @@ public:
                 return;
             callingBack = true;
             switch (callBackMove) {
-            case 0: host->actionEvent(VALUE, 12); break;
+            case 0: host->actionEvent(VALUE, host::EVENT_REFRESH); break;
             case 1: {
-                std::vector<uint8_t> event = support::slotEvent(221, page, lastList);
+                std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, lastList);
                 host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
                 break;
             }
             case 2: {
-                std::vector<uint8_t> event = support::slotEvent(220, pick(0, 1) ? page : secondPage);
+                std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, pick(0, 1) ? page : secondPage);
                 host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
                 if (support::slotWindow(event))
                     lastList = support::slotWindow(event);
                 break;
             }
             case 3: host->send(STOP); break;
-            default: host->actionEvent(pick(TALK, PROPERTIES), 1); break;
+            default: host->actionEvent(pick(TALK, PROPERTIES), host::EVENT_ACTIVATED); break;
             }
             callBackMove = -1;
             callingBack = false;
@@ -129,15 +129,15 @@ public:
                 break;
             case 5: host->send(pick(-5, 40000)); break;
             case 6: {  // the result slot, well or badly formed
-                int code = pick(0, 1) ? 220 : 221;
+                int code = pick(0, 1) ? host::EVENT_CREATE_CONTROL : host::EVENT_DESTROY_CONTROL;
                 HWND target = pick(0, 2) == 0 ? nullptr : pick(0, 1) ? lastList : reinterpret_cast<HWND>(0x1234);
                 std::vector<uint8_t> event = support::slotEvent(code, pick(0, 4) ? page : nullptr,
-                                                                code == 221 ? target : nullptr);
+                                                                code == host::EVENT_DESTROY_CONTROL ? target : nullptr);
                 event.resize(96, 0);  // room for a plug-in that reads past a short record
                 host::putU16(event.data(), host::action_event::SIZE,
                              static_cast<uint16_t>(pick(0, 3) ? 68 : pick(0, 80)));
                 host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-                if (code == 220 && support::slotWindow(event))
+                if (code == host::EVENT_CREATE_CONTROL && support::slotWindow(event))
                     lastList = support::slotWindow(event);
                 break;
             }
@@ -153,7 +153,7 @@ public:
                 int control = controls[pick(0, 2)];
                 host->settings()[control].column = control;
                 host->settings()[control].value = pick(0, 1) ? hostileText(random_) : std::to_string(pick(-9, 12));
-                host->actionEvent(control, pick(0, 2) ? 2 : 12);
+                host->actionEvent(control, pick(0, 2) ? host::EVENT_CHANGED : host::EVENT_REFRESH);
                 break;
             }
             case 9:
@@ -161,14 +161,14 @@ public:
                     host::focusRow(lastList, pick(-1, 3), pick(0, 1));
                     host::doubleClickRow(lastList, pick(0, 3));
                 }
-                host->actionEvent(pick(TALK, PROPERTIES), 1);
+                host->actionEvent(pick(TALK, PROPERTIES), host::EVENT_ACTIVATED);
                 break;
             case 10:
                 if (IsWindow(lastList))
                     host::clickHeader(lastList, pick(0, 1));
                 break;
             case 11:
-                host->actionEvent(OPEN_WINDOW, 1);
+                host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED);
                 break;
             case 12:  // stopped, maybe with the list open, and unloaded at once
                 host->send(STOP);
@@ -180,7 +180,7 @@ public:
                 host->loadPlugin(support::pluginPath());
                 break;
             case 13: {  // the list asked for on the other page
-                std::vector<uint8_t> event = support::slotEvent(220, secondPage);
+                std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, secondPage);
                 host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
                 if (support::slotWindow(event))
                     lastList = support::slotWindow(event);
@@ -267,7 +267,7 @@ TEST(HostileHost, MemoryStaysFlatOver10000Searches)
     auto searches = [&](int count) {
         for (int i = 0; i < count; ++i) {
             host->settings()[VALUE].value = i % 2 ? "ab" : "xy";  // one hit each: the list view is slow under Wine
-            host->actionEvent(VALUE, 2);
+            host->actionEvent(VALUE, host::EVENT_CHANGED);
             host->clearExchanges();
             host->clearLog();
         }

@@ -17,11 +17,17 @@ using namespace host::lunetka;
 
 const int START = host::MSG_START, STOP = host::MSG_STOP, SETTINGS = host::MSG_SETTINGS_COLUMNS,
           BUILD_UI = host::MSG_BUILD_UI, ACTION_EVENT = host::MSG_ACTION_EVENT;
+const int ACTIVATED = host::EVENT_ACTIVATED, CHANGED = host::EVENT_CHANGED, REFRESH = host::EVENT_REFRESH,
+          IGNORED = host::EVENT_IGNORED, CREATE = host::EVENT_CREATE_CONTROL, DESTROY = host::EVENT_DESTROY_CONTROL;
+const uint16_t HEADER = host::action_event::HEADER, CONTROL = host::action_event::CONTROL_LENGTH;
+// Messages the plug-in does not know: 30014 and 30015 sit among those it does.
+const int UNKNOWN_MESSAGES[] = {30014, 30015, 12345};
+const int UNKNOWN = UNKNOWN_MESSAGES[0];
 
 // The host's event, claiming size bytes, with room behind for a plug-in that reads too far.
 std::vector<uint8_t> eventRecord(uint16_t size, int32_t id, int32_t code)
 {
-    std::vector<uint8_t> event = host::eventRecord(std::max<size_t>(size, 18) + 64, id, 0, code);
+    std::vector<uint8_t> event = host::eventRecord(std::max<size_t>(size, HEADER) + 64, id, 0, code);
     host::putU16(event.data(), host::action_event::SIZE, size);
     return event;
 }
@@ -78,13 +84,13 @@ TEST(MessageDispatch, NameRepliesAreOneStaticText)
 TEST(MessageDispatch, UnknownMessageSetsStatusOnlyWhileAttached)
 {
     auto host = support::loadPlugin();
-    for (int message : {30014, 30015, 12345}) {
+    for (int message : UNKNOWN_MESSAGES) {
         host->clearExchanges();
         EXPECT_EQ(0, host->send(message));
         EXPECT_TRUE(pluginCalls(*host).empty()) << "detached, message " << message;
     }
     host->start();
-    for (int message : {30014, 30015, 12345}) {
+    for (int message : UNKNOWN_MESSAGES) {
         host->clearExchanges();
         EXPECT_EQ(0, host->send(message));
         const host::Exchange& status = ONLY(host->find(host::Op::SetStatus));
@@ -93,7 +99,7 @@ TEST(MessageDispatch, UnknownMessageSetsStatusOnlyWhileAttached)
     }
     host->clearExchanges();
     EXPECT_EQ(1, host->send(STOP));
-    EXPECT_EQ(0, host->send(30014));
+    EXPECT_EQ(0, host->send(UNKNOWN));
     EXPECT_TRUE(host->find(host::Op::SetStatus).empty());
 }
 
@@ -116,13 +122,13 @@ TEST(MessageDispatch, StartRegistersTheWindowClassAndStopReleasesIt)
 TEST(MessageDispatch, StartWithoutParameterDoesNotAttach)
 {
     auto host = support::loadPlugin();
-    // The record says 18 bytes; a control object stands where p1 would be.
-    EXPECT_EQ(0, host->sendRecord(messageRecord(18, START, reinterpret_cast<intptr_t>(host->controlObject()))));
-    EXPECT_EQ(0, host->send(30014));
+    // The record ends before p1; a control object stands where p1 would be.
+    EXPECT_EQ(0, host->sendRecord(messageRecord(host::message::P1, START, reinterpret_cast<intptr_t>(host->controlObject()))));
+    EXPECT_EQ(0, host->send(UNKNOWN));
     EXPECT_TRUE(host->find(host::Op::SetStatus).empty()) << "a short HM_START record was read for p1";
 
     EXPECT_EQ(0, host->send(START, 0));
-    EXPECT_EQ(0, host->send(30014));
+    EXPECT_EQ(0, host->send(UNKNOWN));
     EXPECT_TRUE(host->find(host::Op::SetStatus).empty());
     EXPECT_TRUE(pluginCalls(*host).empty());
 }
@@ -130,22 +136,22 @@ TEST(MessageDispatch, StartWithoutParameterDoesNotAttach)
 TEST(MessageDispatch, ShortStopStillDetaches)
 {
     auto host = support::startPlugin();
-    EXPECT_EQ(1, host->sendRecord(messageRecord(6, STOP)));
+    EXPECT_EQ(1, host->sendRecord(messageRecord(host::message::TAG1, STOP)));
     host->clearExchanges();
-    EXPECT_EQ(0, host->send(30014));
+    EXPECT_EQ(0, host->send(UNKNOWN));
     EXPECT_TRUE(pluginCalls(*host).empty());
 }
 
 TEST(MessageDispatch, MalformedActionEventsAreAnsweredZeroWithoutEffect)
 {
     auto host = support::startPlugin();
-    auto event = eventRecord(18, OPEN_WINDOW, 1);  // would open the search window
+    auto event = eventRecord(HEADER, OPEN_WINDOW, ACTIVATED);  // would open the search window
     host->clearExchanges();
 
     // A 29-byte message does not carry p1, though the bytes hold a valid one.
     EXPECT_EQ(0, host->sendRecord(messageRecord(29, ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()))));
     EXPECT_EQ(0, host->send(ACTION_EVENT, 0));
-    auto shortEvent = eventRecord(17, OPEN_WINDOW, 1);
+    auto shortEvent = eventRecord(HEADER - 1, OPEN_WINDOW, ACTIVATED);
     EXPECT_EQ(0, sendEvent(*host, shortEvent));
     EXPECT_TRUE(pluginCalls(*host).empty());
     EXPECT_EQ(nullptr, support::ownWindow("Lunetka"));
@@ -162,8 +168,8 @@ TEST(MessageDispatch, DetachedHandlersMakeNoHostCall)
     EXPECT_EQ(0, host->send(SETTINGS));
     EXPECT_EQ(0, host->send(BUILD_UI));
     for (int id : {FIELD, CONDITION, VALUE, RESULTS, TALK, PROPERTIES, OPEN_WINDOW}) {
-        for (int code : {1, 2, 12, 220, 221}) {
-            auto event = eventRecord(68, id, code);
+        for (int code : {ACTIVATED, CHANGED, REFRESH, CREATE, DESTROY}) {
+            auto event = eventRecord(CONTROL, id, code);
             EXPECT_EQ(0, sendEvent(*host, event)) << id << "/" << code;
         }
     }
@@ -176,13 +182,13 @@ TEST(ActionRouting, CriteriaControlsReachTheSearchExceptOnCode13)
     auto host = support::startPlugin();
     for (int id : {FIELD, CONDITION, VALUE}) {
         host->clearExchanges();
-        auto ignored = eventRecord(18, id, 13);
+        auto ignored = eventRecord(HEADER, id, IGNORED);
         EXPECT_EQ(0, sendEvent(*host, ignored));
         EXPECT_TRUE(pluginCalls(*host).empty()) << id;
 
-        for (int code : {0, 1, 2, 12, 221}) {
+        for (int code : {0, ACTIVATED, CHANGED, REFRESH, DESTROY}) {
             host->clearExchanges();
-            auto event = eventRecord(18, id, code);
+            auto event = eventRecord(HEADER, id, code);
             EXPECT_EQ(0, sendEvent(*host, event));
             EXPECT_EQ(3u, host->find(host::Op::Send, host::MSG_ACTION_GET_VALUE).size()) << id << "/" << code;
         }
@@ -193,11 +199,14 @@ TEST(ActionRouting, EventsOutsideTheTableDoNothing)
 {
     auto host = support::startPlugin();
     const int routes[][2] = {
-        {PAGE, 1}, {512006, 1}, {512006, 220}, {RESULTS, 1}, {RESULTS, 222}, {TALK, 2}, {PROPERTIES, 12}, {OPEN_WINDOW, 2}, {OPEN_WINDOW, 220}, {LARGE_ICON, 1}, {999, 1}, {0, 0}, };
+        {PAGE, ACTIVATED}, {NOT_USED, ACTIVATED}, {NOT_USED, CREATE}, {RESULTS, ACTIVATED}, {RESULTS, 222},
+        {TALK, CHANGED}, {PROPERTIES, REFRESH}, {OPEN_WINDOW, CHANGED}, {OPEN_WINDOW, CREATE}, {LARGE_ICON, ACTIVATED},
+        {999, ACTIVATED}, {0, 0},
+    };
 
     for (const auto& route : routes) {
         host->clearExchanges();
-        auto event = eventRecord(68, route[0], route[1]);
+        auto event = eventRecord(CONTROL, route[0], route[1]);
         EXPECT_EQ(0, sendEvent(*host, event)) << route[0] << "/" << route[1];
         EXPECT_TRUE(pluginCalls(*host).empty()) << route[0] << "/" << route[1];
         EXPECT_TRUE(host::u32At(event.data(), host::action_event::WINDOW) == 0) << "the record was written";
@@ -221,7 +230,7 @@ TEST(ActionRouting, ResultSlotCreateAndDestroy)
 TEST(ActionRouting, OpenWindowOnlyOnActivation)
 {
     auto host = support::startPlugin();
-    EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
+    EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
     HWND opened = support::ownWindow("Lunetka");
     EXPECT_NE(nullptr, opened);
     DestroyWindow(opened);

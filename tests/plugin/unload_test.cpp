@@ -29,7 +29,7 @@ std::unique_ptr<host::StandInHost> pageWithResults()
     host->settings()[FIELD].value = "5";
     host->settings()[CONDITION].value = "0";
     host->settings()[VALUE].value = "opole";
-    host->actionEvent(VALUE, 2);
+    host->actionEvent(VALUE, host::EVENT_CHANGED);
     EXPECT_EQ(2u, host::readResultRows(host->page().slotControl(RESULTS)).size());
     return host;
 }
@@ -70,7 +70,7 @@ TEST(Unload, WithoutStopNoProcedureOfOursIsLeft)
     auto host = pageWithResults();
     HWND page = host->page().window();
     HWND list = host->page().slotControl(RESULTS);
-    ASSERT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
+    ASSERT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
     HWND searchWindow = support::ownWindow("Lunetka");
     ASSERT_NE(nullptr, searchWindow);
 
@@ -110,7 +110,7 @@ TEST(Unload, LoadedAgainAfterAnUnloadWithoutStopStartsAfresh)
         // The class outlives this copy (its window was open), leading to
         // DefWindowProcA; once the window is gone the next copy replaces it.
         auto host = pageWithResults();
-        ASSERT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
+        ASSERT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
         host->unloadPlugin();
         if (support::pluginStillLoaded(*host)) {
             // The host's subclass over ours kept the copy: loaded again from
@@ -120,7 +120,7 @@ TEST(Unload, LoadedAgainAfterAnUnloadWithoutStopStartsAfresh)
             again.loadPlugin(host->pluginPath());
             EXPECT_EQ(1, again.start());
             EXPECT_EQ(0u, support::ownWindows("Lunetka").size()) << "the last session's window went";
-            EXPECT_EQ(0, again.actionEvent(OPEN_WINDOW, 1));
+            EXPECT_EQ(0, again.actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
             again.stop();
             return;
         }
@@ -129,14 +129,14 @@ TEST(Unload, LoadedAgainAfterAnUnloadWithoutStopStartsAfresh)
             // next copy starts without it and opens no window.
             auto next = pageWithResults();
             EXPECT_EQ(0, ONLY(next->find(host::Op::Entry, host::MSG_START)).reply);
-            EXPECT_EQ(1, next->actionEvent(OPEN_WINDOW, 1)) << "creation refused";
+            EXPECT_EQ(1, next->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED)) << "creation refused";
             EXPECT_EQ(1u, support::ownWindows("Lunetka").size());
         }
         DestroyWindow(support::ownWindow("Lunetka"));
     }
     auto host = pageWithResults();
     EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply) << "the class registers again";
-    EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
+    EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
     HWND window = support::ownWindow("Lunetka");
     ASSERT_NE(nullptr, window);
     SendMessageA(window, WM_CLOSE, 0, 0);
@@ -172,7 +172,7 @@ TEST(Unload, PageTheHostSubclassedOverOursNeverLeadsIntoFreedCode)
         host.setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
         host.start();
         HWND page = support::createHostPage("strona");
-        std::vector<uint8_t> made = support::slotEvent(220, page, nullptr, 10, 10);
+        std::vector<uint8_t> made = support::slotEvent(host::EVENT_CREATE_CONTROL, page, nullptr, 10, 10);
         host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(made.data()));
         HWND list = support::slotWindow(made);
         ASSERT_NE(nullptr, list);
@@ -180,7 +180,7 @@ TEST(Unload, PageTheHostSubclassedOverOursNeverLeadsIntoFreedCode)
             SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostSubclassProc)));
         SendMessageA(page, WM_NULL, 0, 0);  // through the host's procedure, then ours
         if (stopFirst) {
-            std::vector<uint8_t> event = support::slotEvent(221, page, list);
+            std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, list);
             host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
             host.send(STOP);
         }
@@ -208,7 +208,7 @@ TEST(Unload, HoldEndsOnceTheHostsProcedureWentAway)
     host::addPageSubclass(page);
     SendMessageA(page, WM_NULL, 0, 0);  // our page procedure sees the host's in front
     host::removePageSubclass(page);
-    host->actionEvent(VALUE, 13);  // any message; this one does nothing
+    host->actionEvent(VALUE, host::EVENT_IGNORED);  // any message; this one does nothing
     host->unloadPlugin();
     EXPECT_FALSE(support::pluginStillLoaded(*host));
     EXPECT_GIVEN_BACK(page);
@@ -257,12 +257,12 @@ TEST(Unload, WithoutStopBehindTheHostsProcedure)
             host.loadPlugin(copy);
             host.setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
             EXPECT_EQ(1, host.start()) << "the window class is ours";
-            std::vector<uint8_t> event = support::slotEvent(220, target);
+            std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, target);
             host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
             host.settings()[FIELD].value = "5";
             host.settings()[CONDITION].value = "0";
             host.settings()[VALUE].value = "opole";
-            host.actionEvent(VALUE, 2);
+            host.actionEvent(VALUE, host::EVENT_CHANGED);
             list = support::slotWindow(event);
             EXPECT_EQ(2u, host::readResultRows(list).size());
         };

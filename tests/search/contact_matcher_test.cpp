@@ -129,7 +129,7 @@ TEST_F(Matcher, FirstRowPastTheEnd)
     EXPECT_EQ(0, findContact(DISPLAY, value, CONTAINS, 5));
     EXPECT_EQ((std::vector<std::string>{"searching : 8 Xy 1 5", "not found : 8 xy 1 5"}), host.log());
     // One lock, the count asked once, no cell read, released after the last line.
-    EXPECT_SEQUENCE(host, {{host::Op::Send, 1}, {host::Op::LockTable}, {host::Op::Send, 201}, {host::Op::Send, 1},
+    EXPECT_SEQUENCE(host, {{host::Op::Send, host::MSG_LOG}, {host::Op::LockTable}, {host::Op::Send, host::MSG_CONTACT_COUNT}, {host::Op::Send, host::MSG_LOG},
                            {host::Op::UnlockTable}});
     const host::Exchange& lock = ONLY(host.find(host::Op::LockTable));
     EXPECT_EQ((std::vector<intptr_t>{1, -1, 0}), lock.args);
@@ -142,8 +142,8 @@ TEST_F(Matcher, AHitLogsAndReleasesOnce)
     EXPECT_EQ(2, findContact(DISPLAY, value, STARTS, 1));
     EXPECT_EQ((std::vector<std::string>{"searching : 8 AbC 3 1", "returning abcabc"}), host.log());
     // The count is asked before every row.
-    EXPECT_SEQUENCE(host, {{host::Op::Send, 1}, {host::Op::LockTable}, {host::Op::Send, 201}, {host::Op::ReadCell},
-                           {host::Op::Send, 201}, {host::Op::ReadCell}, {host::Op::Send, 1},
+    EXPECT_SEQUENCE(host, {{host::Op::Send, host::MSG_LOG}, {host::Op::LockTable}, {host::Op::Send, host::MSG_CONTACT_COUNT}, {host::Op::ReadCell},
+                           {host::Op::Send, host::MSG_CONTACT_COUNT}, {host::Op::ReadCell}, {host::Op::Send, host::MSG_LOG},
                            {host::Op::UnlockTable}});
     EXPECT_EQ(1, host.maxLockDepth());
 }

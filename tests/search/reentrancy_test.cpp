@@ -19,6 +19,7 @@ namespace {
 using namespace host::lunetka;
 
 const int STOP = host::MSG_STOP, ACTION_EVENT = host::MSG_ACTION_EVENT;
+const int CREATE = host::EVENT_CREATE_CONTROL, DESTROY = host::EVENT_DESTROY_CONTROL;
 const int LOG = host::MSG_LOG, ICON_GET = host::MSG_ICON_GET;
 
 const char CONTACTS[] =
@@ -61,13 +62,13 @@ protected:
         host->settings()[CONDITION].value = "0";
         host->settings()[VALUE].value = city;
     }
-    void search() { host->actionEvent(VALUE, 12); }
+    void search() { host->actionEvent(VALUE, host::EVENT_REFRESH); }
     // The host destroys our list (221) and has us make another (220).
     void replaceList()
     {
-        std::vector<uint8_t> event = support::slotEvent(221, page, list);
+        std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, list);
         host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-        event = support::slotEvent(220, page, nullptr, 10, 10);
+        event = support::slotEvent(host::EVENT_CREATE_CONTROL, page, nullptr, 10, 10);
         host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
         list = support::slotWindow(event);
     }
@@ -96,7 +97,7 @@ protected:
         for (size_t row = 0; row < rows.size(); ++row) {
             host->clearExchanges();
             host::focusRow(list, static_cast<int>(row), true);
-            host->actionEvent(PROPERTIES, 1);
+            host->actionEvent(PROPERTIES, host::EVENT_ACTIVATED);
             const host::Exchange& call = ONLY(host->find(host::Op::Send, host::MSG_ACTION_CALL));
             int contact = I32(call.payload, host::action_event::CONTACT);
             EXPECT_EQ(host->contacts().text(contact, 8), rows[row].contact) << "row " << row;
@@ -222,7 +223,7 @@ TEST_F(Reentrancy, ListReplacedOrDroppedWhileItIsBuilt)
 {
     // While the new list asks for its icons, the host asks for yet another
     // list, or drops it: the page keeps one list, whose images match the map.
-    for (int move : {220, 221, STOP}) {
+    for (int move : {CREATE, DESTROY, STOP}) {
         SCOPED_TRACE(move);
         TearDown();
         SetUp();
@@ -238,11 +239,11 @@ TEST_F(Reentrancy, ListReplacedOrDroppedWhileItIsBuilt)
             host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(inner.data()));
         };
         calls = 0;
-        std::vector<uint8_t> outer = support::slotEvent(220, page, nullptr, 10, 10);
+        std::vector<uint8_t> outer = support::slotEvent(host::EVENT_CREATE_CONTROL, page, nullptr, 10, 10);
         host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(outer.data()));
         host->beforeAnswer = nullptr;
 
-        HWND kept = move == 220 ? support::slotWindow(inner) : nullptr;
+        HWND kept = move == CREATE ? support::slotWindow(inner) : nullptr;
         EXPECT_EQ(nullptr, support::slotWindow(outer)) << "the outer list was replaced or dropped";
         EXPECT_EQ(kept ? 1 : 0, support::listViewsIn(page));
         if (!kept)
@@ -322,7 +323,7 @@ TEST_F(Reentrancy, HostThatAsksAgainDuringEveryPassIsBounded)
         EXPECT_EQ(c.listLeftEmpty, shown().empty());
 
         host->clearLog();
-        host->actionEvent(VALUE, 2);  // the same texts, not forced
+        host->actionEvent(VALUE, host::EVENT_CHANGED);  // the same texts, not forced
         EXPECT_EQ(1, countLines(host->log(), WALK_FROM_ROW_1)) << "the next event searches";
         EXPECT_EQ(OPOLE, shown());
         expectRowsLeadToTheirContacts();
@@ -336,7 +337,7 @@ TEST_F(Reentrancy, HostThatAsksAgainDuringEveryPassIsBounded)
 TEST_F(Reentrancy, ListAskedForWhileThePreviousOneGoes)
 {
     const int AT_EVERY_DROP = 0;
-    for (int move : {220, STOP, AT_EVERY_DROP}) {
+    for (int move : {CREATE, STOP, AT_EVERY_DROP}) {
         SCOPED_TRACE(move);
         TearDown();
         SetUp();
@@ -346,7 +347,7 @@ TEST_F(Reentrancy, ListAskedForWhileThePreviousOneGoes)
         support::onHostPageMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM lParam) {
             if (move == AT_EVERY_DROP && message == WM_PARENTNOTIFY && LOWORD(wParam) == WM_DESTROY &&
                 everyDrop.size() < 3) {  // a host that went on for ever would never end either
-                everyDrop.push_back(support::slotEvent(220, page, nullptr, 10, 10));
+                everyDrop.push_back(support::slotEvent(host::EVENT_CREATE_CONTROL, page, nullptr, 10, 10));
                 host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(everyDrop.back().data()));
                 return;
             }
@@ -357,11 +358,11 @@ TEST_F(Reentrancy, ListAskedForWhileThePreviousOneGoes)
                 host->send(STOP);
                 return;
             }
-            inner = support::slotEvent(220, page, nullptr, 10, 10);
+            inner = support::slotEvent(host::EVENT_CREATE_CONTROL, page, nullptr, 10, 10);
             host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(inner.data()));
         };
         calls = 0;
-        std::vector<uint8_t> outer = support::slotEvent(220, page, nullptr, 10, 10);
+        std::vector<uint8_t> outer = support::slotEvent(host::EVENT_CREATE_CONTROL, page, nullptr, 10, 10);
         host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(outer.data()));
         support::onHostPageMessage = nullptr;
         if (move == AT_EVERY_DROP) {
@@ -370,6 +371,7 @@ TEST_F(Reentrancy, ListAskedForWhileThePreviousOneGoes)
             EXPECT_EQ(1, support::listViewsIn(page)) << "exactly one list remains";
             list = support::slotWindow(everyDrop.back());
             ASSERT_TRUE(IsWindow(list)) << "the host's newest list";
+            EXPECT_EQ(1, countLines(host->log(), "result list asked for during each of 3 drops"));
             searchFrom("opole");
             EXPECT_EQ(OPOLE, shown());
             continue;
@@ -500,7 +502,7 @@ TEST_F(Reentrancy, WaitingSearchKeepsItsOwnForcedFlag)
         SCOPED_TRACE(std::string(c.during) + ", " + std::to_string(c.codes.size()) + " ask(s), first " +
                      std::to_string(c.codes[0]));
         criteria("Opole");
-        host->actionEvent(VALUE, 2);
+        host->actionEvent(VALUE, host::EVENT_CHANGED);
         criteria("Gdynia");
         calls = 0;
         host->onLog = [&](const std::string& line) {
@@ -509,7 +511,7 @@ TEST_F(Reentrancy, WaitingSearchKeepsItsOwnForcedFlag)
                     host->actionEvent(VALUE, code);  // the same texts
         };
         host->clearLog();
-        host->actionEvent(VALUE, 2);  // changed texts, not forced
+        host->actionEvent(VALUE, host::EVENT_CHANGED);  // changed texts, not forced
         host->onLog = nullptr;
         EXPECT_EQ(c.walks, countLines(host->log(), "searching : 13 Gdynia 0 1"));
         EXPECT_EQ(std::vector<std::string>{"Ela"}, shown());

@@ -45,7 +45,7 @@ protected:
         host->settings()[FIELD].value = std::to_string(field);
         host->settings()[CONDITION].value = std::to_string(condition);
         host->settings()[VALUE].value = value;
-        host->actionEvent(VALUE, 2);
+        host->actionEvent(VALUE, host::EVENT_CHANGED);
     }
 
     std::vector<std::string> shownValues()
@@ -190,28 +190,28 @@ TEST_F(SearchRun, SearchesOnlyWhenSomethingChangedOrIsForced)
 
     host->clearLog();
     host->clearExchanges();
-    host->actionEvent(FIELD, 2);
+    host->actionEvent(FIELD, host::EVENT_CHANGED);
     EXPECT_FALSE(searched()) << "nothing changed";
     EXPECT_EQ(3u, host->find(host::Op::Send, host::MSG_ACTION_GET_VALUE).size()) << "the texts are still read";
     EXPECT_EQ(2u, shownNames().size());
 
     host->clearExchanges();
     host->settings()[VALUE].value = "gda";
-    host->actionEvent(CONDITION, 13);
+    host->actionEvent(CONDITION, host::EVENT_IGNORED);
     EXPECT_TRUE(host->find(host::Op::Send, host::MSG_ACTION_GET_VALUE).empty()) << "code 13 reads nothing";
     EXPECT_EQ(2u, shownNames().size());
 
-    host->actionEvent(CONDITION, 2);
+    host->actionEvent(CONDITION, host::EVENT_CHANGED);
     EXPECT_EQ(std::vector<std::string>{"beata Nowak"}, shownNames()) << "the change is seen after a 13";
 
     host->clearLog();
-    host->actionEvent(VALUE, 12);
+    host->actionEvent(VALUE, host::EVENT_REFRESH);
     EXPECT_TRUE(searched()) << "code 12 forces a search";
     EXPECT_EQ(std::vector<std::string>{"beata Nowak"}, shownNames());
 
     host->clearLog();
     host->settings()[VALUE].value = "GDA";
-    host->actionEvent(VALUE, 2);
+    host->actionEvent(VALUE, host::EVENT_CHANGED);
     EXPECT_TRUE(searched()) << "a change of case is a change";
     EXPECT_EQ(std::vector<std::string>{"beata Nowak"}, shownNames());
 }
@@ -239,7 +239,7 @@ TEST_F(SearchRun, FieldOutsideTheListSearchesNothing)
     for (const char* field : {"9", "-1", "2147483647"}) {
         host->clearLog();
         host->settings()[FIELD].value = field;
-        host->actionEvent(FIELD, 2);
+        host->actionEvent(FIELD, host::EVENT_CHANGED);
         EXPECT_TRUE(shownNames().empty()) << field;
         EXPECT_FALSE(searched()) << field;
     }
@@ -249,7 +249,7 @@ TEST_F(SearchRun, FieldOutsideTheListSearchesNothing)
 TEST_F(SearchRun, UnansweredValueRequestsReadAsEmpty)
 {
     host->setAnswerValueRequests(false);
-    host->actionEvent(VALUE, 12);
+    host->actionEvent(VALUE, host::EVENT_REFRESH);
     // Condition 0 (Equals), field 0 (description), value "": the contact with no description.
     EXPECT_EQ(std::vector<std::string>{"Cezary Kowalczyk"}, shownNames());
 }
@@ -273,11 +273,11 @@ TEST(SearchWithoutList, FillsTheResultsAndSendsNoListMessage)
     host->settings()[FIELD].value = "5";
     host->settings()[CONDITION].value = "1";
     host->settings()[VALUE].value = "krak";
-    host->actionEvent(VALUE, 2);
+    host->actionEvent(VALUE, host::EVENT_CHANGED);
     EXPECT_EQ("net 3, used icon number 0", host->log().back()) << "no list, no image list: every net is 0";
     host->clearExchanges();
-    host->actionEvent(PROPERTIES, 1);
-    host->actionEvent(TALK, 1);
+    host->actionEvent(PROPERTIES, host::EVENT_ACTIVATED);
+    host->actionEvent(TALK, host::EVENT_ACTIVATED);
     EXPECT_TRUE(host->find(host::Op::Send, host::MSG_ACTION_CALL).empty()) << "no list, no focused row";
     EXPECT_EQ(0, host->lockDepth());
 }
@@ -297,7 +297,7 @@ void searchDescriptions(host::StandInHost& host, const host::ContactTable& table
     host.settings()[FIELD].value = "5";
     host.settings()[CONDITION].value = std::to_string(ENDS);
     host.settings()[VALUE].value = value;
-    host.actionEvent(VALUE, 2);
+    host.actionEvent(VALUE, host::EVENT_CHANGED);
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ const char TALK_CAPTION[] = "Zacznij rozmow\xEA\x03" "1342177296";
 const char INFO_IMAGE[] = "";  // checked on its own below
 
 const ExpectedAction expectedActions[] = {
-    {74, 46, PAGE, 0x00000010, "Lunetka", SMALL_ICON, 0, 0, -1},
+    {74, host::PARENT_CONFIG_PAGES, PAGE, 0x00000010, "Lunetka", SMALL_ICON, 0, 0, -1},
     {74, PAGE, 0, 0x000F0000, "", 0, 0, 0, -1},
     {74, PAGE, 0, 0x001C0040, INFO_IMAGE, 0, 40, 40, -1},
     {78, PAGE, 0, 0x00180080, DESCRIPTION, 0, 300, -2, -1},
@@ -53,7 +53,7 @@ const ExpectedAction expectedActions[] = {
     {78, PAGE, PROPERTIES, 0x000E0040, PROPERTIES_CAPTION, 0, 205, 0, -1},
     {78, PAGE, TALK, 0x000E0000, TALK_CAPTION, 0, 205, 0, -1},
     {74, PAGE, 0, 0x00100000, NO_TEXT, 0, 0, 0, -1},
-    {74, 12, OPEN_WINDOW, 0x00000000, "Szukaj na liscie", SMALL_ICON, 0, 0, 2},
+    {74, host::PARENT_PLUGIN_MENU, OPEN_WINDOW, 0x00000000, "Szukaj na liscie", SMALL_ICON, 0, 0, 2},
 };
 
 class DeclaredPage : public ::testing::Test {

@@ -18,9 +18,10 @@ namespace {
 using namespace host::lunetka;
 
 const int ACTION_EVENT = host::MSG_ACTION_EVENT, STOP = host::MSG_STOP;
+const int CREATE = host::EVENT_CREATE_CONTROL, DESTROY = host::EVENT_DESTROY_CONTROL;
 
 struct Step {
-    int code;   // 220 or 221
+    int code;   // create or destroy the control
     int page;   // 0 or 1
 };
 
@@ -28,7 +29,7 @@ struct Step {
 // page's create comes before its destroy.
 std::vector<std::vector<Step>> everyOrder()
 {
-    std::vector<Step> steps = {{220, 0}, {220, 1}, {221, 0}, {221, 1}};
+    std::vector<Step> steps = {{CREATE, 0}, {CREATE, 1}, {DESTROY, 0}, {DESTROY, 1}};
     std::vector<int> order = {0, 1, 2, 3};
     std::vector<std::vector<Step>> orders;
     do {
@@ -47,7 +48,7 @@ std::string describe(const std::vector<Step>& order, size_t done)
 {
     std::string text;
     for (size_t i = 0; i < done; ++i)
-        text += std::to_string(order[i].code) + (order[i].page ? "B " : "A ");
+        text += std::string(order[i].code == CREATE ? "create" : "destroy") + (order[i].page ? "B " : "A ");
     return text;
 }
 
@@ -66,7 +67,7 @@ void expectPageHearsItsList(host::StandInHost& host, HWND list)
     host.settings()[FIELD].value = "5";
     host.settings()[CONDITION].value = "0";
     host.settings()[VALUE].value = "opole";
-    host.actionEvent(VALUE, 2);
+    host.actionEvent(VALUE, host::EVENT_CHANGED);
     EXPECT_EQ(2u, host::readResultRows(list).size());
     host::focusRow(list, 1, true);
     host::doubleClickRow(list, 1);
@@ -88,7 +89,7 @@ TEST(Pages, EveryOrderOfCreateAndDestroyOnTwoPages)
             const Step& step = order[i];
             std::vector<uint8_t> event = support::slotEvent(step.code, pages[step.page], lists[step.page]);
             host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-            if (step.code == 220)
+            if (step.code == CREATE)
                 lists[step.page] = support::slotWindow(event);
             std::string when = describe(order, i + 1);
             for (HWND page : pages) {
@@ -117,7 +118,7 @@ TEST(Pages, SecondPageTakesTheListAndTheSearchFillsIt)
     auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
     HWND first = host->page().window();
     HWND second = support::createHostPage("B");
-    std::vector<uint8_t> event = support::slotEvent(220, second);
+    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, second);
     host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
     HWND list = support::slotWindow(event);
     ASSERT_NE(nullptr, list);
@@ -156,7 +157,7 @@ TEST(Pages, PageTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
         auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
         host->page().close();
         HWND first = support::createHostPage("A");
-        std::vector<uint8_t> event = support::slotEvent(220, first);
+        std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, first);
         host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
         ASSERT_NE(nullptr, support::slotWindow(event));
         if (destroyUnheard)
@@ -170,7 +171,7 @@ TEST(Pages, PageTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
         if (destroyUnheard)
             host->start();
 
-        event = support::slotEvent(220, second);
+        event = support::slotEvent(host::EVENT_CREATE_CONTROL, second);
         host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
         HWND list = support::slotWindow(event);
         ASSERT_NE(nullptr, list);
@@ -232,14 +233,14 @@ TEST(Pages, SeveralPagesInTheTableEachKeepTheirOwnProcedure)
     // Pages 0 and 1: the host's subclass over ours while their list goes,
     // then taken away again, which leaves ours in front.
     for (int i = 0; i < 2; ++i) {
-        HWND list = slot(220, i, nullptr);
+        HWND list = slot(CREATE, i, nullptr);
         behindHost = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(pages[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostInFront)));
-        slot(221, i, list);
+        slot(DESTROY, i, list);
         SetWindowLongPtrA(pages[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(behindHost));
     }
     // Page 2 holds the list at the stop.
-    slot(220, 2, nullptr);
+    slot(CREATE, 2, nullptr);
     for (int i = 0; i < 3; ++i) {
         ownCalls[i] = 0;
         SendMessageA(pages[i], WM_NULL, 0, 0);
@@ -285,7 +286,7 @@ TEST(Pages, UnicodePageKeepsItsTextsAndCharactersWhileOurListLivesInIt)
     spec.handler = &own;
     HWND page = host::createHostWindow(host::WindowKind::Unicode, spec);
     ASSERT_TRUE(IsWindowUnicode(page));
-    std::vector<uint8_t> event = support::slotEvent(220, page);
+    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
     host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
     HWND list = support::slotWindow(event);
     ASSERT_NE(nullptr, list);
@@ -311,7 +312,7 @@ TEST(Pages, UnicodePageKeepsItsTextsAndCharactersWhileOurListLivesInIt)
         std::vector<WPARAM> twice = typed;
         twice.insert(twice.end(), typed.begin(), typed.end());
         EXPECT_EQ(twice, own.characters);
-        event = support::slotEvent(221, page, list);
+        event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, list);
         host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
     }
     EXPECT_GIVEN_BACK(page);

@@ -36,7 +36,7 @@ protected:
         host->settings()[FIELD].value = "5";
         host->settings()[CONDITION].value = "0";
         host->settings()[VALUE].value = "opole";
-        host->actionEvent(VALUE, 2);
+        host->actionEvent(VALUE, host::EVENT_CHANGED);
         host->clearExchanges();
     }
     void TearDown() override { EXPECT_TRUE(host->abiErrors().empty()); }
@@ -134,10 +134,10 @@ TEST_F(ResultList, ImageListHasTheGeneralIconAndOnePerNetwork)
     host2->page().requestControl(RESULTS, 10, 10);
     auto icons = host2->find(host::Op::Send, host::MSG_ICON_GET);
     ASSERT_EQ(4u, icons.size());
-    EXPECT_EQ(0x20000000, icons[0]->args[0]);
+    EXPECT_EQ(host::ICON_ID_GENERAL, icons[0]->args[0]);
     EXPECT_EQ(1, icons[0]->args[1]);
-    EXPECT_EQ(0x20100000, icons[1]->args[0]);
-    EXPECT_EQ(0x20300000, icons[3]->args[0]);
+    EXPECT_EQ(host::networkIconId(1), icons[1]->args[0]);
+    EXPECT_EQ(host::networkIconId(3), icons[3]->args[0]);
     EXPECT_EQ(-1, I32(ONLY(host2->find(host::Op::Send, host::MSG_PLUGIN_COUNT)).record, host::message::TAG3));
     EXPECT_EQ(4u, host2->find(host::Op::Send, host::MSG_PLUGIN_ID_AT).size()) << "positions 1 to n-1";
     EXPECT_EQ("adding icon for net 1 on pos 1", host2->log().at(0));
@@ -232,7 +232,7 @@ TEST_F(ResultList, NextSessionStartsAsAFreshCopyWould)
     host->settings()[CONDITION].value = "0";
     host->settings()[VALUE].value = "opole";
     host->clearLog();
-    host->actionEvent(VALUE, 2);
+    host->actionEvent(VALUE, host::EVENT_CHANGED);
     ASSERT_FALSE(host->log().empty());
     EXPECT_EQ("searching : 13 opole 0 1", host->log()[0]);
     host->page().open();
@@ -261,23 +261,23 @@ TEST_F(ResultList, DoubleClickAndButtonsActOnTheFocusedRowAfterASort)
     host::doubleClickRow(list, adela);
     EXPECT_EQ((std::vector<std::vector<int32_t>>{{202, 200, 3}}), requests()) << "ADELA is contact row 3";
 
-    EXPECT_EQ(0, host->actionEvent(PROPERTIES, 1));
+    EXPECT_EQ(0, host->actionEvent(PROPERTIES, host::EVENT_ACTIVATED));
     EXPECT_EQ((std::vector<std::vector<int32_t>>{{202, 200, 3}}), requests());
-    EXPECT_EQ(0, host->actionEvent(TALK, 1));
+    EXPECT_EQ(0, host->actionEvent(TALK, host::EVENT_ACTIVATED));
     EXPECT_EQ((std::vector<std::vector<int32_t>>{{130, 30, 3}}), requests());
 }
 
 TEST_F(ResultList, FocusedRowCountsEvenWhenNotSelected)
 {
     host::focusRow(list, rowOf("celina"), false);
-    host->actionEvent(TALK, 1);
+    host->actionEvent(TALK, host::EVENT_ACTIVATED);
     EXPECT_EQ((std::vector<std::vector<int32_t>>{{130, 30, 4}}), requests());
 }
 
 TEST_F(ResultList, NoFocusedRowSendsNothing)
 {
-    host->actionEvent(PROPERTIES, 1);
-    host->actionEvent(TALK, 1);
+    host->actionEvent(PROPERTIES, host::EVENT_ACTIVATED);
+    host->actionEvent(TALK, host::EVENT_ACTIVATED);
     host::doubleClickRow(list, 0);
     EXPECT_TRUE(requests().empty());
 }
@@ -291,7 +291,7 @@ TEST_F(ResultList, RowWhoseItemDataNamesNoEntryIsNotUsed)
     item.lParam = 4;  // one past the last entry
     SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     host::focusRow(list, 1, true);
-    host->actionEvent(PROPERTIES, 1);
+    host->actionEvent(PROPERTIES, host::EVENT_ACTIVATED);
     EXPECT_TRUE(requests().empty());
     item.lParam = -1;
     SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
@@ -327,7 +327,7 @@ TEST_F(ResultList, DestroyAndCreateAgain)
 TEST_F(ResultList, SecondCreationOnASubclassedPageKeepsForwarding)
 {
     HWND page = host->page().window();
-    std::vector<uint8_t> event = support::slotEvent(220, page, nullptr, 0, 300);
+    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page, nullptr, 0, 300);
     host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
     HWND second = support::slotWindow(event);
     ASSERT_NE(nullptr, second);
@@ -339,7 +339,7 @@ TEST_F(ResultList, SecondCreationOnASubclassedPageKeepsForwarding)
     GetWindowTextA(page, title, sizeof title);
     EXPECT_STREQ("strona", title);
 
-    event = support::slotEvent(221, page, second);
+    event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, second);
     host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
     EXPECT_FALSE(IsWindow(second));
     EXPECT_NE(0, GetWindowLongPtrA(page, GWLP_WNDPROC));
@@ -404,7 +404,7 @@ TEST_F(ResultList, DrawingIsOnAfterEveryFillEvenAnEmptyOne)
 {
     EXPECT_TRUE(drawing(list)) << "after a fill of four rows";
     host->settings()[VALUE].value = "nikt";
-    host->actionEvent(VALUE, 2);
+    host->actionEvent(VALUE, host::EVENT_CHANGED);
     ASSERT_TRUE(names().empty());
     EXPECT_TRUE(drawing(list)) << "after an empty fill";
 }
@@ -413,18 +413,18 @@ TEST_F(ResultList, DestroyedListIsNeitherTouchedNorActedOn)
 {
     host::focusRow(list, 1, true);
     HWND page = host->page().window();
-    std::vector<uint8_t> event = support::slotEvent(221, page, list);
+    std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, list);
     host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
     ASSERT_FALSE(IsWindow(list));
     host->clearExchanges();
 
     listMessages.clear();
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, recordListMessages, nullptr, GetCurrentThreadId());
-    host->actionEvent(PROPERTIES, 1);
-    host->actionEvent(TALK, 1);
+    host->actionEvent(PROPERTIES, host::EVENT_ACTIVATED);
+    host->actionEvent(TALK, host::EVENT_ACTIVATED);
     support::pokePage(page, list);
     host->settings()[VALUE].value = "Opole";
-    host->actionEvent(VALUE, 2);
+    host->actionEvent(VALUE, host::EVENT_CHANGED);
     UnhookWindowsHookEx(hook);
 
     EXPECT_TRUE(host->find(host::Op::Send, host::MSG_ACTION_CALL).empty()) << "no contact asked for";
@@ -483,7 +483,7 @@ TEST(ResultListAlone, ListCreatedAgainForgetsTheImagesOfTheOneBefore)
     host->settings()[FIELD].value = "5";
     host->settings()[CONDITION].value = "0";
     host->settings()[VALUE].value = "opole";
-    host->actionEvent(VALUE, 2);
+    host->actionEvent(VALUE, host::EVENT_CHANGED);
     std::vector<host::ResultRow> rows = host::readResultRows(list);
     ASSERT_EQ(1u, rows.size());
     EXPECT_EQ(0, rows[0].image) << "the general icon, not an index into the earlier image list";
@@ -492,62 +492,90 @@ TEST(ResultListAlone, ListCreatedAgainForgetsTheImagesOfTheOneBefore)
 
 namespace {
 
-// Each column's rows after a click are in the C runtime's case-insensitive
-// order of their first 255 bytes, ascending or descending; rows whose item
-// data names no hit (one the host inserted) sort as an empty text.
-void expectSortedBy(HWND list, int column, bool ascending, const char* when)
+// Rows in the order given: each group's rows (which compare equal) in any
+// order among themselves, the groups in the order listed.
+typedef std::vector<std::vector<std::string>> RowOrder;
+
+void expectOrder(HWND list, int column, RowOrder groups, bool ascending, const std::string& when)
 {
-    std::vector<host::ResultRow> rows = host::readResultRows(list);
-    for (size_t i = 1; i < rows.size(); ++i) {
-        std::string first = (column == 0 ? rows[i - 1].contact : rows[i - 1].value).substr(0, 255);
-        std::string second = (column == 0 ? rows[i].contact : rows[i].value).substr(0, 255);
-        int order = _strcmpi(first.c_str(), second.c_str());
-        EXPECT_TRUE(ascending ? order <= 0 : order >= 0)
-            << when << ", column " << column << ", rows " << i - 1 << " and " << i << ": " << first << " / "
-            << second;
+    if (!ascending)
+        std::reverse(groups.begin(), groups.end());
+    std::vector<std::string> shown;
+    for (const host::ResultRow& row : host::readResultRows(list))
+        shown.push_back(row.contact);
+    size_t at = 0;
+    for (const std::vector<std::string>& group : groups) {
+        std::vector<std::string> part(shown.begin() + static_cast<long>(std::min(at, shown.size())),
+                                      shown.begin() + static_cast<long>(std::min(at + group.size(), shown.size())));
+        EXPECT_TRUE(std::is_permutation(part.begin(), part.end(), group.begin(), group.end()))
+            << when << ", column " << column << (ascending ? " ascending" : " descending") << ": rows from " << at
+            << " should be " << group.front() << (group.size() > 1 ? " and its ties" : "");
+        at += group.size();
     }
+    EXPECT_EQ(at, shown.size());
 }
 
 }  // namespace
 
+// Each click orders the clicked column as the C runtime's _strcmpi orders
+// the first 255 bytes of its texts, under the C locale: ASCII letters fold,
+// and this runtime (Wine's msvcrt) compares other bytes as signed chars, so
+// Polish letters (code page 1250) come before the ASCII ones, and before an
+// empty text. A row of the host's own, whose item data names no hit, sorts
+// as an empty text.
+// The direction flips before every click and carries over from a search to
+// the next, whose ranks are made anew.
 TEST(ResultListSort, EveryClickOrdersAsTheRuntimeComparesAfterEverySearch)
 {
-    // Polish letters (UTF-8 here, code page 1250 in the host), case variants,
-    // ties, and values that differ only after their 255th byte.
-    std::string longA(255, 'x'), longB(255, 'X');
-    longA += "a";
-    longB += "b";
+    const std::string longX(255, 'x'), longXX(255, 'X');
+    const struct {
+        const char* name;  // UTF-8 here, code page 1250 in the host
+        std::string city;  // three differ only past their 255th byte: they tie
+        const char* nick;
+    } contacts[] = {
+        {"\xC5\xB9" "dzis\xC5\x82" "aw", longX + "a", "nj"}, {"\xC5\xBA" "ofia", longXX + "b", "ni"},
+        {"zenon", "zenon", "nh"}, {"\xC5\x81ukasz", "\xC5\x81ukasz", "ng"}, {"\xC5\x82ucja", longX + "c", "nf"},
+        {"ADAM", "ADAM", "ne"}, {"\xC5\xBB" "aneta", "\xC5\xBB" "aneta", "nd"}, {"ewa", "ewa", "nc"},
+        {"bo\xC5\xBC" "ena", "bo\xC5\xBC" "ena", "nb"}, {"Bolek", "bolek", "na"},
+    };
     std::string csv = "uid,net,display,city,nick\n0,1,Ja,x,x\n";
-    const char* names[] = {"\xC5\xB9" "dzis\xC5\x82" "aw", "\xC5\xBA" "ofia", "zenon", "Zenon", "\xC5\x81ukasz",
-                           "\xC5\x82ucja", "adam", "ADAM", "\xC5\xBB" "aneta", "\xC5\xBC" "aneta", "Ewa", "ewa",
-                           "bo\xC5\xBC" "ena"};
     int row = 1;
-    for (const char* name : names) {
-        std::string value = row % 3 == 0 ? longA : row % 3 == 1 ? longB : std::string(name);
-        csv += std::to_string(row) + ",1," + name + "," + value + "," + (row % 2 ? "ala" : "ola") + "\n";
-        ++row;
-    }
+    for (const auto& contact : contacts)
+        csv += std::to_string(row++) + ",1," + contact.name + "," + contact.city + "," + contact.nick + "\n";
+    // The same names in code page 1250.
+    const std::string ZDZISLAW = "\x8F" "dzis\xB3" "aw", ZOFIA = "\x9F" "ofia", LUKASZ = "\xA3ukasz",
+                      LUCJA = "\xB3ucja", ZANETA = "\xAF" "aneta", BOZENA = "bo\xBF" "ena", HOSTS = "";
+    const RowOrder byName = {{ZDZISLAW}, {ZOFIA}, {LUKASZ}, {ZANETA}, {LUCJA}, {HOSTS},
+                             {"ADAM"}, {BOZENA}, {"Bolek"}, {"ewa"}, {"zenon"}};
+    const RowOrder byCity = {{LUKASZ}, {ZANETA}, {HOSTS}, {"ADAM"}, {BOZENA}, {"Bolek"}, {"ewa"},
+                             {ZDZISLAW, ZOFIA, LUCJA}, {"zenon"}};
+    const RowOrder byNick = {{HOSTS}, {"Bolek"}, {BOZENA}, {"ewa"}, {ZANETA}, {"ADAM"},
+                             {LUCJA}, {LUKASZ}, {"zenon"}, {ZOFIA}, {ZDZISLAW}};
+
     auto host = support::openPluginPage(csv.c_str());
     HWND list = host->page().slotControl(RESULTS);
     ASSERT_NE(nullptr, list);
     host->settings()[CONDITION].value = "2";  // differs from
     host->settings()[VALUE].value = "nikt";
-    bool ascending = true;  // the direction carries over from search to search
-    for (const char* field : {"5", "8"}) {  // city, then nick: a new search, new ranks
-        host->settings()[FIELD].value = field;
-        host->actionEvent(VALUE, 2);
-        // A row of the host's own, whose item data names no hit.
+    bool ascending = true;
+    const struct {
+        const char* field;
+        const RowOrder& byValue;
+    } searches[] = {{"5", byCity}, {"8", byNick}};
+    for (const auto& search : searches) {
+        host->settings()[FIELD].value = search.field;
+        host->actionEvent(VALUE, host::EVENT_CHANGED);
         LVITEMA item;
         ZeroMemory(&item, sizeof item);
         item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = 0;
         item.pszText = const_cast<char*>("");
-        item.lParam = 777;
+        item.lParam = 777;  // names no hit
         SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
         for (int column : {0, 0, 1, 1, 0}) {
             host::clickHeader(list, column);
-            ascending = !ascending;  // flipped before every click's sort; first click descends
-            expectSortedBy(list, column, ascending, field);
+            ascending = !ascending;  // the first click of all descends
+            expectOrder(list, column, column == 0 ? byName : search.byValue, ascending,
+                        std::string("field ") + search.field);
         }
     }
 }

@@ -13,7 +13,7 @@ protected:
     void SetUp() override { host = support::startPlugin(); }
     HWND open()
     {
-        EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, 1));
+        EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
         HWND latest = nullptr;
         for (HWND w : support::ownWindows("Lunetka"))
             if (std::find(seen.begin(), seen.end(), w) == seen.end())
@@ -145,7 +145,7 @@ TEST(SearchWindowClass, ForeignClassOfTheSameNameIsNeverUsed)
         {
             auto host = support::startPlugin();
             EXPECT_EQ(0, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply) << c.differs;
-            EXPECT_EQ(1, host->actionEvent(OPEN_WINDOW, 1)) << c.differs << ": creation refused";
+            EXPECT_EQ(1, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED)) << c.differs << ": creation refused";
             EXPECT_EQ(nullptr, support::ownWindow("Lunetka")) << c.differs;
             host->stop();
             EXPECT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &foreign)) << c.differs
