@@ -1,10 +1,12 @@
 #include "host/host_window.h"
 
+#include <commctrl.h>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "host/personality.h"
+#include "host/rich_text.h"
 
 namespace host {
 
@@ -186,6 +188,42 @@ int messagesHeard(HWND window)
 {
     auto known = ownWindows.find(window);
     return known == ownWindows.end() ? 0 : known->second.heard;
+}
+
+HWND makeListView(HWND parent, DWORD style, int x, int y, int width, int height)
+{
+    HWND list = createControl(parent, WC_LISTVIEWA, "", LVS_REPORT | style, x, y, width, height, 0, WS_EX_CLIENTEDGE);
+    SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(false)), 0);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    return list;
+}
+
+void addListColumn(HWND list, int index, const std::string& title, int width)
+{
+    LVCOLUMNA column;
+    ZeroMemory(&column, sizeof column);
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = width;
+    column.pszText = const_cast<char*>(title.c_str());
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+int addListRow(HWND list, const std::string& text, int image, const std::string& second)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<char*>(text.c_str());
+    item.iImage = image;
+    int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (!second.empty()) {
+        ZeroMemory(&item, sizeof item);
+        item.iSubItem = 1;
+        item.pszText = const_cast<char*>(second.c_str());
+        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+    return row;
 }
 
 }  // namespace host

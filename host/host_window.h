@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <string>
 
 namespace host {
 
@@ -42,6 +43,13 @@ HWND createHostWindow(WindowKind kind, const WindowSpec& spec);
 // A child control of a system class, made with the calls of plainKind().
 HWND createControl(HWND parent, const char* className, const char* text, DWORD style, int x, int y, int width,
                    int height, int controlId = 0, DWORD exStyle = 0);
+
+// The host's list views (the contacts, the pages, a contact's properties):
+// report view, full-row selection, the dialog font; columns and rows in
+// Windows-1250. addListRow returns the row, with second as its column 1.
+HWND makeListView(HWND parent, DWORD style, int x, int y, int width, int height);
+void addListColumn(HWND list, int index, const std::string& title, int width);
+int addListRow(HWND list, const std::string& text, int image, const std::string& second = std::string());
 
 // The procedure in front of a window as Windows hands it to a caller of the
 // window's own character width (the other width gets a translating handle).

@@ -26,42 +26,6 @@ std::string ansi(const char* utf8)
     return utf8ToCp1250(utf8);
 }
 
-HWND makeListView(HWND parent, DWORD style, int x, int y, int width, int height)
-{
-    HWND list = createControl(parent, WC_LISTVIEWA, "", LVS_REPORT | style, x, y, width, height, 0, WS_EX_CLIENTEDGE);
-    SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont(false)), 0);
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    return list;
-}
-
-void addColumn(HWND list, int index, const std::string& title, int width)
-{
-    LVCOLUMNA column;
-    ZeroMemory(&column, sizeof column);
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = width;
-    column.pszText = const_cast<char*>(title.c_str());
-    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
-}
-
-int addRow(HWND list, const std::string& text, int image, const std::string& second = std::string())
-{
-    LVITEMA item;
-    ZeroMemory(&item, sizeof item);
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = const_cast<char*>(text.c_str());
-    item.iImage = image;
-    int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    if (!second.empty()) {
-        ZeroMemory(&item, sizeof item);
-        item.iSubItem = 1;
-        item.pszText = const_cast<char*>(second.c_str());
-        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    }
-    return row;
-}
-
 // A menu item picture from an icon: 16x16, 32-bit with alpha.
 HBITMAP menuBitmap(HICON icon)
 {
@@ -158,7 +122,7 @@ Messenger::Messenger(StandInHost& host, const std::string& logFile) : host_(host
         GetClientRect(main_, &client);
         contacts_ = makeListView(main_, LVS_SINGLESEL | LVS_NOCOLUMNHEADER | LVS_SORTASCENDING, 0, 0, client.right,
                                  client.bottom);
-        addColumn(contacts_, 0, "", client.right - 24);
+        addListColumn(contacts_, 0, "", client.right - 24);
         fillContacts();
         buildMenu();
     } catch (...) {
@@ -195,7 +159,7 @@ void Messenger::fillContacts()
     for (int row = 1; row < host_.contacts().rows(); ++row) {
         const char* name = host_.contacts().text(row, COLUMN_DISPLAY);
         int net = host_.contacts().integer(row, COLUMN_NET);
-        addRow(contacts_, name ? name : "", imageOfNet.count(net) ? imageOfNet[net] : 0);
+        addListRow(contacts_, name ? name : "", imageOfNet.count(net) ? imageOfNet[net] : 0);
     }
 }
 
@@ -258,7 +222,7 @@ void Messenger::openConfiguration(int pageId)
         config_ = createHostWindow(pageKind(), spec);
         pages_ = makeListView(config_, LVS_SINGLESEL | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS, 6, 6, PAGE_LIST_WIDTH,
                               640);
-        addColumn(pages_, 0, "", PAGE_LIST_WIDTH - 24);
+        addListColumn(pages_, 0, "", PAGE_LIST_WIDTH - 24);
         HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32, 2, 2);
         pageIds_.clear();
         for (const Action& action : host_.actions()) {
@@ -266,7 +230,7 @@ void Messenger::openConfiguration(int pageId)
                 continue;
             auto icon = host_.registeredIcons().find(action.param);
             int image = icon == host_.registeredIcons().end() ? -1 : ImageList_ReplaceIcon(images, -1, icon->second);
-            addRow(pages_, action.text, image);
+            addListRow(pages_, action.text, image);
             pageIds_.push_back(action.id);
         }
         SendMessageA(pages_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
@@ -363,11 +327,11 @@ void Messenger::openProperties(int contact)
     RECT client;
     GetClientRect(window, &client);
     HWND fields = makeListView(window, 0, 0, 0, client.right, client.bottom);
-    addColumn(fields, 0, "Pole", 110);
-    addColumn(fields, 1, ansi("Wartość"), client.right - 130);
+    addListColumn(fields, 0, "Pole", 110);
+    addListColumn(fields, 1, ansi("Wartość"), client.right - 130);
     for (size_t i = 0; i < contactColumnCount; ++i) {
         const char* value = host_.contacts().text(contact, contactColumns[i].number);
-        addRow(fields, ansi(contactColumns[i].polishName), -1, value ? value : "");
+        addListRow(fields, ansi(contactColumns[i].polishName), -1, value ? value : "");
     }
     host_.hostLog("host: properties of contact " + std::to_string(contact) + " opened");
 }

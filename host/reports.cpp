@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "host/host_layout.h"
+#include "host/result_list_reader.h"
 #include "host/text_codec.h"
 
 namespace host {
@@ -136,6 +137,31 @@ std::string actionTreeText(const std::vector<Action>& actions)
             depthOf[declared.id] = depth;
     }
     return out.str();
+}
+
+void printResultList(FILE* out, HWND list, const char* indent, size_t limit)
+{
+    std::vector<ResultRow> rows = readResultRows(list);
+    fprintf(out, "%sresult list: %u row(s)\n", indent, static_cast<unsigned>(rows.size()));
+    for (size_t i = 0; i < rows.size() && i < limit; ++i)
+        fprintf(out, "%s  %2u. [icon %d] %s | %s\n", indent, static_cast<unsigned>(i), rows[i].image,
+                cp1250ToUtf8(rows[i].contact).c_str(), cp1250ToUtf8(rows[i].value).c_str());
+    if (rows.size() > limit)
+        fprintf(out, "%s  ... and %u more\n", indent, static_cast<unsigned>(rows.size() - limit));
+}
+
+void printHostActions(FILE* out, const StandInHost& host, size_t fromExchange, const char* indent)
+{
+    const std::vector<Exchange>& all = host.exchanges();
+    for (size_t i = fromExchange; i < all.size(); ++i) {
+        if (all[i].op != Op::Send || all[i].message != MSG_ACTION_CALL || all[i].payload.size() < 18)
+            continue;
+        const uint8_t* call = all[i].payload.data();
+        int row = i32At(call, action_event::CONTACT);
+        const char* name = host.contacts().text(row, COLUMN_DISPLAY);
+        fprintf(out, "%shost action %d of group %d requested for contact row %d (%s)\n", indent, i32At(call, action_event::ID),
+                i32At(call, action_event::PARENT), row, name ? cp1250ToUtf8(name).c_str() : "?");
+    }
 }
 
 }  // namespace host

@@ -1,5 +1,7 @@
 #include "host/rich_text.h"
 
+#include "host/host_window.h"
+
 #include <vector>
 
 namespace host {
@@ -87,6 +89,69 @@ int layoutRichText(HDC dc, const std::string& markup, const RECT& bounds, bool d
     }
     SelectObject(dc, previous);
     return y + lineHeight - bounds.top;
+}
+
+namespace {
+
+// A text in the host's rich form (the info box's description and tip), drawn
+// from the window's text.
+class RichText : public WindowHandler {
+public:
+    bool onMessage(HWND hwnd, UINT message, WPARAM, LPARAM, LRESULT* result) override
+    {
+        if (message != WM_PAINT)
+            return false;
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd, &paint);
+        RECT bounds;
+        GetClientRect(hwnd, &bounds);
+        if (GetWindowLongA(hwnd, GWL_STYLE) & WS_POPUP) {  // the tip: a margin inside its border
+            FillRect(dc, &bounds, GetSysColorBrush(COLOR_INFOBK));
+            InflateRect(&bounds, -4, -3);
+        }
+        int length = GetWindowTextLengthA(hwnd);
+        std::string markup(static_cast<size_t>(length) + 1, '\0');
+        GetWindowTextA(hwnd, &markup[0], length + 1);
+        markup.resize(static_cast<size_t>(length));
+        layoutRichText(dc, markup, bounds, true);
+        EndPaint(hwnd, &paint);
+        *result = 0;
+        return true;
+    }
+};
+RichText richText;
+
+}  // namespace
+
+
+HWND createRichText(const std::string& markup, DWORD style, DWORD exStyle, int x, int y, int width, int height,
+                    HWND parent, bool tip)
+{
+    WindowSpec spec;
+    spec.title = markup.c_str();
+    spec.style = style | WS_VISIBLE;
+    spec.exStyle = exStyle;
+    spec.x = x;
+    spec.y = y;
+    spec.width = width;
+    spec.height = height;
+    spec.parent = parent;
+    spec.handler = &richText;
+    if (tip) {
+        spec.background = COLOR_INFOBK;
+        spec.classStyle = CS_DROPSHADOW;
+        spec.style &= ~WS_VISIBLE;
+    }
+    return createHostWindow(plainKind(), spec);
+}
+
+int richTextHeight(const std::string& markup, int width)
+{
+    HDC dc = GetDC(nullptr);
+    RECT bounds = {0, 0, width, 10000};
+    int height = layoutRichText(dc, markup, bounds, false);
+    ReleaseDC(nullptr, dc);
+    return height;
 }
 
 }  // namespace host

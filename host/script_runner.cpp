@@ -8,6 +8,8 @@
 #include "host/host_error.h"
 #include "host/host_layout.h"
 #include "host/record_reader.h"
+#include "host/reports.h"
+#include "host/screenshot.h"
 #include "host/result_list_reader.h"
 #include "host/text_codec.h"
 
@@ -317,31 +319,6 @@ void ScriptRun::run(const std::string& command, const std::string& rest)
 
 }  // namespace
 
-void printResultList(FILE* out, HWND list, const char* indent, size_t limit)
-{
-    std::vector<ResultRow> rows = readResultRows(list);
-    fprintf(out, "%sresult list: %u row(s)\n", indent, static_cast<unsigned>(rows.size()));
-    for (size_t i = 0; i < rows.size() && i < limit; ++i)
-        fprintf(out, "%s  %2u. [icon %d] %s | %s\n", indent, static_cast<unsigned>(i), rows[i].image,
-                utf8(rows[i].contact).c_str(), utf8(rows[i].value).c_str());
-    if (rows.size() > limit)
-        fprintf(out, "%s  ... and %u more\n", indent, static_cast<unsigned>(rows.size() - limit));
-}
-
-void printHostActions(FILE* out, const StandInHost& host, size_t fromExchange, const char* indent)
-{
-    const std::vector<Exchange>& all = host.exchanges();
-    for (size_t i = fromExchange; i < all.size(); ++i) {
-        if (all[i].op != Op::Send || all[i].message != MSG_ACTION_CALL || all[i].payload.size() < 18)
-            continue;
-        const uint8_t* call = all[i].payload.data();
-        int row = i32At(call, action_event::CONTACT);
-        const char* name = host.contacts().text(row, COLUMN_DISPLAY);
-        fprintf(out, "%shost action %d of group %d requested for contact row %d (%s)\n", indent, i32At(call, action_event::ID),
-                i32At(call, action_event::PARENT), row, name ? utf8(name).c_str() : "?");
-    }
-}
-
 std::vector<std::string> splitCommands(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -362,46 +339,6 @@ void runScript(Messenger& messenger, StandInHost& host, const std::vector<std::s
             throw HostError("script line " + std::to_string(i + 1) + ": " + error.what());
         }
     }
-}
-
-bool saveScreenshot(HWND window, const std::string& path)
-{
-    RECT bounds;
-    GetWindowRect(window, &bounds);
-    int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-    if (width <= 0 || height <= 0)
-        return false;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY | CAPTUREBLT);
-    SelectObject(memory, previous);
-    size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
-    BITMAPFILEHEADER header;
-    ZeroMemory(&header, sizeof header);
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-    header.bfSize = static_cast<DWORD>(header.bfOffBits + stride * static_cast<size_t>(height));
-    bool written = false;
-    if (FILE* file = fopen(path.c_str(), "wb")) {
-        written = fwrite(&header, sizeof header, 1, file) == 1 &&
-                  fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file) == 1 &&
-                  fwrite(bits, stride * static_cast<size_t>(height), 1, file) == 1;
-        written = fclose(file) == 0 && written;
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return written;
 }
 
 }  // namespace host
