@@ -1,4 +1,13 @@
 // The plug-in's single entry: the host delivers every message here.
+//
+// Adding a message (the README's "Adding a message" walks through one):
+//   1. its number in host_abi.h, and a row of messageRoutes
+//      (message_dispatch.cpp); an action event, a row of eventRoutes
+//      (action_router.cpp) and its id in action_ids.h;
+//   2. the row's Needs column is the state check: dispatch() makes it once;
+//   3. after each host call, what host_calls.h lists is checked again;
+//   4. what it keeps goes into plugin_state.h, and any resource of Windows
+//      or the host into the table in lifetime.cpp.
 #pragma once
 
 #include "plugin/host_abi.h"
