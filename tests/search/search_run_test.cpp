@@ -179,6 +179,11 @@ TEST_F(SearchRun, ValueRequestsInOrderWithTheirSizes)
         EXPECT_EQ(PAGE, I32(requests[i]->payload, host::action_def::PARENT));
         EXPECT_EQ(sizes[i], I32(requests[i]->payload, host::action_def::TEXT_SIZE));
         EXPECT_EQ(65600, I32(requests[i]->payload, host::action_def::FIELD_MASK));
+        EXPECT_EQ(host::action_def::SHORT, U16(requests[i]->payload, host::action_def::SIZE));
+        EXPECT_EQ(-2, I32(requests[i]->payload, host::action_def::CONTACT));
+        EXPECT_TRUE(support::zeroBytes(requests[i]->payload, host::action_def::POSITION, host::action_def::FIELD_MASK));
+        EXPECT_TRUE(support::zeroBytes(requests[i]->payload, host::action_def::TYPE, host::action_def::TEXT));
+        EXPECT_TRUE(support::zeroBytes(requests[i]->payload, host::action_def::VALUE58, host::action_def::SHORT));
     }
     EXPECT_EQ(I32(requests[0]->payload, host::action_def::TEXT), I32(requests[1]->payload, host::action_def::TEXT)) << "one work buffer";
 }

@@ -106,12 +106,64 @@ TEST_F(DeclaredPage, EveryCallOfTheStartInOrder)
         {Op::Send, host::MSG_ADD_COLUMN}, {Op::Send, host::MSG_ADD_COLUMN}, {Op::Send, host::MSG_ADD_COLUMN},
         {Op::GetPluginInstance}, {Op::Send, host::MSG_ICON_REGISTER},                 // both icons first
         {Op::GetPluginInstance}, {Op::Send, host::MSG_ICON_REGISTER},
-        {Op::Send, host::MSG_ACTION_CREATE}, {Op::Send, host::MSG_ACTION_CREATE},     // menu entry, page
+        {Op::Send, host::MSG_ACTION_CREATE}, {Op::Send, host::MSG_ACTION_CREATE},     // the page, the info box's group
         {Op::GetPluginId}, {Op::SendTo, host::MSG_PLUGIN_DISPLAY_NAME},               // the info box's texts
         {Op::GetPluginId}, {Op::Send, host::MSG_PLUGIN_MODULE}, {Op::Send, host::MSG_VERSION_TEXT}, {Op::QueryState},
     };
     expected.insert(expected.end(), 14, {Op::Send, host::MSG_ACTION_CREATE});      // the page's actions
     EXPECT_SEQUENCE(*host, expected);
+}
+
+// Every action the DLL declares, in order, byte by byte at its offsets, and
+// the two icons it registers before them.
+TEST_F(DeclaredPage, EveryRecordByteByByte)
+{
+    auto sent = host->find(host::Op::Send, host::MSG_ACTION_CREATE);
+    ASSERT_EQ(sizeof expectedActions / sizeof expectedActions[0], sent.size());
+    for (size_t i = 0; i < sent.size(); ++i) {
+        const ExpectedAction& expected = expectedActions[i];
+        const std::vector<uint8_t>& record = sent[i]->payload;
+        SCOPED_TRACE("action " + std::to_string(i));
+        ASSERT_EQ(expected.size, record.size());
+        EXPECT_EQ(expected.size, U16(record, host::action_def::SIZE));
+        EXPECT_EQ(expected.id, I32(record, host::action_def::ID));
+        EXPECT_EQ(expected.parent, I32(record, host::action_def::PARENT));
+        EXPECT_EQ(-2, I32(record, host::action_def::CONTACT));
+        EXPECT_EQ(expected.position, I32(record, host::action_def::POSITION));
+        EXPECT_TRUE(support::zeroBytes(record, host::action_def::UNUSED18, host::action_def::FIELD_MASK));
+        EXPECT_EQ(0x35F, I32(record, host::action_def::FIELD_MASK));
+        EXPECT_EQ(static_cast<int32_t>(expected.type), I32(record, host::action_def::TYPE));
+        EXPECT_EQ(-1, I32(record, host::action_def::UNUSED38));
+        EXPECT_TRUE(support::zeroBytes(record, host::action_def::UNUSED42, host::action_def::TEXT));
+        EXPECT_EQ(expected.text == NO_TEXT, I32(record, host::action_def::TEXT) == 0);
+        if (expected.text != NO_TEXT && expected.text != INFO_IMAGE) {
+            EXPECT_EQ(expected.text, host->actions()[i].text);
+        }
+        EXPECT_TRUE(support::zeroBytes(record, host::action_def::TEXT_SIZE, host::action_def::PARAM)) << "size and 58";
+        EXPECT_EQ(expected.param, I32(record, host::action_def::PARAM));
+        EXPECT_EQ(0, I32(record, host::action_def::VALUE66));
+        EXPECT_EQ(expected.width, I16(record, host::action_def::WIDTH));
+        EXPECT_EQ(expected.height, I16(record, host::action_def::HEIGHT));
+        EXPECT_TRUE(support::zeroBytes(record, host::action_def::SHORT, record.size())) << "the long form's words";
+        EXPECT_EQ(0, I32(sent[i]->record, host::message::P2));
+    }
+    auto icons = host->find(host::Op::Send, host::MSG_ICON_REGISTER);
+    ASSERT_EQ(2u, icons.size());
+    const int ids[] = {LARGE_ICON, SMALL_ICON}, kinds[] = {2, 1};
+    for (size_t i = 0; i < 2; ++i) {
+        const std::vector<uint8_t>& icon = icons[i]->payload;
+        ASSERT_EQ(36u, icon.size());
+        EXPECT_EQ(host::icon_def::LENGTH, U16(icon, host::icon_def::SIZE));
+        EXPECT_EQ(0, U16(icon, host::icon_def::ALIGN2)) << "alignment bytes";
+        EXPECT_EQ(ids[i], I32(icon, host::icon_def::ICON_ID));
+        EXPECT_EQ(kinds[i], I32(icon, host::icon_def::KIND));
+        EXPECT_EQ(0, I32(icon, host::icon_def::UNUSED12));
+        EXPECT_EQ(1, I32(icon, host::icon_def::LAST));
+        EXPECT_EQ(reinterpret_cast<intptr_t>(host->pluginModule()), I32(icon, host::icon_def::MODULE));
+        EXPECT_EQ(ids[i], I32(icon, host::icon_def::RESOURCE));
+        EXPECT_TRUE(support::zeroBytes(icon, host::icon_def::UNUSED28, host::icon_def::LENGTH));
+        EXPECT_EQ(1, icons[i]->reply) << "the host found the resource";
+    }
 }
 
 TEST_F(DeclaredPage, InfoBoxTipCarriesNameVersionAndCredits)
@@ -156,7 +208,15 @@ TEST_F(DeclaredPage, NameIsAskedReentrantlyWhileThePageIsDeclared)
     EXPECT_EQ(nameAsked + 1, nameAnswered) << "delivered straight back into the plug-in";
     EXPECT_LT(nameAnswered, infoImage);
     EXPECT_STREQ("Lunetka", reinterpret_cast<const char*>(all[nameAnswered].reply));
-    EXPECT_EQ(host->pluginId(), ONLY(host->find(host::Op::SendTo, host::MSG_PLUGIN_DISPLAY_NAME)).args.at(0));
+    const host::Exchange& asked = ONLY(host->find(host::Op::SendTo, host::MSG_PLUGIN_DISPLAY_NAME));
+    EXPECT_EQ(host->pluginId(), asked.args.at(0));
+    EXPECT_TRUE(support::zeroBytes(asked.record, host::message::TAG1, host::message::LENGTH)) << "tags and parameters 0";
+    // Then the version text of the plug-in's module, into a buffer of the plug-in's.
+    const host::Exchange& module = ONLY(host->find(host::Op::Send, host::MSG_PLUGIN_MODULE));
+    EXPECT_EQ(host->pluginId(), I32(module.record, host::message::P1));
+    const host::Exchange& version = ONLY(host->find(host::Op::Send, host::MSG_VERSION_TEXT));
+    EXPECT_EQ(module.reply, I32(version.record, host::message::P1));
+    EXPECT_NE(0, I32(version.record, host::message::P2)) << "the buffer";
 }
 
 // The title line is the name the host reports, then, unless queryState is

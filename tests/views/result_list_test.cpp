@@ -138,7 +138,10 @@ TEST_F(ResultList, ImageListHasTheGeneralIconAndOnePerNetwork)
     EXPECT_EQ(1, icons[0]->args[1]);
     EXPECT_EQ(host::networkIconId(1), icons[1]->args[0]);
     EXPECT_EQ(host::networkIconId(3), icons[3]->args[0]);
-    EXPECT_EQ(-1, I32(ONLY(host2->find(host::Op::Send, host::MSG_PLUGIN_COUNT)).record, host::message::TAG3));
+    const std::vector<uint8_t>& count = ONLY(host2->find(host::Op::Send, host::MSG_PLUGIN_COUNT)).record;
+    EXPECT_EQ(-1, I32(count, host::message::TAG3)) << "tag3 and nothing else";
+    EXPECT_TRUE(support::zeroBytes(count, host::message::TAG1, host::message::TAG3));
+    EXPECT_TRUE(support::zeroBytes(count, host::message::TAG4, host::message::LENGTH));
     EXPECT_EQ(4u, host2->find(host::Op::Send, host::MSG_PLUGIN_ID_AT).size()) << "positions 1 to n-1";
     EXPECT_EQ("adding icon for net 1 on pos 1", host2->log().at(0));
     EXPECT_EQ("adding icon for net 3 on pos 3", host2->log().at(2));
