@@ -15,28 +15,19 @@ std::map<HWND, LONG_PTR> replaced;
 std::set<HWND> subclassed;  // pages with the host's SetWindowSubclass on them
 int heard = 0;
 
+// One procedure per character width, as the page's own width needs.
+template <bool Wide>
 LRESULT CALLBACK replacedProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     ++heard;
     auto saved = replaced.find(hwnd);
     if (saved == replaced.end())
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return Wide ? DefWindowProcW(hwnd, message, wParam, lParam) : DefWindowProcA(hwnd, message, wParam, lParam);
     WNDPROC next = reinterpret_cast<WNDPROC>(saved->second);
     if (message == WM_NCDESTROY)
         replaced.erase(saved);
-    return CallWindowProcA(next, hwnd, message, wParam, lParam);
-}
-
-LRESULT CALLBACK replacedProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    ++heard;
-    auto saved = replaced.find(hwnd);
-    if (saved == replaced.end())
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    WNDPROC next = reinterpret_cast<WNDPROC>(saved->second);
-    if (message == WM_NCDESTROY)
-        replaced.erase(saved);
-    return CallWindowProcW(next, hwnd, message, wParam, lParam);
+    return Wide ? CallWindowProcW(next, hwnd, message, wParam, lParam)
+                : CallWindowProcA(next, hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
@@ -54,7 +45,7 @@ void replacePageProcedure(HWND page)
     if (replaced.count(page))
         return;
     bool wide = IsWindowUnicode(page) != FALSE;
-    LONG_PTR mine = reinterpret_cast<LONG_PTR>(wide ? replacedProcW : replacedProc);
+    LONG_PTR mine = reinterpret_cast<LONG_PTR>(wide ? replacedProc<true> : replacedProc<false>);
     replaced[page] = wide ? SetWindowLongPtrW(page, GWLP_WNDPROC, mine) : SetWindowLongPtrA(page, GWLP_WNDPROC, mine);
     setOwnProcedure(page, frontProcedure(page));
 }
@@ -85,7 +76,7 @@ void restorePageProcedure(HWND page)
     if (saved == replaced.end())
         return;
     bool wide = IsWindowUnicode(page) != FALSE;
-    LONG_PTR mine = reinterpret_cast<LONG_PTR>(wide ? replacedProcW : replacedProc);
+    LONG_PTR mine = reinterpret_cast<LONG_PTR>(wide ? replacedProc<true> : replacedProc<false>);
     if (frontProcedure(page) != mine)
         return;  // something stands in front of ours: ours stays and keeps forwarding
     if (wide)

@@ -79,27 +79,30 @@ std::string className(bool wide, const WindowSpec& spec)
            std::to_string(spec.classStyle);
 }
 
+// The class of a kind, in either width's structure: all but its name.
+template <typename WindowClass>
+WindowClass classOf(const WindowSpec& spec, WNDPROC procedure)
+{
+    WindowClass windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.style = spec.classStyle;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    windowClass.hbrBackground = GetSysColorBrush(spec.background);
+    return windowClass;
+}
+
+// A second registration of a name fails harmlessly.
 void registerClassFor(bool wide, const std::string& name, const WindowSpec& spec)
 {
     if (wide) {
-        WNDCLASSW windowClass;
-        ZeroMemory(&windowClass, sizeof windowClass);
-        windowClass.style = spec.classStyle;
-        windowClass.lpfnWndProc = hostWindowProc<true>;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-        windowClass.hbrBackground = GetSysColorBrush(spec.background);
+        WNDCLASSW windowClass = classOf<WNDCLASSW>(spec, hostWindowProc<true>);
         std::wstring wideName = widen(name.c_str());
         windowClass.lpszClassName = wideName.c_str();
-        RegisterClassW(&windowClass);  // a second registration fails harmlessly
+        RegisterClassW(&windowClass);
     } else {
-        WNDCLASSA windowClass;
-        ZeroMemory(&windowClass, sizeof windowClass);
-        windowClass.style = spec.classStyle;
-        windowClass.lpfnWndProc = hostWindowProc<false>;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-        windowClass.hbrBackground = GetSysColorBrush(spec.background);
+        WNDCLASSA windowClass = classOf<WNDCLASSA>(spec, hostWindowProc<false>);
         windowClass.lpszClassName = name.c_str();
         RegisterClassA(&windowClass);
     }
