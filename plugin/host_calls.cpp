@@ -98,21 +98,18 @@ void hostSetStatus(int status)
         session.hostControl->setStatus(status);
 }
 
-intptr_t hostSend(int id, intptr_t p1, intptr_t p2)
+namespace {
+
+intptr_t sendToHost(HostMessage message)
 {
-    if (!session.hostControl)
-        return 0;
-    HostMessage message = makeMessage(id, 0, p1, p2);
-    return session.hostControl->sendMessage(&message);
+    return session.hostControl ? session.hostControl->sendMessage(&message) : 0;
 }
 
-intptr_t hostSendTagged(int id, int tag3)
-{
-    if (!session.hostControl)
-        return 0;
-    HostMessage message = makeMessage(id, tag3, 0, 0);
-    return session.hostControl->sendMessage(&message);
-}
+}  // namespace
+
+intptr_t hostSend(int id, intptr_t p1, intptr_t p2) { return sendToHost(makeMessage(id, 0, p1, p2)); }
+
+intptr_t hostSendTagged(int id, int tag3) { return sendToHost(makeMessage(id, tag3, 0, 0)); }
 
 intptr_t pluginSend(int id, int target)
 {
