@@ -6,7 +6,6 @@
 #include "plugin/invariant.h"
 #include "plugin/plugin_state.h"
 #include "plugin/portability.h"
-#include "views/page_subclass.h"
 #include "views/result_list.h"
 #include "views/search_window.h"
 
@@ -72,8 +71,6 @@ void endSession(Release moment)
 
 }  // namespace
 
-PluginState pluginState() { return session.state; }
-
 bool attachHost(HostControl* host)
 {
     if (session.state == PluginState::Stopping)
@@ -91,7 +88,7 @@ bool attachHost(HostControl* host)
 void stopPlugin()
 {
     endSession(Release::AtStop);
-    releaseLibraryHold();
+    keepLoadedWhilePagesNeedUs();
 }
 
 void unloadPlugin() { endSession(Release::AtUnload); }
@@ -100,33 +97,4 @@ void releaseEverything(Release moment)
 {
     for (ReleaseResource release : resources)
         release(moment);
-}
-
-void holdLibrary()
-{
-    if (session.heldModule)
-        return;
-    HMODULE self = nullptr;
-    BOOL held = GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&holdLibrary), &self);
-    LUNETKA_INVARIANT(held);  // our own address always names our module
-    session.heldModule = self;
-    logLine("a page leads through our procedure behind the host's own: the library stays loaded");
-}
-
-void pinLibrary()
-{
-    // Inside the unload a reference changes nothing: only a pin keeps us.
-    HMODULE self = nullptr;
-    if (!session.pinned)
-        session.pinned = GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                                            reinterpret_cast<LPCSTR>(&pinLibrary), &self) != FALSE;
-}
-
-void releaseLibraryHold()
-{
-    if (!session.heldModule || anyPageBehindAnother(pageWindowProc))
-        return;
-    HMODULE self = session.heldModule;
-    session.heldModule = nullptr;
-    FreeLibrary(self);  // the host that called us holds the library too
 }

@@ -4,6 +4,7 @@
 #include "plugin/entry_guard.h"
 #include "plugin/host_calls.h"
 #include "plugin/lifetime.h"
+#include "plugin/plugin_state.h"
 #include "ui/settings_page.h"
 #include "views/result_list.h"
 #include "views/search_window.h"
@@ -86,7 +87,7 @@ intptr_t dispatch(const HostMessage* message)
     for (const MessageRoute& route : messageRoutes) {
         if (route.id != message->id)
             continue;
-        if (route.needs == Needs::Started && pluginState() != PluginState::Started)
+        if (route.needs == Needs::Started && session.state != PluginState::Started)
             return 0;
         return route.handle ? route.handle(message) : route.constantReply;
     }

@@ -16,12 +16,22 @@
 #include <string>
 #include <vector>
 
-#include "plugin/lifetime.h"
 #include "search/found_contacts.h"
 #include "views/page_subclass.h"
 #include "views/sort_order.h"
 
 class HostControl;
+
+// The plug-in's states (lifetime.h draws how they follow one another).
+enum class PluginState { Loaded, Started, Stopping };
+
+// When a resource is given back (the table in lifetime.cpp).
+enum class Release {
+    AtStop,    // HM_STOP, 220, 221: windows may be destroyed; the host is detached at a stop
+    AtUnload,  // FreeLibrary without a stop: inside the loader's lock, so no
+               // window is destroyed (that runs host code) and the host,
+               // which may be gone, is not called; only procedures are repointed
+};
 
 // Network number -> image index in the result list's small image list. A
 // lookup of an absent network adds it with image 0, the general icon.

@@ -109,7 +109,7 @@ intptr_t runSearch(SearchAsk ask, ShowResults show)
         } catch (...) {
             abandonSearch(currentFailure(), show);
         }
-        if (search.state == SearchState::Running || pluginState() != PluginState::Started)
+        if (search.state == SearchState::Running || session.state != PluginState::Started)
             break;
         if (pass == MAX_SEARCH_PASSES) {
             search.searchOwed = true;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "plugin/invariant.h"
+#include "plugin/library_hold.h"
 #include "plugin/plugin_state.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "plugin/lifetime.h"
+enum class Release;  // plugin_state.h, which keeps the table of these pages
 
 // One page of ours (session.pages).
 struct SubclassedPage {

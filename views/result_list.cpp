@@ -7,6 +7,7 @@
 #include "plugin/entry_guard.h"
 #include "plugin/host_calls.h"
 #include "plugin/invariant.h"
+#include "plugin/library_hold.h"
 #include "plugin/plugin_state.h"
 #include "search/found_contacts.h"
 #include "ui/texts.h"
@@ -204,7 +205,7 @@ intptr_t createResultList(ActionEvent* event)
     // Stopped meanwhile, a host looping, or the page destroyed while the
     // previous list went, and the new list with it: none is handed back.
     bool listLives = list && IsWindow(list);
-    if (pluginState() != PluginState::Started || session.resultList || (list && !listLives)) {
+    if (session.state != PluginState::Started || session.resultList || (list && !listLives)) {
         if (listLives)
             DestroyWindow(list);
         checkListAndPage();
@@ -234,7 +235,7 @@ intptr_t destroyResultList(ActionEvent* event)
     if (session.resultList && (slot->window == session.resultList || !slot->window))
         dropResultList(Release::AtStop);
     checkListAndPage();
-    releaseLibraryHold();
+    keepLoadedWhilePagesNeedUs();
     return 0;
 }
 

@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "plugin/host_abi.h"
-#include "plugin/lifetime.h"
+#include "plugin/plugin_state.h"
 
 intptr_t createResultList(ActionEvent* event);
 intptr_t destroyResultList(ActionEvent* event);

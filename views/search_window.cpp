@@ -85,7 +85,7 @@ int registerSearchWindowClass()
     session.windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     session.windowClass.lpszClassName = PLUGIN_NAME;
     session.windowClass.hIconSm = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
-    if (pluginState() != PluginState::Started)  // a host that stopped us meanwhile
+    if (session.state != PluginState::Started)  // a host that stopped us meanwhile
         return 0;
     // A class fails to register for no other reason than its name, short of
     // the system running out of atoms.
