@@ -354,13 +354,13 @@ private:
         RECT pageBox, listBox;
         GetWindowRect(host_->page().window(), &pageBox);
         GetWindowRect(list_, &listBox);
-        host::WindowSpec spec;
-        spec.style = GetWindowLongA(host_->page().window(), GWL_STYLE);
-        spec.x = spec.y = 0;
-        spec.width = pageBox.right - pageBox.left;
-        spec.height = pageBox.bottom - pageBox.top;
-        spec.handler = &floorPage;
-        HWND page = host::createHostWindow(host::pageKind(), spec);
+        host::WindowSpec plan;
+        plan.style = GetWindowLongA(host_->page().window(), GWL_STYLE);
+        plan.x = plan.y = 0;
+        plan.width = pageBox.right - pageBox.left;
+        plan.height = pageBox.bottom - pageBox.top;
+        plan.handler = &floorPage;
+        HWND page = host::createHostWindow(host::pageKind(), plan);
         HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0,
                                     listBox.right - listBox.left, listBox.bottom - listBox.top, page, nullptr,
                                     nullptr, nullptr);

@@ -73,36 +73,36 @@ INT_PTR CALLBACK hostDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 }
 
 // "LunetkaHost", then W for the wide class, then the background and style.
-std::string className(bool wide, const WindowSpec& spec)
+std::string className(bool wide, const WindowSpec& plan)
 {
-    return "LunetkaHost" + std::string(wide ? "W" : "") + "-" + std::to_string(spec.background) + "-" +
-           std::to_string(spec.classStyle);
+    return "LunetkaHost" + std::string(wide ? "W" : "") + "-" + std::to_string(plan.background) + "-" +
+           std::to_string(plan.classStyle);
 }
 
 // The class of a kind, in either width's structure: all but its name.
 template <typename WindowClass>
-WindowClass classOf(const WindowSpec& spec, WNDPROC procedure)
+WindowClass classOf(const WindowSpec& plan, WNDPROC procedure)
 {
     WindowClass windowClass;
     ZeroMemory(&windowClass, sizeof windowClass);
-    windowClass.style = spec.classStyle;
+    windowClass.style = plan.classStyle;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    windowClass.hbrBackground = GetSysColorBrush(spec.background);
+    windowClass.hbrBackground = GetSysColorBrush(plan.background);
     return windowClass;
 }
 
 // A second registration of a name fails harmlessly.
-void registerClassFor(bool wide, const std::string& name, const WindowSpec& spec)
+void registerClassFor(bool wide, const std::string& name, const WindowSpec& plan)
 {
     if (wide) {
-        WNDCLASSW windowClass = classOf<WNDCLASSW>(spec, hostWindowProc<true>);
+        WNDCLASSW windowClass = classOf<WNDCLASSW>(plan, hostWindowProc<true>);
         std::wstring wideName = widen(name.c_str());
         windowClass.lpszClassName = wideName.c_str();
         RegisterClassW(&windowClass);
     } else {
-        WNDCLASSA windowClass = classOf<WNDCLASSA>(spec, hostWindowProc<false>);
+        WNDCLASSA windowClass = classOf<WNDCLASSA>(plan, hostWindowProc<false>);
         windowClass.lpszClassName = name.c_str();
         RegisterClassA(&windowClass);
     }
@@ -110,23 +110,23 @@ void registerClassFor(bool wide, const std::string& name, const WindowSpec& spec
 
 // A dialog template with no controls: the header, no menu, the default
 // dialog class, the title. Its size is set in pixels once it exists.
-HWND createDialog(const WindowSpec& spec)
+HWND createDialog(const WindowSpec& plan)
 {
-    DWORD style = spec.style;
+    DWORD style = plan.style;
     if (style & WS_CHILD)
         style |= DS_CONTROL;  // a page inside the configuration window, as a property page is
     std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD) + 2, 0);
     DLGTEMPLATE* header = reinterpret_cast<DLGTEMPLATE*>(words.data());
     header->style = style;
-    header->dwExtendedStyle = spec.exStyle | WS_EX_CONTROLPARENT;
-    std::wstring title = widen(spec.title);
+    header->dwExtendedStyle = plan.exStyle | WS_EX_CONTROLPARENT;
+    std::wstring title = widen(plan.title);
     words.insert(words.end(), title.begin(), title.end());
     words.push_back(0);
     HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<DLGTEMPLATE*>(words.data()),
-                                             spec.parent, hostDialogProc, reinterpret_cast<LPARAM>(spec.handler));
+                                             plan.parent, hostDialogProc, reinterpret_cast<LPARAM>(plan.handler));
     if (dialog)
-        SetWindowPos(dialog, nullptr, spec.x == CW_USEDEFAULT ? 0 : spec.x, spec.y == CW_USEDEFAULT ? 0 : spec.y,
-                     spec.width, spec.height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(dialog, nullptr, plan.x == CW_USEDEFAULT ? 0 : plan.x, plan.y == CW_USEDEFAULT ? 0 : plan.y,
+                     plan.width, plan.height, SWP_NOZORDER | SWP_NOACTIVATE);
     return dialog;
 }
 
@@ -143,20 +143,20 @@ WindowKind pageKind()
 
 WindowKind plainKind() { return personality() == Personality::Unicode ? WindowKind::Unicode : WindowKind::Ansi; }
 
-HWND createHostWindow(WindowKind kind, const WindowSpec& spec)
+HWND createHostWindow(WindowKind kind, const WindowSpec& plan)
 {
     HWND window = nullptr;
     if (kind == WindowKind::Dialog) {
-        window = createDialog(spec);
+        window = createDialog(plan);
     } else {
         bool wide = kind == WindowKind::Unicode;
-        std::string name = className(wide, spec);
-        registerClassFor(wide, name, spec);
-        window = wide ? CreateWindowExW(spec.exStyle, widen(name.c_str()).c_str(), widen(spec.title).c_str(), spec.style,
-                                        spec.x, spec.y, spec.width, spec.height, spec.parent, nullptr,
-                                        GetModuleHandleA(nullptr), spec.handler)
-                      : CreateWindowExA(spec.exStyle, name.c_str(), spec.title, spec.style, spec.x, spec.y, spec.width,
-                                        spec.height, spec.parent, nullptr, GetModuleHandleA(nullptr), spec.handler);
+        std::string name = className(wide, plan);
+        registerClassFor(wide, name, plan);
+        window = wide ? CreateWindowExW(plan.exStyle, widen(name.c_str()).c_str(), widen(plan.title).c_str(), plan.style,
+                                        plan.x, plan.y, plan.width, plan.height, plan.parent, nullptr,
+                                        GetModuleHandleA(nullptr), plan.handler)
+                      : CreateWindowExA(plan.exStyle, name.c_str(), plan.title, plan.style, plan.x, plan.y, plan.width,
+                                        plan.height, plan.parent, nullptr, GetModuleHandleA(nullptr), plan.handler);
     }
     if (window)
         setOwnProcedure(window, frontProcedure(window));

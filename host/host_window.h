@@ -39,7 +39,7 @@ struct WindowSpec {
 };
 
 // Null when Windows refuses the window.
-HWND createHostWindow(WindowKind kind, const WindowSpec& spec);
+HWND createHostWindow(WindowKind kind, const WindowSpec& plan);
 // A child control of a system class, made with the calls of plainKind().
 HWND createControl(HWND parent, const char* className, const char* text, DWORD style, int x, int y, int width,
                    int height, int controlId = 0, DWORD exStyle = 0);

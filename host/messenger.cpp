@@ -49,13 +49,13 @@ HBITMAP menuBitmap(HICON icon)
 // A window of the messenger's own that only Windows' default handles.
 HWND plainWindow(const std::string& title, int x, int y, int width, int height)
 {
-    WindowSpec spec;
-    spec.title = title.c_str();
-    spec.x = x;
-    spec.y = y;
-    spec.width = width;
-    spec.height = height;
-    return createHostWindow(plainKind(), spec);
+    WindowSpec plan;
+    plan.title = title.c_str();
+    plan.x = x;
+    plan.y = y;
+    plan.width = width;
+    plan.height = height;
+    return createHostWindow(plainKind(), plan);
 }
 
 }  // namespace
@@ -108,13 +108,13 @@ Messenger::Messenger(StandInHost& host, const std::string& logFile) : host_(host
             throw HostError("cannot write log file " + logFile);
     }
     std::string title = ansi("Komunikator — kontakty");
-    WindowSpec spec;
-    spec.title = title.c_str();
-    spec.x = spec.y = 20;
-    spec.width = 300;
-    spec.height = 520;
-    spec.handler = &mainWindow_;
-    main_ = createHostWindow(plainKind(), spec);
+    WindowSpec plan;
+    plan.title = title.c_str();
+    plan.x = plan.y = 20;
+    plan.width = 300;
+    plan.height = 520;
+    plan.handler = &mainWindow_;
+    main_ = createHostWindow(plainKind(), plan);
     if (!main_)
         throw HostError("cannot create the messenger's window");
     try {
@@ -212,14 +212,14 @@ void Messenger::chooseMenuEntry(int actionId)
 void Messenger::openConfiguration(int pageId)
 {
     if (!config_) {
-        WindowSpec spec;
-        spec.title = "Konfiguracja";
-        spec.x = 340;
-        spec.y = 20;
-        spec.width = 650;
-        spec.height = 700;
-        spec.handler = &configWindow_;
-        config_ = createHostWindow(pageKind(), spec);
+        WindowSpec plan;
+        plan.title = "Konfiguracja";
+        plan.x = 340;
+        plan.y = 20;
+        plan.width = 650;
+        plan.height = 700;
+        plan.handler = &configWindow_;
+        config_ = createHostWindow(pageKind(), plan);
         pages_ = makeListView(config_, LVS_SINGLESEL | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS, 6, 6, PAGE_LIST_WIDTH,
                               640);
         addListColumn(pages_, 0, "", PAGE_LIST_WIDTH - 24);

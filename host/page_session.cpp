@@ -30,11 +30,11 @@ HWND PageSession::open()
 
 void PageSession::build()
 {
-    WindowSpec spec;
-    spec.title = "Lunetka";
-    spec.width = PAGE_WIDTH;
-    spec.height = PAGE_HEIGHT;
-    HWND page = createHostWindow(pageKind(), spec);
+    WindowSpec plan;
+    plan.title = "Lunetka";
+    plan.width = PAGE_WIDTH;
+    plan.height = PAGE_HEIGHT;
+    HWND page = createHostWindow(pageKind(), plan);
     if (!page)
         throw HostError("cannot create the page window (Windows error " + std::to_string(GetLastError()) + ")");
     adopt(page, true);

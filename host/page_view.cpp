@@ -48,16 +48,16 @@ std::map<std::string, std::string> actionParameters(const std::string& text)
 
 PageView::PageView(StandInHost& host, HWND parent, int pageId, int x, int y) : host_(host)
 {
-    WindowSpec spec;
-    spec.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-    spec.exStyle = WS_EX_CONTROLPARENT;
-    spec.x = x;
-    spec.y = y;
-    spec.width = PAGE_WIDTH;
-    spec.height = 600;
-    spec.parent = parent;
-    spec.handler = this;
-    page_ = createHostWindow(pageKind(), spec);
+    WindowSpec plan;
+    plan.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+    plan.exStyle = WS_EX_CONTROLPARENT;
+    plan.x = x;
+    plan.y = y;
+    plan.width = PAGE_WIDTH;
+    plan.height = 600;
+    plan.parent = parent;
+    plan.handler = this;
+    page_ = createHostWindow(pageKind(), plan);
     if (!page_)
         throw HostError("cannot create the page (Windows error " + std::to_string(GetLastError()) + ")");
     build(pageId);

@@ -127,22 +127,22 @@ RichText richText;
 HWND createRichText(const std::string& markup, DWORD style, DWORD exStyle, int x, int y, int width, int height,
                     HWND parent, bool tip)
 {
-    WindowSpec spec;
-    spec.title = markup.c_str();
-    spec.style = style | WS_VISIBLE;
-    spec.exStyle = exStyle;
-    spec.x = x;
-    spec.y = y;
-    spec.width = width;
-    spec.height = height;
-    spec.parent = parent;
-    spec.handler = &richText;
+    WindowSpec plan;
+    plan.title = markup.c_str();
+    plan.style = style | WS_VISIBLE;
+    plan.exStyle = exStyle;
+    plan.x = x;
+    plan.y = y;
+    plan.width = width;
+    plan.height = height;
+    plan.parent = parent;
+    plan.handler = &richText;
     if (tip) {
-        spec.background = COLOR_INFOBK;
-        spec.classStyle = CS_DROPSHADOW;
-        spec.style &= ~WS_VISIBLE;
+        plan.background = COLOR_INFOBK;
+        plan.classStyle = CS_DROPSHADOW;
+        plan.style &= ~WS_VISIBLE;
     }
-    return createHostWindow(plainKind(), spec);
+    return createHostWindow(plainKind(), plan);
 }
 
 int richTextHeight(const std::string& markup, int width)

@@ -208,13 +208,13 @@ HWND ownWindow(const char* className, const char* title)
 
 HWND createHostPage(const char* title)
 {
-    host::WindowSpec spec;
-    spec.title = title;
-    spec.x = spec.y = 0;
-    spec.width = 600;
-    spec.height = 500;
-    spec.handler = &hostTestPage;
-    HWND page = host::createHostWindow(host::pageKind(), spec);
+    host::WindowSpec plan;
+    plan.title = title;
+    plan.x = plan.y = 0;
+    plan.width = 600;
+    plan.height = 500;
+    plan.handler = &hostTestPage;
+    HWND page = host::createHostWindow(host::pageKind(), plan);
     if (page && host::personality() == host::Personality::Subclassing)
         host::replacePageProcedure(page);
     return page;

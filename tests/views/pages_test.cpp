@@ -282,9 +282,9 @@ TEST(Pages, UnicodePageKeepsItsTextsAndCharactersWhileOurListLivesInIt)
     auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
     host->page().close();
     UnicodePage own;
-    host::WindowSpec spec;
-    spec.handler = &own;
-    HWND page = host::createHostWindow(host::WindowKind::Unicode, spec);
+    host::WindowSpec plan;
+    plan.handler = &own;
+    HWND page = host::createHostWindow(host::WindowKind::Unicode, plan);
     ASSERT_TRUE(IsWindowUnicode(page));
     std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
     host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
