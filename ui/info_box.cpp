@@ -47,7 +47,9 @@ void addInfoBox(const char* extraText)
     createAction(ActionSpec(ACTION_PAGE, 0, TYPE_GROUP_START).withText(""));
 
     std::string title = nameAndVersion();
-    std::string tip = title.empty() ? std::string() : "<b>" + title + "</b><br/>";
+    std::string tip;
+    if (!title.empty())
+        tip = "<b>" + title + "</b><br/>";
     tip += extraText;
 
     std::string params;
