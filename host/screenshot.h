@@ -10,4 +10,8 @@ namespace host {
 // when it could not be written (no display, a window of no size).
 bool saveScreenshot(HWND window, const std::string& path);
 
+// The header of a bottom-up device-independent bitmap with no palette, as
+// GetDIBits and CreateDIBSection take it.
+BITMAPINFO bitmapHeader(int width, int height, WORD bitsPerPixel);
+
 }  // namespace host

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "host/screenshot.h"
 #include "tests/support/plugin_session.h"
 
 namespace {
@@ -24,13 +25,7 @@ std::vector<BYTE> alphaOf(HICON icon, int side)
     BITMAP bitmap;
     GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
     if (bitmap.bmWidth == side && bitmap.bmHeight == side && bitmap.bmBitsPixel == 32) {
-        BITMAPINFO header;
-        ZeroMemory(&header, sizeof header);
-        header.bmiHeader.biSize = sizeof header.bmiHeader;
-        header.bmiHeader.biWidth = side;
-        header.bmiHeader.biHeight = side;
-        header.bmiHeader.biPlanes = 1;
-        header.bmiHeader.biBitCount = 32;
+        BITMAPINFO header = host::bitmapHeader(side, side, 32);
         std::vector<DWORD> pixels(static_cast<size_t>(side * side));
         HDC dc = GetDC(nullptr);
         GetDIBits(dc, info.hbmColor, 0, side, pixels.data(), &header, DIB_RGB_COLORS);
