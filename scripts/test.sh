@@ -7,15 +7,16 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/build.sh
-bash scripts/wineserver-session.sh ctest --test-dir build -j"$(nproc)" --output-on-failure "$@"
+bash scripts/wineserver-session.sh ctest --test-dir build --output-on-failure "$@"
 
-# The tests that load the DLL, the heap-checked campaign among them, in the
-# narrow and the Unicode host (the handle-reuse tests in the narrow one),
-# once more against the test build that checks its invariants and aborts at
-# the line of a broken one.
-wine_tests='^((plugin|host|host_keyboard|ui|search|views|hostile|hostile_heap_checked)\.(ansi|unicode)|views_handle_reuse\.ansi)$'
+# The tests that load the DLL once more against the test build that checks
+# its invariants and aborts at the line of a broken one: the campaigns
+# (hostile host, allocation failure, heap checking) in every kind of host,
+# the rest in the narrow and the Unicode host, the handle-reuse tests in the
+# narrow one.
+wine_tests='^((plugin|host|host_keyboard|ui|search|views)\.(ansi|unicode)|(hostile|hostile_heap_checked)\..*|views_handle_reuse\.ansi)$'
 LUNETKA_PLUGIN="Z:$(echo "$root/build/bin/lunetka-checked.dll" | tr / '\\')" \
-    bash scripts/wineserver-session.sh ctest --test-dir build -j"$(nproc)" --output-on-failure -R "$wine_tests" "$@"
+    bash scripts/wineserver-session.sh ctest --test-dir build --output-on-failure -R "$wine_tests" "$@"
 
 # The same DLL from clang, its warnings as errors, under the tests that load
 # the DLL, the allocation-failure campaign on clang's test build included:
@@ -27,7 +28,7 @@ bash tests/plugin/check_dll.sh build-clang/bin/lunetka.dll
 bash tests/plugin/check_dll.sh build-clang/bin/lunetka-failing-alloc.dll
 python3 tests/ui/dll_texts.py build-clang/bin/lunetka.dll
 LUNETKA_PLUGIN="Z:$(echo "$root/build-clang/bin/lunetka.dll" | tr / '\\')" \
-    bash scripts/wineserver-session.sh ctest --test-dir build -j"$(nproc)" --output-on-failure -R "$wine_tests" "$@"
+    bash scripts/wineserver-session.sh ctest --test-dir build --output-on-failure -R "$wine_tests" "$@"
 
 CXX=clang++ cmake -S tests/native -B build-native --no-warn-unused-cli \
     -DLUNETKA_FUZZ_SECONDS="${LUNETKA_FUZZ_SECONDS:-5}" >/dev/null

@@ -11,4 +11,7 @@ wineserver -p >/dev/null 2>&1 </dev/null
 # output open: let them start here, attached to /dev/null.
 "$here/wine-run.sh" wineboot >/dev/null 2>&1 </dev/null
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# A Wine program spends much of its time waiting on the server: CTest runs
+# twice as many side by side as there are processors, unless told otherwise.
+export CTEST_PARALLEL_LEVEL="${CTEST_PARALLEL_LEVEL:-$((2 * $(nproc)))}"
 "$@"
