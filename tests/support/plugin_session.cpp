@@ -246,19 +246,23 @@ HWND windowAtHandle(HWND destroyed, const std::function<HWND()>& make)
     freeMenus(probe);
     if (depth < 0)
         return nullptr;
+    // The slots in front stay taken, so one menu at a time turns ours round.
+    std::vector<HMENU> fillers = holdMenus(depth);
+    HWND made = nullptr;
     for (int round = 0; round < 0x10000; ++round) {
-        std::vector<HMENU> held = holdMenus(depth + 1);
-        WORD now = HIWORD(reinterpret_cast<uintptr_t>(held.back()));
-        bool oursNext = (now + 1 >= 0xFFFF ? 1 : now + 1) == generation;
-        freeMenus(held);
-        if (!oursNext)
-            continue;
-        std::vector<HMENU> fillers = holdMenus(depth);
-        HWND made = make();
-        freeMenus(fillers);
-        return made == destroyed ? made : nullptr;
+        HMENU turn = CreateMenu();
+        WORD now = HIWORD(reinterpret_cast<uintptr_t>(turn));
+        bool onOurSlot = LOWORD(reinterpret_cast<uintptr_t>(turn)) == slot;
+        DestroyMenu(turn);
+        if (!onOurSlot)
+            break;
+        if ((now + 1 >= 0xFFFF ? 1 : now + 1) == generation) {
+            made = make();
+            break;
+        }
     }
-    return nullptr;
+    freeMenus(fillers);
+    return made == destroyed ? made : nullptr;
 }
 
 bool hasOwnProcedure(HWND page)
