@@ -7,7 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/build.sh
-bash scripts/wineserver-session.sh ctest --test-dir build --output-on-failure "$@"
+bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure "$@"
 
 # The tests that load the DLL, in the narrow and the Unicode host (the
 # handle-reuse tests in the narrow one), run once more against the test build
@@ -20,7 +20,7 @@ bash scripts/wineserver-session.sh ctest --test-dir build --output-on-failure "$
 wine_tests='(plugin|host|host_keyboard|ui|search|views)\.(ansi|unicode)|(hostile|hostile_heap_checked)\.(ansi|unicode)|views_handle_reuse\.ansi'
 campaigns='(hostile|hostile_heap_checked)\..*'
 LUNETKA_PLUGIN="Z:$(echo "$root/build/bin/lunetka-checked.dll" | tr / '\\')" \
-    bash scripts/wineserver-session.sh ctest --test-dir build --output-on-failure -R "^($wine_tests|$campaigns)$" "$@"
+    bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure -R "^($wine_tests|$campaigns)$" "$@"
 
 cmake -S . -B build-clang --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/clang-mingw-i686.cmake \
     -DCMAKE_BUILD_TYPE=Release -DLUNETKA_DLL_ONLY=ON -DLUNETKA_WERROR=ON >/dev/null
@@ -29,7 +29,7 @@ bash tests/plugin/check_dll.sh build-clang/bin/lunetka.dll
 bash tests/plugin/check_dll.sh build-clang/bin/lunetka-failing-alloc.dll
 python3 tests/ui/dll_texts.py build-clang/bin/lunetka.dll
 LUNETKA_PLUGIN="Z:$(echo "$root/build-clang/bin/lunetka.dll" | tr / '\\')" \
-    bash scripts/wineserver-session.sh ctest --test-dir build --output-on-failure -R "^($wine_tests)$" "$@"
+    bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure -R "^($wine_tests)$" "$@"
 
 CXX=clang++ cmake -S tests/native -B build-native --no-warn-unused-cli \
     -DLUNETKA_FUZZ_SECONDS="${LUNETKA_FUZZ_SECONDS:-5}" >/dev/null

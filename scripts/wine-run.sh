@@ -5,6 +5,9 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export WINEPREFIX="${LUNETKA_WINEPREFIX:-$here/../.wineprefix}"
+# A program that needs a wineserver to itself (the handle table, the focus)
+# runs in a prefix of its own beside this one: every prefix has its server.
+if [ -n "${LUNETKA_OWN_SERVER:-}" ]; then WINEPREFIX="$WINEPREFIX-alone"; fi
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export LC_ALL="${LUNETKA_LOCALE:-pl_PL.UTF-8}"

@@ -2,15 +2,34 @@
 # Keeps one wineserver alive for the prefix while a command runs: each Wine
 # process then starts in a fraction of a second. The server's output goes to
 # /dev/null, so it never holds a pipe of the command open.
+#   wineserver-session.sh [--own-server] COMMAND...
+# --own-server serves the prefix of the programs that need a wineserver to
+# themselves (LUNETKA_OWN_SERVER, scripts/wine-run.sh) too, so that they run
+# beside the others instead of after them.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export WINEPREFIX="${LUNETKA_WINEPREFIX:-$here/../.wineprefix}"
-"$here/wine-run.sh" --prepare
-wineserver -p >/dev/null 2>&1 </dev/null
-# Wine's background services start with the first program and keep its
-# output open: let them start here, attached to /dev/null.
-"$here/wine-run.sh" wineboot >/dev/null 2>&1 </dev/null
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+prefixes=("$WINEPREFIX")
+if [ "${1:-}" = "--own-server" ]; then
+    shift
+    prefixes+=("$WINEPREFIX-alone")
+fi
+preparing=()
+for prefix in "${prefixes[@]}"; do
+    LUNETKA_WINEPREFIX="$prefix" "$here/wine-run.sh" --prepare &
+    preparing+=($!)
+done
+for job in "${preparing[@]}"; do wait "$job"; done
+stopServers() {
+    for prefix in "${prefixes[@]}"; do WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true; done
+}
+trap stopServers EXIT
+for prefix in "${prefixes[@]}"; do
+    WINEPREFIX="$prefix" wineserver -p >/dev/null 2>&1 </dev/null
+    # Wine's background services start with the first program and keep its
+    # output open: let them start here, attached to /dev/null.
+    LUNETKA_WINEPREFIX="$prefix" "$here/wine-run.sh" wineboot >/dev/null 2>&1 </dev/null
+done
 # A Wine program spends much of its time waiting on the server: CTest runs
 # twice as many side by side as there are processors, unless told otherwise.
 export CTEST_PARALLEL_LEVEL="${CTEST_PARALLEL_LEVEL:-$((2 * $(nproc)))}"

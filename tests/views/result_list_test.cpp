@@ -175,8 +175,6 @@ TEST(ResultListAlone, ImagesFollowTheNetworksTheHostNames)
     }
 }
 
-// A click on a column the host added to our list, or on no column at all,
-// sorts nothing and leaves the direction of the next click as it was.
 // A click on no column, or on a column the host added, sorts nothing and
 // leaves the direction of the next click alone. Every row's value (its uid)
 // differs, in another order than the names: a sort by them would show.
@@ -435,8 +433,6 @@ TEST_F(ResultList, DestroyedListIsNeitherTouchedNorActedOn)
     EXPECT_EQ(3u, host->find(host::Op::Send, host::MSG_ACTION_GET_VALUE).size()) << "the search itself still ran";
 }
 
-// The host destroys our list itself, and Windows later gives its handle to a
-// list view of the host's: neither a search nor a new list may touch that one.
 // The host destroys our list, or the page with our list in it, and Windows
 // later gives the list's handle to a list of the host's: the next search
 // fills none, and a new list destroys none.
