@@ -73,7 +73,7 @@ bool standsBehindAnother(HWND page, WNDPROC proc) { return currentProc(page) != 
 bool anyPageBehindAnother(WNDPROC proc)
 {
     for (const SubclassedPage& known : session.pages) {
-        if (IsWindow(known.page) && currentProc(known.page) != proc)
+        if (IsWindow(known.page) && standsBehindAnother(known.page, proc))
             return true;
     }
     return false;
