@@ -4,6 +4,9 @@
 // declaration of the interface.
 #include "host/host_control_table.h"
 
+#include <windows.h>
+#include <stdio.h>
+
 #include "host/stand_in_host.h"
 
 namespace host {
@@ -86,7 +89,33 @@ void* const operationTable[HOST_CONTROL_SLOTS] = {
     reinterpret_cast<void*>(Thunks::unlockTable),        // 24
 };
 
+// A freed object's slot. It takes no arguments: the caller's are left on the
+// stack, which does not matter as the process ends here.
+template <int Slot>
+void __stdcall freedSlot()
+{
+    fprintf(stderr, "lunetka-host: the plug-in called slot %d of a control object the host had freed\n", Slot);
+    fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+}
+
+template <int... Slots>
+struct FreedTable {
+    static void* const slots[sizeof...(Slots)];
+};
+template <int... Slots>
+void* const FreedTable<Slots...>::slots[sizeof...(Slots)] = {reinterpret_cast<void*>(freedSlot<Slots>)...};
+
+using Freed = FreedTable<0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24>;
+static_assert(sizeof Freed::slots / sizeof Freed::slots[0] == HOST_CONTROL_SLOTS, "every slot traps");
+
 }  // namespace
+
+void poisonRawHostControl(RawHostControl* control)
+{
+    control->table = Freed::slots;
+    control->host = nullptr;
+}
 
 void initRawHostControl(RawHostControl* control, StandInHost* host)
 {

@@ -13,5 +13,9 @@ struct RawHostControl {
 };
 
 void initRawHostControl(RawHostControl* control, StandInHost* host);
+// The object as a host leaves it once it freed it: every slot of its table
+// traps, printing the slot and ending the process at once (a call into
+// freed memory would crash the host there).
+void poisonRawHostControl(RawHostControl* control);
 
 }  // namespace host

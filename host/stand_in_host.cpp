@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <algorithm>
+#include <map>
 
 #include "host/host_control_table.h"
 #include "host/host_error.h"
@@ -13,6 +14,7 @@
 #include "host/net_icons.h"
 #include "host/personality.h"
 #include "host/record_reader.h"
+#include "host/result_list_reader.h"
 #include "host/settings_profile.h"
 #include "host/stack_check.h"
 #include "host/text_codec.h"
@@ -35,13 +37,22 @@ std::wstring widen(const std::string& utf8)
     return result;
 }
 
-BOOL CALLBACK closeLeftWindow(HWND window, LPARAM)
+// How many of this process's hosts hold each plug-in library: one that lets
+// go of the last reference may expect the library to be gone.
+std::map<HMODULE, int>& librariesHeld()
 {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (strcmp(name, "Lunetka") == 0)
-        DestroyWindow(window);
-    return TRUE;
+    static std::map<HMODULE, int> held;
+    return held;
+}
+
+// The user double-clicks the first row of a list the plug-in left in its
+// page, and presses Enter on it.
+void useLeftList(HWND list)
+{
+    if (!list || !IsWindow(list) || SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 0)
+        return;
+    doubleClickRow(list, 0);
+    SendMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
 }
 
 }  // namespace
@@ -77,8 +88,7 @@ StandInHost::~StandInHost()
     page_.close();
     for (auto& icon : icons_)
         DestroyIcon(icon.second);
-    if (ownsModule_ && pluginModule_)
-        FreeLibrary(pluginModule_);
+    unloadPlugin();
 }
 
 void StandInHost::loadPlugin(const std::string& path)
@@ -91,8 +101,10 @@ void StandInHost::loadPlugin(const std::string& path)
         FreeLibrary(module);
         throw HostError("plug-in " + path + " does not export _IMessageProc@4");
     }
+    initRawHostControl(&control_->raw, this);  // a new object for every load
     attachEntry(reinterpret_cast<void*>(entry), module);
     ownsModule_ = true;
+    ++librariesHeld()[module];
     pluginPath_ = path;
 }
 
@@ -118,7 +130,13 @@ void StandInHost::unloadAndLoadAgain()
         send(MSG_STOP);
     std::string path = pluginPath_;
     intptr_t startedAs = lastStartReply_;
+    bool lastReference = librariesHeld()[pluginModule_] == 1;
     unloadPlugin();
+    // The host frees its object: a call of the plug-in's from here on ends
+    // the process. The library must be gone, and its page and list still work.
+    poisonControl();
+    if (lastReference && GetModuleHandleW(widen(path).c_str()))
+        reportHostFault("the plug-in is still loaded after the host let it go");
     if (page) {
         int heard = messagesHeard(page);
         for (int i = 0; i < 4; ++i)
@@ -126,12 +144,9 @@ void StandInHost::unloadAndLoadAgain()
         if (messagesHeard(page) != heard + 4)
             reportHostFault("after the unload the page's own procedure heard " +
                             std::to_string(messagesHeard(page) - heard) + " of 4 messages");
+        useLeftList(page_.slots().empty() ? nullptr : page_.slots().front().window);
     }
     page_.close();
-    // The user closes what the unloaded copy left open (its search windows
-    // lead to Windows' default procedure): a class with windows left cannot
-    // be taken over by the next copy.
-    EnumThreadWindows(GetCurrentThreadId(), closeLeftWindow, 0);
     try {
         loadPlugin(path);
         // A copy that had its window class must have it again.
@@ -147,10 +162,15 @@ void StandInHost::unloadAndLoadAgain()
     }
 }
 
+void StandInHost::poisonControl() { poisonRawHostControl(&control_->raw); }
+
 void StandInHost::unloadPlugin()
 {
-    if (ownsModule_ && pluginModule_)
+    if (ownsModule_ && pluginModule_) {
+        if (--librariesHeld()[pluginModule_] == 0)
+            librariesHeld().erase(pluginModule_);
         FreeLibrary(pluginModule_);
+    }
     entry_ = nullptr;
     pluginModule_ = nullptr;
     ownsModule_ = false;

@@ -75,6 +75,9 @@ public:
     const std::string& pluginPath() const { return pluginPath_; }
     // Unloads the plug-in as a careless host would: no HM_STOP first.
     void unloadPlugin();
+    // The host frees the object it handed over: every slot traps from now
+    // on, until the next load.
+    void poisonControl();
     // The object handed over with HM_START.
     void* controlObject();
 

@@ -11,17 +11,19 @@
 
 namespace {
 
-// The state's plain values and memory, once the windows are given back.
-void resetState(Release)
+// The state's memory, once the windows are given back. At an unload the
+// runtime destroys the state itself, after DllMain.
+void resetState(Release moment)
 {
+    if (moment == Release::AtUnload)
+        return;
     session.reset();
     search.reset();
 }
 
 void releaseRuntime(Release moment)
 {
-    // A pinned copy runs on, and may still throw: its runtime stays whole.
-    if (moment == Release::AtUnload && !session.pinned)
+    if (moment == Release::AtUnload)
         releaseLanguageRuntime();
 }
 
@@ -34,20 +36,25 @@ void releaseRuntime(Release moment)
 // | result list, its   | 220 (ranks: a   | the next 220, or 221      | destroyed, its image     | forgotten: its code is   |
 // | image list and its | header click)   | (ranks: the next fill)    | list with it             | comctl32's               |
 // | sort ranks         |                 |                           |                          |                          |
-// | page subclass      | 220             | 221                       | the page gets its        | the same, nothing        |
-// |                    |                 |                           | procedure back; behind   | destroyed; behind the    |
-// |                    |                 |                           | the host's own, the      | host's own, the library  |
-// |                    |                 |                           | library is held          | is pinned                |
-// | search windows     | the menu entry  | -                         | destroyed                | handed DefWindowProcA    |
-// | window class       | HM_START        | -                         | unregistered             | unregistered, or handed  |
-// | "Lunetka"          |                 |                           |                          | DefWindowProcA while a   |
-// |                    |                 |                           |                          | window is left           |
-// | the state's memory | a search, a     | a giant cell's buffer,    | freed (the hits and the  | freed                    |
-// | (hits, cell buffer,| walk, a list    | after its walk            | buffer once a search     |                          |
+// | page subclass      | 220             | 221: the page's procedure | the same                 | its thunk forwards past  |
+// | (a thunk)          |                 | back, or, behind the      |                          | us (one write); a later  |
+// |                    |                 | host's own, the thunk     |                          | copy gives the page back |
+// |                    |                 | forwards past us          |                          | or frees the thunk       |
+// | search windows     | the menu entry  | -                         | destroyed                | left: the class's thunk  |
+// |                    |                 |                           |                          | leads them to            |
+// |                    |                 |                           |                          | DefWindowProcA           |
+// | window class       | HM_START        | -                         | unregistered, its thunk  | left, its thunk          |
+// | "Lunetka" (a thunk)|                 |                           | freed                    | forwarding; the next     |
+// |                    |                 |                           |                          | start replaces it        |
+// | the state's memory | a search, a     | a giant cell's buffer,    | freed (the hits and the  | freed by the runtime     |
+// | (hits, cell buffer,| walk, a list    | after its walk            | buffer once a search     | after DllMain            |
 // | icons, ranks)      |                 |                           | running under it ends)   |                          |
-// | C++ runtime's      | load, the first | -                         | -                        | freed, unless pinned     |
-// | exception pool and | throw           |                           |                          | (runtime_tls.cpp)        |
+// | C++ runtime's      | load, the first | -                         | -                        | freed (runtime_tls.cpp)  |
+// | exception pool and | throw           |                           |                          |                          |
 // | TLS slot           |                 |                           |                          |                          |
+//
+// Inside DllMain (an unload without a stop) this runs memory writes and
+// kernel32's TlsFree only: no user32, no host, no window.
 typedef void (*ReleaseResource)(Release moment);
 
 const ReleaseResource resources[] = {
@@ -60,13 +67,17 @@ const ReleaseResource resources[] = {
 };
 
 // Detached first: whatever the host asks of us while our windows go finds a
-// plug-in that takes nothing new and calls nobody.
+// plug-in that takes nothing new and calls nobody. A stop the host sends
+// from inside one (a window we destroy tells it) is one more end of the same
+// session: only the outermost one leaves the state Loaded.
 void endSession(Release moment)
 {
     session.state = PluginState::Stopping;
     session.hostControl = nullptr;
+    ++session.stopsRunning;
     releaseEverything(moment);
-    session.state = PluginState::Loaded;
+    if (--session.stopsRunning == 0)
+        session.state = PluginState::Loaded;
 }
 
 }  // namespace
@@ -75,9 +86,8 @@ bool attachHost(HostControl* host)
 {
     if (session.state == PluginState::Stopping)
         return false;
-    // A start while started: the host unloaded a copy that had to stay and
-    // loads it again. The last session ends as at a stop, without a word to
-    // the host that had it.
+    // A start while started: the host starts us afresh, maybe with another
+    // object. The last session ends as at a stop, without a word to the host.
     if (session.state == PluginState::Started)
         stopPlugin();
     session.hostControl = host;
@@ -85,11 +95,7 @@ bool attachHost(HostControl* host)
     return true;
 }
 
-void stopPlugin()
-{
-    endSession(Release::AtStop);
-    keepLoadedWhilePagesNeedUs();
-}
+void stopPlugin() { endSession(Release::AtStop); }
 
 void unloadPlugin() { endSession(Release::AtUnload); }
 

@@ -6,11 +6,12 @@
 // States (session.state; session.hostControl is the host's object while Started):
 //   Loaded   -> HM_START accepted                      -> Started
 //   Started  -> HM_STOP                                -> Stopping -> Loaded
-//   Started  -> HM_START (a copy kept loaded past an unload without a stop,
-//               loaded again): the last session stops -> Stopping -> Started
-//   any      -> FreeLibrary (DllMain detach)           -> Loaded, or gone
+//   Started  -> HM_START again: the last session stops -> Stopping -> Started
+//   any      -> FreeLibrary (DllMain detach)           -> gone
 // While Stopping the host is already detached: an event that arrives then
-// (a window we destroy tells the host, and it may call us) takes nothing new.
+// (a window we destroy tells the host, and it may call us) takes nothing new,
+// and a stop nested in the stop ends nothing more: the state is Loaded only
+// once the outermost stop returns.
 #pragma once
 
 #include "plugin/plugin_state.h"
@@ -23,7 +24,8 @@ bool attachHost(HostControl* host);
 // HM_STOP: detaches the host, gives back everything at stop, back to Loaded.
 void stopPlugin();
 // DllMain at an unload without a stop: the host is let go without a word
-// (we are inside the loader's lock), and everything is given back at unload.
+// (we are inside the loader's lock), and everything is given back at unload:
+// memory writes only, no call to user32 or to the host.
 void unloadPlugin();
 
 // Gives back every resource of the table, in its order.

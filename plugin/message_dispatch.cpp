@@ -83,7 +83,6 @@ const MessageRoute messageRoutes[] = {
 
 intptr_t dispatch(const HostMessage* message)
 {
-    keepLoadedWhilePagesNeedUs();
     for (const MessageRoute& route : messageRoutes) {
         if (route.id != message->id)
             continue;

@@ -1,14 +1,12 @@
 // The plug-in's mutable state, all of it, in two structs: the session with
 // the host (what it handed us, and what we put into its process) and the
 // search (the criteria last seen, the hits, the walks' buffer). Nothing else
-// of the plug-in changes at run time. Both live in storage the C++ runtime
-// never destroys (persistent.h): a copy kept loaded past its unload still
-// runs its page procedure, which reads them.
+// of the plug-in changes at run time. Nothing of ours runs once the library
+// is let go (window_thunk.h), so both are plain objects, destroyed with it.
 //
-// Each has its reset, which a stop and an unload call once the resource table
-// (lifetime.cpp) has given back the windows: after it the state is a fresh
-// copy's, but for what must outlive a session (the session's own words say
-// what).
+// Each has its reset, which a stop calls once the resource table
+// (lifetime.cpp) has given back the windows: after it the session holds
+// nothing, but what lives from load to unload stays (each field says so).
 #pragma once
 
 #include <windows.h>
@@ -17,6 +15,7 @@
 #include <vector>
 
 #include "search/found_contacts.h"
+#include "plugin/window_thunk.h"
 #include "views/page_subclass.h"
 #include "views/sort_order.h"
 
@@ -29,8 +28,8 @@ enum class PluginState { Loaded, Started, Stopping };
 enum class Release {
     AtStop,    // HM_STOP, 220, 221: windows may be destroyed; the host is detached at a stop
     AtUnload,  // FreeLibrary without a stop: inside the loader's lock, so no
-               // window is destroyed (that runs host code) and the host,
-               // which may be gone, is not called; only procedures are repointed
+               // window is touched (user32 is not called there) and the host,
+               // which may be gone, is not called; only our thunks are retargeted
 };
 
 // Network number -> image index in the result list's small image list. A
@@ -51,37 +50,37 @@ struct Session {
     // The host. Started from HM_START to HM_STOP (lifetime.h).
     HostControl* hostControl = nullptr;
     PluginState state = PluginState::Loaded;
+    int stopsRunning = 0;  // stops nested in one another (lifetime.cpp)
 
     // The result list (result_list.cpp), one at a time.
     HWND resultList = nullptr;   // null while there is no list
     HWND resultPage = nullptr;   // the page it lives in
     NetIconMap netIcons;         // always describes the current list's images
-    bool sortAscending = true;   // flipped before every header-click sort
+    bool sortAscending = true;   // flipped before every header-click sort; lives from load to unload
     ColumnRanks columnRanks[2];  // each hit's place in a column's order, made at a click
 
-    // The pages whose procedure we replaced (page_subclass.cpp). Outlives a
-    // session: a page the host subclassed over ours stays until it goes.
+    // The pages whose procedure we replaced (page_subclass.cpp).
     std::vector<SubclassedPage> pages;
 
     // The search window (search_window.cpp).
     HWND searchWindow = nullptr;          // the latest; forgotten once it is gone
     WNDCLASSEXA windowClass = {};         // as registered at start
     HINSTANCE registeredUnder = nullptr;  // set only while the class that exists is ours
+    WindowThunk* classThunk = nullptr;    // the class's procedure, while it is ours
 
-    // The library itself (lifetime.cpp, runtime_tls.cpp). Outlives a session.
-    HMODULE heldModule = nullptr;  // our own reference, while a page needs us
-    bool pinned = false;           // for good: an unload found a page that needs us
-    DWORD runtimeSlots[8] = {};    // the C++ runtime's TLS slots, given back at unload
+    // The library itself (window_thunk.cpp, runtime_tls.cpp). Lives from load to unload.
+    ThunkArenas thunkArenas;     // the process's pages of thunks, found once
+    DWORD runtimeSlots[8] = {};  // the C++ runtime's TLS slots, given back at unload
     int runtimeSlotCount = 0;
 
-    // A fresh session: no list, no window, no class, the sort direction and
-    // the images anew, their memory given back.
+    // A fresh session: no list, no window, no class, the images anew, their
+    // memory given back; the sort direction stays.
     void reset();
 };
 
 struct Search {
     SearchState state = SearchState::Idle;
-    // The criteria texts of the last event.
+    // The criteria texts of the last event; they live from load to unload.
     char lastCondition[12] = "";
     char lastValue[500] = "";
     char lastField[12] = "";
@@ -89,8 +88,9 @@ struct Search {
     // searches whatever the texts.
     bool searchOwed = false;
 
-    // The hits of the last search (found_contacts.h). Replaced whole, and only
-    // by replaceFoundContacts: while a search walks, the rows on screen still
+    // The hits of the last search (found_contacts.h). Replaced whole by
+    // replaceFoundContacts, or emptied by emptyFoundContacts, and either only
+    // while no search runs: while a search walks, the rows on screen still
     // name the entries of the previous one.
     FoundContactList foundContacts;
     std::vector<TextBlock> foundTexts;
@@ -101,11 +101,11 @@ struct Search {
     std::string cell;
     bool walking = false;  // a walk holds the host's table lock
 
-    // A fresh copy's search: no criteria seen, nothing owed, no hits, no
-    // buffer; a search or walk running under the stop keeps what it reads,
-    // and gives it back when it ends.
+    // At a stop: nothing owed, no hits, no buffer (the criteria seen stay);
+    // a search or walk running under the stop keeps what it reads, and gives
+    // it back when it ends.
     void reset();
 };
 
-extern Session& session;
-extern Search& search;
+extern Session session;
+extern Search search;

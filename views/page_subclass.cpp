@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "plugin/invariant.h"
-#include "plugin/library_hold.h"
 #include "plugin/plugin_state.h"
+#include "plugin/window_thunk.h"
 
 namespace {
 
@@ -30,6 +30,18 @@ WNDPROC replaceProc(HWND page, WNDPROC proc, bool wide)
                                           : SetWindowLongPtrA(page, GWLP_WNDPROC, value));
 }
 
+// The page's own procedure back where our thunk is still in front; true
+// when nothing leads to the thunk any more.
+bool givePageBack(HWND page, const WindowThunk* thunk)
+{
+    if (!IsWindow(page))
+        return true;
+    if (currentProc(page) != thunkEntry(thunk))
+        return false;
+    replaceProc(page, thunkSaved(thunk), thunkWide(thunk));
+    return true;
+}
+
 }  // namespace
 
 bool subclassPage(HWND page, WNDPROC proc)
@@ -37,24 +49,30 @@ bool subclassPage(HWND page, WNDPROC proc)
     // The list was just made in this page, and the page checked to be alive.
     if (NEVER(!IsWindow(page)))
         return false;
-    // A page still ours (the host's procedure in front kept it), or one the
-    // host copied our procedure onto: saving ours as the one to forward to
-    // would loop forever.
-    if (findPage(page) != session.pages.end() || currentProc(page) == proc)
+    // A page still ours, or one the host copied a page's procedure of ours
+    // onto: saving that as the one to forward to would loop forever.
+    if (findPage(page) != session.pages.end() || liveThunkAt(currentProc(page), proc))
         return true;
     session.pages.reserve(session.pages.size() + 1);  // may throw: before the page is touched
     bool wide = IsWindowUnicode(page) != FALSE;
-    WNDPROC saved = replaceProc(page, proc, wide);
-    if (!saved)  // a window of another process keeps its procedure
+    WindowThunk* thunk = makeWindowThunk(proc, page, wide, false);
+    if (!thunk)
         return false;
-    session.pages.push_back({page, saved, wide});
+    WNDPROC saved = replaceProc(page, thunkEntry(thunk), wide);
+    if (!saved) {  // a window of another process keeps its procedure
+        freeWindowThunk(thunk);
+        return false;
+    }
+    setThunkSaved(thunk, saved);
+    session.pages.push_back({page, thunk});
     return true;
 }
 
 PageForward pageForward(HWND page)
 {
     auto known = findPage(page);
-    return known == session.pages.end() ? PageForward{nullptr, false} : PageForward{known->saved, known->wide};
+    return known == session.pages.end() ? PageForward{nullptr, false}
+                                        : PageForward{thunkSaved(known->thunk), thunkWide(known->thunk)};
 }
 
 LRESULT forwardPageMessage(const PageForward& forward, HWND page, UINT message, WPARAM wParam, LPARAM lParam)
@@ -68,40 +86,20 @@ LRESULT forwardPageMessage(const PageForward& forward, HWND page, UINT message, 
                         : CallWindowProcA(forward.saved, page, message, wParam, lParam);
 }
 
-bool standsBehindAnother(HWND page, WNDPROC proc) { return currentProc(page) != proc; }
-
-bool anyPageBehindAnother(WNDPROC proc)
-{
-    for (const SubclassedPage& known : session.pages) {
-        if (IsWindow(known.page) && standsBehindAnother(known.page, proc))
-            return true;
-    }
-    return false;
-}
-
-void releasePage(HWND page, WNDPROC proc, Release moment)
+void releasePage(HWND page)
 {
     auto known = findPage(page);
     if (known == session.pages.end())
         return;
-    if (!IsWindow(page)) {
-        session.pages.erase(known);
-        return;
-    }
-    if (currentProc(page) != proc) {
-        // Someone's procedure in front of ours forwards to it: the page can
-        // never be handed back safely, so our code must stay.
-        if (moment == Release::AtUnload)
-            pinLibrary();
-        else
-            holdLibrary();
-        return;
-    }
-    replaceProc(page, known->saved, known->wide);
+    WindowThunk* thunk = known->thunk;
     session.pages.erase(known);
+    if (givePageBack(page, thunk))
+        freeWindowThunk(thunk);
+    else
+        forwardPastUs(thunk);  // the host's procedure in front forwards to it for good
 }
 
-void releaseAllPages(WNDPROC proc, Release moment)
+void releaseAllPages(Release moment)
 {
     // Backwards, so releasing one does not move those still to come; and
     // without allocating, as this runs at stop and at unload. Releasing a
@@ -109,13 +107,22 @@ void releaseAllPages(WNDPROC proc, Release moment)
     for (size_t i = session.pages.size(); i-- > 0;) {
         if (NEVER(i >= session.pages.size()))
             continue;
-        releasePage(session.pages[i].page, proc, moment);
+        if (moment == Release::AtUnload) {
+            forwardPastUs(session.pages[i].thunk);
+            session.pages.pop_back();
+        } else {
+            releasePage(session.pages[i].page);
+        }
     }
 }
 
 void forgetPage(HWND page)
 {
     auto known = findPage(page);
-    if (known != session.pages.end())
-        session.pages.erase(known);
+    if (known == session.pages.end())
+        return;
+    freeWindowThunk(known->thunk);
+    session.pages.erase(known);
 }
+
+bool leftPageThunkStillNeeded(const WindowThunk* thunk) { return !givePageBack(thunkWindow(thunk), thunk); }

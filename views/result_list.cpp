@@ -7,7 +7,6 @@
 #include "plugin/entry_guard.h"
 #include "plugin/host_calls.h"
 #include "plugin/invariant.h"
-#include "plugin/library_hold.h"
 #include "plugin/plugin_state.h"
 #include "search/found_contacts.h"
 #include "ui/texts.h"
@@ -140,8 +139,8 @@ void dropResultList(Release moment)
     HWND page = session.resultPage;
     session.resultList = nullptr;
     session.resultPage = nullptr;
-    if (page)
-        releasePage(page, pageWindowProc, moment);
+    if (page && moment == Release::AtStop)
+        releasePage(page);
     if (moment == Release::AtStop && list && IsWindow(list))
         DestroyWindow(list);  // takes its image list with it
 }
@@ -155,7 +154,8 @@ void dressResultList(HWND list, HWND page)
         SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LIST_EXTENDED_STYLE);
         addColumn(list, 0, TEXT_RESULT_COLUMN_CONTACT, 100);
         addColumn(list, 1, TEXT_RESULT_COLUMN_VALUE, 313);
-        subclassPage(page, pageWindowProc);
+        if (!subclassPage(page, pageWindowProc))
+            logLine("the result list's page could not be subclassed: header clicks and double clicks do nothing");
     }
     OwnedImages images;
     NetIconMap icons;
@@ -171,15 +171,7 @@ void dressResultList(HWND list, HWND page)
 
 void releaseResultList(Release moment) { dropResultList(moment); }
 
-void releasePages(Release moment) { releaseAllPages(pageWindowProc, moment); }
-
-void keepLoadedWhilePagesNeedUs()
-{
-    if (anyPageBehindAnother(pageWindowProc))
-        holdLibrary();
-    else
-        releaseLibraryHold();
-}
+void releasePages(Release moment) { releaseAllPages(moment); }
 
 intptr_t createResultList(ActionEvent* event)
 {
@@ -235,7 +227,6 @@ intptr_t destroyResultList(ActionEvent* event)
     if (session.resultList && (slot->window == session.resultList || !slot->window))
         dropResultList(Release::AtStop);
     checkListAndPage();
-    keepLoadedWhilePagesNeedUs();
     return 0;
 }
 
@@ -243,20 +234,11 @@ LRESULT CALLBACK pageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 {
     // Taken first: what we do may forget the page (its last message).
     PageForward forward = pageForward(hwnd);
-    // The host put its own procedure in front of ours: it forwards to us,
-    // and nothing can take us out of its chain. We stay loaded.
-    if (standsBehindAnother(hwnd, pageWindowProc))
-        holdLibrary();
     guardEntry("page window", 0, [&] {
         onPageMessage(hwnd, message, wParam, lParam);
         return 0;
     });
-    LRESULT result = forwardPageMessage(forward, hwnd, message, wParam, lParam);
-    // A page we could not give back while another procedure stood in front
-    // of ours goes back at its first message with ours in front again.
-    if (hwnd != session.resultPage)
-        releasePage(hwnd, pageWindowProc, Release::AtStop);
-    return result;
+    return forwardPageMessage(forward, hwnd, message, wParam, lParam);
 }
 
 void requestContactAction(int hostAction, int hostGroup)

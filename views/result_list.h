@@ -18,13 +18,9 @@ intptr_t destroyResultList(ActionEvent* event);
 bool fillResultList();
 // At stop the list is destroyed; at unload it is only forgotten.
 void releaseResultList(Release moment);
-// Gives every page we subclassed its own procedure back where ours is still
-// in front; sends no message and calls no host.
+// Lets go of every page we subclassed (page_subclass.h); sends no message
+// and calls no host.
 void releasePages(Release moment);
-// At every message of the host's: holds the library if the host put its own
-// procedure in front of ours on a page since we last looked (it may unload
-// us before the page next speaks), and lets go once none does.
-void keepLoadedWhilePagesNeedUs();
 
 LRESULT CALLBACK pageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Asks the host to run one of its actions for the focused row's contact.

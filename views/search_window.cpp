@@ -7,6 +7,8 @@
 #include "plugin/host_calls.h"
 #include "plugin/invariant.h"
 #include "plugin/plugin_state.h"
+#include "plugin/window_thunk.h"
+#include "views/page_subclass.h"
 #include "ui/texts.h"
 
 namespace {
@@ -16,46 +18,46 @@ const DWORD SEARCH_WINDOW_STYLE = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINI
 const int SEARCH_WINDOW_SIZE = 450;
 
 
-bool isSearchWindow(HWND hwnd)
-{
-    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) == searchWindowProc;
-}
+bool ledBy(HWND hwnd, WNDPROC proc) { return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) == proc; }
 
-BOOL CALLBACK destroyIfOurs(HWND hwnd, LPARAM)
+BOOL CALLBACK destroyIfLedBy(HWND hwnd, LPARAM proc)
 {
-    if (isSearchWindow(hwnd))
+    if (ledBy(hwnd, reinterpret_cast<WNDPROC>(proc)))
         DestroyWindow(hwnd);
     return TRUE;
 }
 
-// At unload no message may be sent: the window stays, but with Windows' own
-// procedure, and so does its class if it cannot be unregistered.
-BOOL CALLBACK disownIfOurs(HWND hwnd, LPARAM)
-{
-    if (isSearchWindow(hwnd)) {
-        SetClassLongPtrA(hwnd, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
-    }
-    return TRUE;
-}
-
-// A class "Lunetka" that an earlier copy of us disowned at its unload leads
-// to DefWindowProcA; once its last window is gone it can be replaced.
-bool replaceDisownedClass(HINSTANCE instance)
+// A class "Lunetka" an earlier copy of us left at its unload leads to a thunk
+// of ours that forwards to DefWindowProcA: its windows, which only the user
+// could still close, go, and the class is ours again.
+bool replaceLeftClass(HINSTANCE instance)
 {
     WNDCLASSEXA existing;
     memset(&existing, 0, sizeof existing);
     existing.cbSize = sizeof existing;
     // The class was just found to exist, so its description can be had.
     bool described = GetClassInfoExA(instance, PLUGIN_NAME, &existing) != FALSE;
-    if (NEVER(!described) || existing.lpfnWndProc != DefWindowProcA ||
-        existing.style != session.windowClass.style || existing.hbrBackground != session.windowClass.hbrBackground ||
-        existing.hCursor != session.windowClass.hCursor)
+    WindowThunk* left = described ? leftClassThunk(existing.lpfnWndProc) : nullptr;
+    if (NEVER(!described) || !left)
         return false;
-    if (!UnregisterClassA(PLUGIN_NAME, instance))  // its last window still lives
+    EnumThreadWindows(GetCurrentThreadId(), destroyIfLedBy, reinterpret_cast<LPARAM>(existing.lpfnWndProc));
+    if (!UnregisterClassA(PLUGIN_NAME, instance))  // a window of it lives on another thread
         return false;
+    freeWindowThunk(left);
     bool registered = RegisterClassExA(&session.windowClass) != 0;
     return ALWAYS(registered);  // a name just given up registers again
+}
+
+// What earlier copies left forwarding and nothing leads to any more.
+bool leftThunkStillNeeded(const WindowThunk* thunk, bool forClass)
+{
+    if (!forClass)
+        return leftPageThunkStillNeeded(thunk);
+    WNDCLASSEXA existing;
+    memset(&existing, 0, sizeof existing);
+    existing.cbSize = sizeof existing;
+    return GetClassInfoExA(reinterpret_cast<HINSTANCE>(thunkWindow(thunk)), PLUGIN_NAME, &existing) &&
+           existing.lpfnWndProc == thunkEntry(thunk);
 }
 
 void onDestroy(HWND hwnd)
@@ -75,11 +77,11 @@ void onDestroy(HWND hwnd)
 
 int registerSearchWindowClass()
 {
+    HINSTANCE instance = hostAppInstance();
     memset(&session.windowClass, 0, sizeof session.windowClass);
     session.windowClass.cbSize = sizeof session.windowClass;
     session.windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    session.windowClass.lpfnWndProc = searchWindowProc;
-    session.windowClass.hInstance = hostAppInstance();
+    session.windowClass.hInstance = instance;
     session.windowClass.hIcon = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
     session.windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     session.windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -87,27 +89,48 @@ int registerSearchWindowClass()
     session.windowClass.hIconSm = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
     if (session.state != PluginState::Started)  // a host that stopped us meanwhile
         return 0;
+    tidyLeftThunks(leftThunkStillNeeded);
+    // The class leads to us through a thunk, which an unload without a stop
+    // turns to DefWindowProcA for the windows it leaves.
+    WindowThunk* thunk = makeWindowThunk(searchWindowProc, reinterpret_cast<HWND>(instance), false, true);
+    if (!thunk) {
+        logLine("no memory for the search window's procedure: the menu entry opens no window");
+        return 0;
+    }
+    setThunkSaved(thunk, DefWindowProcA);
+    session.windowClass.lpfnWndProc = thunkEntry(thunk);
     // A class fails to register for no other reason than its name, short of
     // the system running out of atoms.
     if (!RegisterClassExA(&session.windowClass) &&
-        (NEVER(GetLastError() != ERROR_CLASS_ALREADY_EXISTS) || !replaceDisownedClass(session.windowClass.hInstance)))
+        (NEVER(GetLastError() != ERROR_CLASS_ALREADY_EXISTS) || !replaceLeftClass(instance))) {
+        freeWindowThunk(thunk);
         return 0;
-    session.registeredUnder = session.windowClass.hInstance;
+    }
+    session.classThunk = thunk;
+    session.registeredUnder = instance;
     return 1;
 }
 
 void releaseSearchWindows(Release moment)
 {
-    if (session.registeredUnder)
-        EnumThreadWindows(GetCurrentThreadId(), moment == Release::AtStop ? destroyIfOurs : disownIfOurs, 0);
+    // At an unload the class's thunk hands them to Windows' default procedure.
+    if (session.classThunk && moment == Release::AtStop)
+        EnumThreadWindows(GetCurrentThreadId(), destroyIfLedBy, reinterpret_cast<LPARAM>(thunkEntry(session.classThunk)));
     session.searchWindow = nullptr;
 }
 
-void releaseWindowClass(Release)
+void releaseWindowClass(Release moment)
 {
-    if (!session.registeredUnder)
+    WindowThunk* thunk = session.classThunk;
+    if (!thunk)
         return;
-    UnregisterClassA(PLUGIN_NAME, session.registeredUnder);  // fails while a disowned window is left
+    // Unregistered, unless a window of it lives (on another thread, or left
+    // by an unload): then the class, too, forwards past us from now on.
+    if (moment == Release::AtStop && UnregisterClassA(PLUGIN_NAME, session.registeredUnder))
+        freeWindowThunk(thunk);
+    else
+        forwardPastUs(thunk);
+    session.classThunk = nullptr;
     session.registeredUnder = nullptr;
 }
 
@@ -115,7 +138,7 @@ intptr_t openSearchWindow()
 {
     HINSTANCE instance = hostAppInstance();
     session.searchWindow = nullptr;
-    if (session.registeredUnder)
+    if (session.classThunk)
         session.searchWindow = CreateWindowExA(0, PLUGIN_NAME, TEXT_SEARCH_WINDOW_CAPTION, SEARCH_WINDOW_STYLE,
                                        CW_USEDEFAULT, CW_USEDEFAULT, SEARCH_WINDOW_SIZE, SEARCH_WINDOW_SIZE,
                                        nullptr, nullptr, instance, nullptr);

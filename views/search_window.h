@@ -3,20 +3,20 @@
 
 #include <windows.h>
 
-
 #include "plugin/plugin_state.h"
 
 // At HM_START: 1 when the class "Lunetka" was registered. A class that an
-// earlier copy of this library left behind at an unload without a stop (it
-// leads to DefWindowProcA) is replaced; any other class of that name is
-// respected, and the answer is 0.
+// earlier copy of this library left behind at an unload without a stop (its
+// thunk forwards to DefWindowProcA) is replaced, and the windows it left are
+// destroyed; any other class of that name is respected, and the answer is 0.
+// Thunks earlier copies left that nothing leads to any more are freed first.
 int registerSearchWindowClass();
 // At stop our windows are destroyed; at unload, when no message may be sent,
-// they are handed Windows' default procedure.
+// their thunk hands them to Windows' default procedure.
 void releaseSearchWindows(Release moment);
-// Unregisters the class, so it cannot outlive the library with a dangling
-// window procedure; while windows of it remain (after an unload), they and
-// the class lead to Windows' default procedure instead.
+// Unregisters the class at stop; while windows of it remain (after an
+// unload, or on another thread), its thunk leads them and the class to
+// Windows' default procedure instead.
 void releaseWindowClass(Release moment);
 // 0, or 1 when the window could not be created.
 intptr_t openSearchWindow();

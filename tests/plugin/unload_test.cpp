@@ -1,9 +1,11 @@
 // After HM_STOP the host may unload the library at once, and a careless host
-// unloads it without a stop: in both cases no window or class of the host's
-// may still lead into the library's code.
+// unloads it without a stop: in both cases the library goes, no window or
+// class of the host's may still lead into its code, and nothing left in the
+// host's windows calls the host's object, which it may have freed.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -34,16 +36,25 @@ std::unique_ptr<host::StandInHost> pageWithResults()
     return host;
 }
 
-// Once the plug-in was unloaded: every message still reaches the page's own
-// procedure, and the library is gone, unless the host's own subclass stands
-// in front of ours on the page: that one forwards to us for good, so the
-// library must stay.
+// Once the plug-in was unloaded: the library is gone, and every message
+// still reaches the page's own procedure, whatever stands in front of it.
 void expectLetGo(const host::StandInHost& host, HWND page, HWND formerList)
 {
-    EXPECT_EQ(host::hasPageSubclass(page), support::pluginStillLoaded(host));
+    EXPECT_FALSE(support::pluginStillLoaded(host)) << "the library stays loaded";
     int heard = host::messagesHeard(page);
     support::pokePage(page, formerList);
     EXPECT_GE(host::messagesHeard(page) - heard, 6) << "every message reaches the page's own procedure";
+}
+
+// A user double-clicks the list's first row and presses Enter on it: with
+// the host's object poisoned, any call of ours would end the process.
+void useList(HWND list)
+{
+    ASSERT_TRUE(IsWindow(list));
+    ASSERT_GT(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 0);
+    host::focusRow(list, 0, true);
+    host::doubleClickRow(list, 0);
+    SendMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
 }
 
 }  // namespace
@@ -65,7 +76,7 @@ TEST(Unload, StopWithTheListOpenGivesEverythingBack)
     EXPECT_EQ(0, host->lockDepth());
 }
 
-TEST(Unload, WithoutStopNoProcedureOfOursIsLeft)
+TEST(Unload, WithoutStopNothingOfOursIsLeftOrCalled)
 {
     auto host = pageWithResults();
     HWND page = host->page().window();
@@ -74,73 +85,47 @@ TEST(Unload, WithoutStopNoProcedureOfOursIsLeft)
     HWND searchWindow = support::ownWindow("Lunetka");
     ASSERT_NE(nullptr, searchWindow);
 
+    host->clearExchanges();
     host->unloadPlugin();
-    EXPECT_GIVEN_BACK(page);
+    host->poisonControl();
+    EXPECT_EQ(0u, host->exchanges().size()) << "the host heard from us during the unload";
     EXPECT_TRUE(IsWindow(list)) << "no window is destroyed inside the loader's lock";
     expectLetGo(*host, page, list);
-    SendMessageA(list, WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));  // the list still notifies its page
-    if (support::pluginStillLoaded(*host)) {
-        // The copy the host's subclass keeps still owns its window and class:
-        // loaded again from its file, it ends that session.
-        std::string path = host->pluginPath();
-        host.reset();
-        host::StandInHost again;
-        again.loadPlugin(path);
-        EXPECT_EQ(1, again.start());
-        EXPECT_FALSE(IsWindow(searchWindow));
-        again.stop();
-        return;
-    }
+    useList(list);
 
     // The search window and its class lead to Windows' default procedure.
     SendMessageA(searchWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("okno"));
     HWND another = CreateWindowExA(0, "Lunetka", "", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr,
                                    GetModuleHandleA(nullptr), nullptr);
-    if (another) {
-        SendMessageA(another, WM_NULL, 0, 0);
-        DestroyWindow(another);
-    }
+    ASSERT_NE(nullptr, another);
+    SendMessageA(another, WM_NULL, 0, 0);
+    EXPECT_TRUE(DestroyWindow(another));
     EXPECT_TRUE(DestroyWindow(searchWindow));
-    EXPECT_TRUE(UnregisterClassA("Lunetka", GetModuleHandleA(nullptr)) || !GetLastError());
 }
 
+// A search window left open by an unload without a stop keeps the class
+// "Lunetka", which leads to Windows' default procedure: the next copy
+// destroys what was left, takes the class over, and its menu entry works.
 TEST(Unload, LoadedAgainAfterAnUnloadWithoutStopStartsAfresh)
 {
+    HWND left = nullptr;
     {
-        // The class outlives this copy (its window was open), leading to
-        // DefWindowProcA; once the window is gone the next copy replaces it.
         auto host = pageWithResults();
         ASSERT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
+        left = support::ownWindow("Lunetka");
         host->unloadPlugin();
-        if (support::pluginStillLoaded(*host)) {
-            // The host's subclass over ours kept the copy: loaded again from
-            // the same file it is that copy, which ends its last session and
-            // starts afresh, its class with it.
-            host::StandInHost again;
-            again.loadPlugin(host->pluginPath());
-            EXPECT_EQ(1, again.start());
-            EXPECT_EQ(0u, support::ownWindows("Lunetka").size()) << "the last session's window went";
-            EXPECT_EQ(0, again.actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
-            again.stop();
-            return;
-        }
-        {
-            // While that window lives, its class cannot be replaced: the
-            // next copy starts without it and opens no window.
-            auto next = pageWithResults();
-            EXPECT_EQ(0, ONLY(next->find(host::Op::Entry, host::MSG_START)).reply);
-            EXPECT_EQ(1, next->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED)) << "creation refused";
-            EXPECT_EQ(1u, support::ownWindows("Lunetka").size());
-        }
-        DestroyWindow(support::ownWindow("Lunetka"));
+        EXPECT_TRUE(IsWindow(left)) << "nothing is destroyed inside the loader's lock";
     }
     auto host = pageWithResults();
-    EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply) << "the class registers again";
+    EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply) << "the class is ours again";
+    EXPECT_FALSE(IsWindow(left)) << "the window the last copy left went";
     EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
     HWND window = support::ownWindow("Lunetka");
     ASSERT_NE(nullptr, window);
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(1, host->send(STOP));
+    EXPECT_FALSE(UnregisterClassA("Lunetka", GetModuleHandleA(nullptr))) << "the stop unregistered the class";
 }
 
 namespace {
@@ -176,43 +161,47 @@ void reuseFreedMemory()
         free(block);
 }
 
+
+// A list in page from a fresh load of the plug-in into host, with two hits.
+HWND openListIn(host::StandInHost& host, HWND page)
+{
+    host.loadPlugin(support::pluginPath());
+    host.setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
+    EXPECT_EQ(1, host.start()) << "the window class is ours";
+    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
+    host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+    host.settings()[FIELD].value = "5";
+    host.settings()[CONDITION].value = "0";
+    host.settings()[VALUE].value = "opole";
+    host.actionEvent(VALUE, host::EVENT_CHANGED);
+    HWND list = support::slotWindow(event);
+    EXPECT_EQ(2u, host::readResultRows(list).size());
+    return list;
+}
+
 }  // namespace
 
 // A host puts its own procedure in front of ours on the page, then lets us
 // go: after a 221 and a stop, or by an unload without a stop, with a message
-// to the page between (our page procedure sees the host's in front first)
-// or with none (only the unload does). Nothing can take our procedure out
-// from behind the host's: the library stays, and the host hears nothing from
-// us during the unload. After the freed memory is used again, every message
+// to the page between or with none. The host's procedure forwards for good
+// to what it found, our thunk, which from then on forwards past us: the
+// library goes, the host hears nothing from us during the unload, and,
+// once it freed its object, a double click and Enter on the list left in the
+// page call nothing. After the freed memory is used again, every message
 // still reaches the host's procedure and the page's own; and the same file
-// loads, starts and makes its list again. Run under Wine's heap checking too:
-// nothing of ours is freed twice or read once freed. A copy of the file per
-// way, under a name of its own, as it stays in the process.
+// loads again and makes its list in the same page, in front of the host's
+// procedure, and gives it back at its stop. Run under Wine's heap checking
+// too: nothing of ours is freed twice or read once freed.
 TEST(Unload, BehindTheHostsProcedure)
 {
     const char* const ways[] = {"a 221 and a stop first", "a message between", "nothing between"};
     for (int way = 0; way < 3; ++way) {
         SCOPED_TRACE(ways[way]);
-        std::string copy = support::temporaryPath(("lunetka-behind-" + std::to_string(way) + ".dll").c_str());
-        ASSERT_TRUE(CopyFileA(support::pluginPath().c_str(), copy.c_str(), FALSE));
         HWND page = support::createHostPage("strona");
         HWND list = nullptr;
-        auto openListIn = [&](host::StandInHost& host, HWND target) {
-            host.loadPlugin(copy);
-            host.setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
-            EXPECT_EQ(1, host.start()) << "the window class is ours";
-            std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, target);
-            host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-            host.settings()[FIELD].value = "5";
-            host.settings()[CONDITION].value = "0";
-            host.settings()[VALUE].value = "opole";
-            host.actionEvent(VALUE, host::EVENT_CHANGED);
-            list = support::slotWindow(event);
-            EXPECT_EQ(2u, host::readResultRows(list).size());
-        };
         {
             host::StandInHost host;
-            openListIn(host, page);
+            list = openListIn(host, page);
             behindHostProcedure = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostSubclassProc)));
             if (way == 1)
@@ -222,13 +211,15 @@ TEST(Unload, BehindTheHostsProcedure)
                 host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
                 host.send(STOP);
             }
-            HMODULE module = host.pluginModule();
             host.clearExchanges();
             host.unloadPlugin();
+            host.poisonControl();
             EXPECT_EQ(0u, host.exchanges().size()) << "the host heard from us during the unload";
-            EXPECT_EQ(module, GetModuleHandleA(copy.c_str())) << "the library stays";
+            EXPECT_FALSE(support::pluginStillLoaded(host)) << "the library stays";
+            reuseFreedMemory();
+            if (way > 0)
+                useList(list);
         }
-        reuseFreedMemory();
         hostProcedureCalls = 0;
         int heard = host::messagesHeard(page);
         for (int i = 0; i < 4; ++i)
@@ -239,12 +230,60 @@ TEST(Unload, BehindTheHostsProcedure)
         support::pokePage(page, list);
 
         host::StandInHost again;
-        HWND second = support::createHostPage("B");
-        openListIn(again, second);
-        EXPECT_EQ(second, GetParent(list));
+        if (way > 0)
+            DestroyWindow(list);  // the host's to destroy
+        HWND second = openListIn(again, page);
+        std::vector<int> asked;
+        again.onHostAction = [&asked](int action, int, int) { asked.push_back(action); };
+        host::focusRow(second, 0, true);
+        host::doubleClickRow(second, 0);
+        EXPECT_EQ(std::vector<int>{202}, asked) << "the new list's page leads to us";
         again.stop();
+        EXPECT_EQ(reinterpret_cast<LONG_PTR>(hostSubclassProc), GetWindowLongPtrA(page, GWLP_WNDPROC))
+            << "the host's procedure is in front again";
         again.unloadPlugin();
-        DestroyWindow(second);
+        EXPECT_FALSE(support::pluginStillLoaded(again));
+        heard = host::messagesHeard(page);
+        SendMessageA(page, WM_NULL, 0, 0);
+        EXPECT_EQ(heard + 1, host::messagesHeard(page));
+        DestroyWindow(page);
+    }
+}
+
+// The host lets us go from inside a message that passed through our page
+// procedure: from the page's own procedure, or from the action a double
+// click asks for. The thunk holds the library until the message is back in
+// it: the library goes then, and nothing of ours runs after.
+TEST(Unload, FromInsideAMessageThroughOurProcedure)
+{
+    const char* const ways[] = {"the page's own procedure", "the action of a double click"};
+    for (int way = 0; way < 2; ++way) {
+        SCOPED_TRACE(ways[way]);
+        HWND page = support::createHostPage("strona");
+        host::StandInHost host;
+        HWND list = openListIn(host, page);
+        auto letGo = [&host] {
+            host.unloadPlugin();
+            host.poisonControl();
+        };
+        if (way == 0) {
+            support::onHostPageMessage = [&letGo](HWND, UINT message, WPARAM, LPARAM) {
+                if (message == WM_APP)
+                    letGo();
+            };
+            SendMessageA(page, WM_APP, 0, 0);
+            support::onHostPageMessage = nullptr;
+        } else {
+            host.onHostAction = [&letGo](int, int, int) { letGo(); };
+            host::focusRow(list, 0, true);
+            host::doubleClickRow(list, 0);
+        }
+        EXPECT_FALSE(support::pluginStillLoaded(host)) << "the library went once the message was back";
+        reuseFreedMemory();
+        int heard = host::messagesHeard(page);
+        support::pokePage(page, list);
+        useList(list);
+        EXPECT_GE(host::messagesHeard(page) - heard, 6) << "every message reaches the page's own procedure";
         DestroyWindow(page);
     }
 }
@@ -269,6 +308,47 @@ void loadStartStopUnload(const std::string& plugin)
     host.unloadPlugin();
 }
 
+// A page with our list, the host's procedure put in front of ours, the
+// plug-in let go, and the page destroyed: the thunk the page kept is used
+// again by the next load. With a stop first, everything is given back: the
+// floor, which counts what Wine itself keeps of a page and a list.
+void loadWithAPageBehindTheHost(const std::string& plugin, bool stopFirst)
+{
+    HWND page = support::createHostPage("strona");
+    host::StandInHost host;
+    host.recording().exchanges = false;
+    host.loadPlugin(plugin);
+    host.start();
+    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
+    host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+    behindHostProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostSubclassProc)));
+    if (stopFirst)
+        host.stop();
+    host.unloadPlugin();
+    DestroyWindow(page);
+}
+void unloadWithAPageBehindTheHost(const std::string& plugin) { loadWithAPageBehindTheHost(plugin, false); }
+void stopWithAPageBehindTheHost(const std::string& plugin) { loadWithAPageBehindTheHost(plugin, true); }
+
+// The committed bytes a cycle keeps, on average, over cycles after a few to
+// settle; and no TLS slot kept.
+size_t bytesKeptPerCycle(void (*cycle)(const std::string&), const std::string& plugin, int cycles)
+{
+    for (int i = 0; i < 20; ++i)  // let the host's own first-use allocations settle
+        cycle(plugin);
+    size_t bytesBefore = support::committedBytes();
+    DWORD slotBefore = lowestFreeTlsSlot();
+    for (int i = 0; i < cycles; ++i) {
+        cycle(plugin);
+        if (GetModuleHandleA(plugin.c_str()))
+            ADD_FAILURE() << "still loaded after cycle " << i;
+    }
+    size_t bytesAfter = support::committedBytes();
+    EXPECT_EQ(slotBefore, lowestFreeTlsSlot()) << "TLS slots kept by unloaded copies";
+    return (bytesAfter > bytesBefore ? bytesAfter - bytesBefore : 0) / static_cast<size_t>(cycles);
+}
+
 }  // namespace
 
 // A messenger may load and unload a plug-in many times in one run: each
@@ -282,27 +362,25 @@ TEST(Unload, RepeatedLoadsKeepMemoryAndTlsFlat)
         std::string plugin;
         const char* failAllocation;  // null: nothing fails
         int cycles;
+        void (*cycle)(const std::string& plugin);
+        void (*floor)(const std::string& plugin);  // what Wine keeps of the same cycle; null: nothing
+        size_t bytesPerCycle;  // at most, on average, above the floor
     };
     const Case cases[] = {
-        {"plain loads", support::pluginPath(), nullptr, 2000},
+        {"plain loads", support::pluginPath(), nullptr, 2000, loadStartStopUnload, nullptr, 1024},
         {"loads that throw while the page is declared", support::testBuildPath("lunetka-failing-alloc.dll"), "3",
-         300},
+         300, loadStartStopUnload, nullptr, 1024},
+        // A page's few bytes of forwarding code, at most.
+        {"loads with a list in a page the host subclassed over ours", support::pluginPath(), nullptr, 500,
+         unloadWithAPageBehindTheHost, stopWithAPageBehindTheHost, 128},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SetEnvironmentVariableA("LUNETKA_FAIL_ALLOCATION", c.failAllocation);
-        for (int i = 0; i < 20; ++i)  // let the host's own first-use allocations settle
-            loadStartStopUnload(c.plugin);
-        size_t bytesBefore = support::committedBytes();
-        DWORD slotBefore = lowestFreeTlsSlot();
-        for (int i = 0; i < c.cycles; ++i) {
-            loadStartStopUnload(c.plugin);
-            ASSERT_FALSE(GetModuleHandleA(c.plugin.c_str())) << "cycle " << i;
-        }
-        size_t bytesAfter = support::committedBytes();
-        size_t grown = bytesAfter > bytesBefore ? bytesAfter - bytesBefore : 0;
-        EXPECT_EQ(slotBefore, lowestFreeTlsSlot()) << "TLS slots kept by unloaded copies";
-        EXPECT_LT(grown / c.cycles, 1024u) << grown << " bytes kept over " << c.cycles << " cycles";
+        size_t floor = c.floor ? bytesKeptPerCycle(c.floor, c.plugin, c.cycles) : 0;
+        size_t kept = bytesKeptPerCycle(c.cycle, c.plugin, c.cycles);
+        EXPECT_LE(kept, floor + c.bytesPerCycle) << kept << " bytes kept a cycle, against a floor of " << floor
+                                                  << ", over " << c.cycles << " cycles";
     }
     SetEnvironmentVariableA("LUNETKA_FAIL_ALLOCATION", nullptr);
 }
