@@ -2,6 +2,7 @@
 
 #include <stddef.h>
 #include <string.h>
+#include <commctrl.h>
 
 #include "plugin/invariant.h"
 #include "plugin/plugin_state.h"
@@ -17,12 +18,26 @@ const char ARENA_MAGIC[16] = "Lunetka thunks1";
 
 enum ThunkState : LONG { THUNK_FREE = 0, THUNK_LIVE = 1, THUNK_FORWARDING = 2 };
 
+// A SUBCLASSPROC for the common controls' chain that only hands each
+// message on, through the DefSubclassProc of the header's comctl32.
+const unsigned char KEEP_ALIVE_CODE[] = {
+    0xFF, 0x74, 0x24, 0x10,  //  0 push [esp+16]  lParam
+    0xFF, 0x74, 0x24, 0x10,  //  4 push [esp+16]  wParam
+    0xFF, 0x74, 0x24, 0x10,  //  8 push [esp+16]  message
+    0xFF, 0x74, 0x24, 0x10,  // 12 push [esp+16]  hwnd
+    0xFF, 0x15, 0, 0, 0, 0,  // 16 call [DefSubclassProc]
+    0xC2, 0x18, 0x00,        // 22 ret 24
+};
+const size_t KEEP_ALIVE_FIXUP = 18;
+
 #pragma pack(push, 1)
 struct ArenaHeader {
     char magic[16];
     ArenaHeader* self;  // a chance match of the magic does not also name its own address
     DWORD process;
-    unsigned char unused[THUNK_BYTES - 24];
+    void* volatile defSubclassProc;  // of the comctl32 the keep-alive code serves; null: none yet
+    unsigned char keepAlive[sizeof KEEP_ALIVE_CODE];
+    unsigned char unused[THUNK_BYTES - 28 - sizeof KEEP_ALIVE_CODE];
 };
 #pragma pack(pop)
 static_assert(sizeof(ArenaHeader) == THUNK_BYTES, "the header fills the first slot");
@@ -184,6 +199,9 @@ WindowThunk* newArena()
     memcpy(header->magic, ARENA_MAGIC, sizeof ARENA_MAGIC);
     header->self = header;
     header->process = GetCurrentProcessId();
+    memcpy(header->keepAlive, KEEP_ALIVE_CODE, sizeof KEEP_ALIVE_CODE);
+    void* volatile* defSubclassProc = &header->defSubclassProc;
+    memcpy(header->keepAlive + KEEP_ALIVE_FIXUP, &defSubclassProc, sizeof defSubclassProc);
     for (int i = 0; i < THUNKS_PER_ARENA; ++i) {
         WindowThunk* thunk = thunkAt(memory, i);  // zero, as VirtualAlloc gives it: free
         unsigned char* base = thunk->code;
@@ -240,6 +258,19 @@ WindowThunk* liveThunkAt(WNDPROC proc, WNDPROC procedure)
     return findThunk([=](const WindowThunk* thunk) {
         return thunk->state == THUNK_LIVE && thunkEntry(thunk) == proc && thunk->procedure == reinterpret_cast<void*>(procedure);
     });
+}
+
+SUBCLASSPROC keepAliveSubclassProc(void* defSubclassProc)
+{
+    // Asked for beside a thunk just made: there is a page of them.
+    if (NEVER(session.thunkArenas.count == 0))
+        return nullptr;
+    ArenaHeader* header = static_cast<ArenaHeader*>(session.thunkArenas.arena[0]);
+    if (!header->defSubclassProc)
+        header->defSubclassProc = defSubclassProc;
+    if (header->defSubclassProc != defSubclassProc)  // another comctl32 than the one it serves
+        return nullptr;
+    return reinterpret_cast<SUBCLASSPROC>(static_cast<void*>(header->keepAlive));
 }
 
 WindowThunk* leftClassThunk(WNDPROC classProc)

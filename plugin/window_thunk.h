@@ -20,6 +20,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 struct WindowThunk;
 
@@ -49,6 +50,12 @@ HWND thunkWindow(const WindowThunk* thunk);
 // The live thunk in front of procedure that proc is (the host may copy a
 // page's procedure onto another window), or null.
 WindowThunk* liveThunkAt(WNDPROC proc, WNDPROC procedure);
+
+// A subclass procedure for the common controls' chain that lives outside our
+// image and hands every message on through defSubclassProc; the same for
+// every copy, never freed. Asked for once a thunk was made; null when it
+// already serves another comctl32.
+SUBCLASSPROC keepAliveSubclassProc(void* defSubclassProc);
 
 // The class thunk an earlier copy left forwarding that classProc is, or null.
 WindowThunk* leftClassThunk(WNDPROC classProc);

@@ -42,6 +42,46 @@ bool givePageBack(HWND page, const WindowThunk* thunk)
     return true;
 }
 
+// Whether module is a comctl32, by its file's name.
+bool isCommonControls(HMODULE module)
+{
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+    const wchar_t name[] = L"comctl32.dll";
+    const DWORD nameLength = sizeof name / sizeof name[0] - 1;
+    return length >= nameLength && length < MAX_PATH && lstrcmpiW(path + length - nameLength, name) == 0;
+}
+
+// A page the host subclassed with SetWindowSubclass before we came has the
+// common controls' procedure in front. When the host takes its last entry
+// out of that chain, Wine's RemoveWindowSubclass puts the page's first
+// procedure back over whatever stands in front, ours included (Windows'
+// leaves a procedure in front alone). An entry of ours in the same chain,
+// through the very comctl32 whose procedure it is, keeps the chain from
+// emptying while our list lives. Its procedure lives outside our image.
+ChainEntry joinCommonControlsChain(HWND page, WNDPROC front, UINT_PTR id)
+{
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(front), &module) ||
+        !isCommonControls(module))
+        return ChainEntry();
+    // Exported by these numbers by every comctl32 since 5.8, by name or not.
+    auto set = reinterpret_cast<BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR)>(
+        reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(410))));
+    auto remove = reinterpret_cast<BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR)>(
+        reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(412))));
+    FARPROC defSubclassProc = GetProcAddress(module, MAKEINTRESOURCEA(413));
+    if (NEVER(!set || !remove || !defSubclassProc))
+        return ChainEntry();
+    ChainEntry entry;
+    entry.proc = keepAliveSubclassProc(reinterpret_cast<void*>(defSubclassProc));
+    entry.id = id;
+    if (entry.proc && set(page, entry.proc, id, 0))
+        entry.remove = remove;
+    return entry;
+}
+
 }  // namespace
 
 bool subclassPage(HWND page, WNDPROC proc)
@@ -58,13 +98,14 @@ bool subclassPage(HWND page, WNDPROC proc)
     WindowThunk* thunk = makeWindowThunk(proc, page, wide, false);
     if (!thunk)
         return false;
+    ChainEntry chainEntry = joinCommonControlsChain(page, currentProc(page), reinterpret_cast<UINT_PTR>(thunk));
     WNDPROC saved = replaceProc(page, thunkEntry(thunk), wide);
     if (!saved) {  // a window of another process keeps its procedure
         freeWindowThunk(thunk);
         return false;
     }
     setThunkSaved(thunk, saved);
-    session.pages.push_back({page, thunk});
+    session.pages.push_back({page, thunk, chainEntry});
     return true;
 }
 
@@ -92,11 +133,16 @@ void releasePage(HWND page)
     if (known == session.pages.end())
         return;
     WindowThunk* thunk = known->thunk;
+    ChainEntry chainEntry = known->chainEntry;
     session.pages.erase(known);
-    if (givePageBack(page, thunk))
-        freeWindowThunk(thunk);
-    else
+    if (!givePageBack(page, thunk)) {
         forwardPastUs(thunk);  // the host's procedure in front forwards to it for good
+        return;  // and our chain entry stays: Wine's removal of the last one would drop the host's too
+    }
+    freeWindowThunk(thunk);
+    // The common controls' procedure is in front again: the chain may empty.
+    if (chainEntry.remove && IsWindow(page))
+        chainEntry.remove(page, chainEntry.proc, chainEntry.id);
 }
 
 void releaseAllPages(Release moment)

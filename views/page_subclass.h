@@ -9,14 +9,24 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 enum class Release;  // plugin_state.h, which keeps the table of these pages
 struct WindowThunk;
+
+// Our entry in the common controls' subclass chain of a page that had one
+// when we came (page_subclass.cpp says why).
+struct ChainEntry {
+    BOOL(WINAPI* remove)(HWND, SUBCLASSPROC, UINT_PTR) = nullptr;  // null: no entry
+    SUBCLASSPROC proc = nullptr;
+    UINT_PTR id = 0;
+};
 
 // One page of ours (session.pages).
 struct SubclassedPage {
     HWND page;
     WindowThunk* thunk;  // in front of the page's procedure, calling ours
+    ChainEntry chainEntry;
 };
 
 // Puts proc in front of page's procedure; false when it could not (a page of

@@ -250,6 +250,48 @@ TEST(Unload, BehindTheHostsProcedure)
     }
 }
 
+// The host subclassed its page through the common controls before our list
+// came, and takes that subclass off while the list lives: Wine's
+// RemoveWindowSubclass puts the page's first procedure back over whatever
+// stands in front once its chain is empty, and Windows' does not. Either
+// way header clicks still sort, and a double click still asks for the
+// contact; after a 221, a stop and an unload the page's own procedure is in
+// front again.
+TEST(Unload, HostsCommonControlsSubclassTakenOffUnderOurList)
+{
+    HWND page = support::createHostPage("strona");
+    host::addPageSubclass(page);
+    host::StandInHost host;
+    HWND list = openListIn(host, page);
+    host::removePageSubclass(page);
+
+    auto contacts = [list] {
+        std::vector<std::string> shown;
+        for (const host::ResultRow& row : host::readResultRows(list))
+            shown.push_back(row.contact);
+        return shown;
+    };
+    host::clickHeader(list, 0);
+    EXPECT_EQ((std::vector<std::string>{"Ola", "Ala"}), contacts()) << "the first click sorts descending";
+    host::clickHeader(list, 0);
+    EXPECT_EQ((std::vector<std::string>{"Ala", "Ola"}), contacts());
+    std::vector<int> asked;
+    host.onHostAction = [&asked](int action, int, int) { asked.push_back(action); };
+    host::focusRow(list, 0, true);
+    host::doubleClickRow(list, 0);
+    EXPECT_EQ(std::vector<int>{202}, asked) << "the double click reached us";
+
+    std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, list);
+    host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+    host.send(STOP);
+    host.unloadPlugin();
+    EXPECT_TRUE(support::hasOwnProcedure(page)) << "the page's own procedure is in front";
+    int heard = host::messagesHeard(page);
+    SendMessageA(page, WM_NULL, 0, 0);
+    EXPECT_EQ(heard + 1, host::messagesHeard(page));
+    DestroyWindow(page);
+}
+
 // The host lets us go from inside a message that passed through our page
 // procedure: from the page's own procedure, or from the action a double
 // click asks for. The thunk holds the library until the message is back in
