@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <stdlib.h>
 #include <string.h>
+#include <algorithm>
 
 #include "host/host_layout.h"
 #include "host/host_subclass.h"
@@ -328,6 +329,59 @@ TEST(Unload, FromInsideAMessageThroughOurProcedure)
         EXPECT_GE(host::messagesHeard(page) - heard, 6) << "every message reaches the page's own procedure";
         DestroyWindow(page);
     }
+}
+
+// Pages the host keeps after subclassing them over ours each keep a thunk
+// forwarding past us, and so does a class an unload without a stop left.
+// Their number is bounded: past the bound a page is not subclassed (a log
+// line says so) and a start registers no class; once the pages go, a later
+// start frees their thunks, takes the class over, and all works again.
+TEST(Unload, RepeatedLoadsLeaveABoundedNumberOfThunks)
+{
+    auto logged = [](const host::StandInHost& host, const char* line) {
+        std::vector<std::string> lines = host.log();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    };
+    const char* const NOT_SUBCLASSED = "the result list's page could not be subclassed: header clicks and double clicks do nothing";
+    std::vector<HWND> pages;
+    {
+        host::StandInHost host;
+        host.loadPlugin(support::pluginPath());
+        ASSERT_EQ(1, host.start());
+        for (int i = 0; i < 200 && !logged(host, NOT_SUBCLASSED); ++i) {
+            HWND page = support::createHostPage("strona");
+            pages.push_back(page);
+            std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
+            host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+            behindHostProcedure = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostSubclassProc)));
+            std::vector<uint8_t> destroy = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, support::slotWindow(event));
+            host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(destroy.data()));
+        }
+        ASSERT_TRUE(logged(host, NOT_SUBCLASSED)) << "no bound";
+        EXPECT_LE(pages.size(), 8u * 20u) << "more pages kept thunks than eight pages of memory hold";
+        host.unloadPlugin();  // without a stop: the class keeps its thunk too
+    }
+    hostProcedureCalls = 0;
+    for (HWND page : pages)
+        SendMessageA(page, WM_NULL, 0, 0);
+    EXPECT_EQ(static_cast<int>(pages.size()), hostProcedureCalls) << "every page still works";
+    {
+        host::StandInHost full;
+        full.loadPlugin(support::pluginPath());
+        EXPECT_EQ(0, full.start()) << "no room for the class's thunk";
+        EXPECT_TRUE(logged(full, "no memory for the search window's procedure: the menu entry opens no window"));
+        full.stop();
+        full.unloadPlugin();
+    }
+    for (HWND page : pages)
+        DestroyWindow(page);
+    host::StandInHost again;
+    HWND list = openListIn(again, support::createHostPage("B"));
+    host::clickHeader(list, 0);
+    EXPECT_EQ("Ola", host::readResultRows(list).front().contact) << "the thunks went back: the click sorts";
+    again.stop();
+    again.unloadPlugin();
 }
 
 namespace {
