@@ -14,15 +14,6 @@
 #define LUNETKA_PRINTF(formatIndex, firstArgument)
 #endif
 
-#if defined(_WIN32)
-#include <string.h>
-// The C runtime's _strcmpi: ASCII letters fold, under the current locale.
-inline int caseInsensitiveCompare(const char* first, const char* second) { return _strcmpi(first, second); }
-#else
-#include <strings.h>
-inline int caseInsensitiveCompare(const char* first, const char* second) { return strcasecmp(first, second); }
-#endif
-
 // The TLS slots the C++ runtime took for its exception state (runtime_tls.cpp).
 void releaseRuntimeTlsSlots();
 

@@ -1,5 +1,5 @@
-// A header click: the rows sorted by the text of the clicked column, as the
-// C runtime's _strcmpi orders their first 255 bytes (sort_order.h), the
+// A header click: the rows sorted by the text of the clicked column, as
+// Windows' C runtime's _strcmpi orders their first 255 bytes (sort_order.h), the
 // direction flipped before every click.
 #include "views/result_list.h"
 

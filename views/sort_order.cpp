@@ -1,10 +1,26 @@
 #include "views/sort_order.h"
 
+#include <ctype.h>
 #include <string.h>
 
-#include "plugin/portability.h"
-
 namespace {
+
+// As Windows' C runtime compares in _strcmpi, in every locale: each byte
+// through the runtime's tolower as an unsigned char, the difference taken of
+// those. Under the C locale only ASCII letters fold, and code page 1250's
+// letters, above 127, come after every ASCII one. (Wine 8's msvcrt
+// _strcmpi compares them as signed chars, before ASCII: not ours to follow.)
+int caseInsensitiveCompare(const char* first, const char* second)
+{
+    const unsigned char* a = reinterpret_cast<const unsigned char*>(first);
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(second);
+    int folded1, folded2;
+    do {
+        folded1 = tolower(*a++);
+        folded2 = tolower(*b++);
+    } while (folded1 != 0 && folded1 == folded2);
+    return folded1 - folded2;
+}
 
 // A sort compares what a 256-byte read of the cell would have held.
 const size_t SORT_TEXT_LIMIT = 255;

@@ -3,6 +3,9 @@
 
 #include "views/sort_order.h"
 
+#include <string>
+#include <vector>
+
 TEST(SortOrder, CaseInsensitiveAndNegatedWhenDescending)
 {
     EXPECT_EQ(0, compareShownTexts("Adam", "ADAM", true));
@@ -20,6 +23,18 @@ TEST(SortOrder, OnlyTheFirst255BytesCount)
     std::string early = base;
     early[254] = 'a';
     EXPECT_LT(compareShownTexts(early + "zzz", base, true), 0) << "byte 255 still counts";
+}
+
+// As Windows' runtime compares: every byte as an unsigned char, so under the
+// C locale code page 1250's letters come after every ASCII one, and only
+// ASCII letters fold. Descending: "łucja", "Żaneta", "Łukasz", "zenon",
+// "Bolek", "adam".
+TEST(SortOrder, BytesAboveAsciiComeAfterItAsWindowsRuntimeOrdersThem)
+{
+    const std::vector<std::string> descending = {"\xB3ucja", "\xAF" "aneta", "\xA3ukasz", "zenon", "Bolek", "adam"};
+    for (size_t a = 0; a + 1 < descending.size(); ++a)
+        EXPECT_LT(compareShownTexts(descending[a], descending[a + 1], false), 0) << descending[a] << " first";
+    EXPECT_NE(0, compareShownTexts("\xA3ukasz", "\xB3ukasz", true)) << "no folding above ASCII under the C locale";
 }
 
 // Texts cut once for a sort of many rows order as the comparison does.
