@@ -180,7 +180,8 @@ void findArenas()
     const char* end = static_cast<const char*>(system.lpMaximumApplicationAddress);
     for (const char* at = static_cast<const char*>(system.lpMinimumApplicationAddress);
          at < end && arenas.count < THUNK_ARENAS_MAX; at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
-        if (NEVER(!VirtualQuery(at, &region, sizeof region)))
+        SIZE_T described = VirtualQuery(at, &region, sizeof region);
+        if (NEVER(described == 0))  // every address up to the highest one is described
             break;
         if (isArena(region))
             arenas.arena[arenas.count++] = region.BaseAddress;
