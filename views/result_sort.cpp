@@ -11,6 +11,7 @@
 #include "plugin/invariant.h"
 #include "plugin/plugin_state.h"
 #include "search/found_contacts.h"
+#include "search/search_run.h"
 #include "views/sort_order.h"
 
 namespace {
@@ -80,9 +81,13 @@ int CALLBACK compareRows(LPARAM item1, LPARAM item2, LPARAM params)
 {
     return guardEntry("sort", 0, [&] {
         const SortParams* sort = reinterpret_cast<const SortParams*>(params);
-        // Nothing calls the host during a sort, so the hits cannot change
-        // under it: ranks made for this sort are always the current ones.
-        if (sort->ranks && ALWAYS(sort->generation == search.generation)) {
+        // A host that subclassed our list may stop us while it sorts: the
+        // ranks are gone then, and there is nothing left to compare.
+        if (session.activeSort != sort)
+            return 0;
+        // A search asked for during the sort waits for it: the hits stay.
+        LUNETKA_INVARIANT(sort->generation == search.generation);
+        if (sort->ranks) {
             int order = rankOf(sort->ranks, item1) - rankOf(sort->ranks, item2);
             return sort->ascending ? order : -order;
         }
@@ -95,8 +100,10 @@ int CALLBACK compareRows(LPARAM item1, LPARAM item2, LPARAM params)
 
 void sortByColumn(int listColumn)
 {
-    // A column the host added, or none: our comparison knows only our own two.
-    if (listColumn != 0 && listColumn != 1)
+    // A column the host added, or none: our comparison knows only our own
+    // two. While a search or a sort runs, the rows are theirs: the click
+    // is not taken (the next one sorts).
+    if ((listColumn != 0 && listColumn != 1) || search.state != SearchState::Idle)
         return;
     session.sortAscending = !session.sortAscending;
     SortParams params;
@@ -104,10 +111,21 @@ void sortByColumn(int listColumn)
     params.ascending = session.sortAscending ? 1 : 0;
     params.ranks = ranksOf(listColumn);
     params.generation = search.generation;
+    // The sort runs as a search would: a host that subclassed our list may
+    // call us from inside it, and a search it asks for meanwhile waits until
+    // the sort is done, as one asked for during a walk does.
+    session.activeSort = &params;
+    search.state = SearchState::Running;
     // LVM_SORTITEMS hands the comparison each row's item data; reading texts
     // back from the control during a sort gives stale rows on some list views.
     SendMessageA(session.resultList, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&params),
                  reinterpret_cast<LPARAM>(compareRows));
+    SearchState asked = search.state;
+    search.state = SearchState::Idle;
+    session.activeSort = nullptr;
+    if (asked != SearchState::Running && session.state == PluginState::Started)
+        runSearch(asked == SearchState::RunningForcedOneWaiting ? SearchAsk::Forced : SearchAsk::IfChanged,
+                  fillResultList);
 }
 
 void forgetRanks()

@@ -537,10 +537,77 @@ TEST_F(Reentrancy, ListReplacedFromTheLastInsertIsFilledWhole)
     expectRowsLeadToTheirContacts();
 }
 
+// A host that subclassed our list calls us back while it is asked to sort,
+// before the list view compares a row: it stops us, asks for a search
+// (another city, or the same texts), clicks a header again, or has us drop
+// the list. A stop leaves the sort nothing to compare; a search waits until
+// the sort is done and then shows its rows whole; a click during the sort is
+// not taken. Nothing freed is read, and the checked build breaks no rule.
+TEST_F(Reentrancy, HostCallsBackFromInsideTheSort)
+{
+    enum Move { Stop, SearchElsewhere, SearchUnchanged, ClickAgain, DropList };
+    const struct {
+        const char* what;
+        Move move;
+        std::vector<std::string> after;  // the rows then, ours in the order shown; none: the list went
+    } cases[] = {
+        {"a stop", Stop, {}},
+        {"a search of other texts", SearchElsewhere, {"Ala", "Ola", "Ela"}},
+        {"a search of the same texts", SearchUnchanged, {"Ola", "Iza", "Ewa", "Ala"}},
+        {"another header click", ClickAgain, {"Ola", "Iza", "Ewa", "Ala"}},
+        {"the list dropped", DropList, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        searchFrom("opole");
+        ASSERT_EQ(OPOLE, shown());
+        HWND ours = list;
+        bool moved = false;
+        onListMessage = [&](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (message == LVM_SORTITEMS && !moved) {
+                moved = true;
+                if (c.move == Stop) {
+                    host->send(STOP);
+                } else if (c.move == SearchElsewhere) {
+                    host->settings()[FIELD].value = "2";  // display names that contain "la"
+                    host->settings()[CONDITION].value = "1";
+                    host->settings()[VALUE].value = "la";
+                    host->actionEvent(VALUE, host::EVENT_CHANGED);
+                } else if (c.move == SearchUnchanged) {
+                    host->actionEvent(VALUE, host::EVENT_CHANGED);
+                } else if (c.move == ClickAgain) {
+                    host::clickHeader(hwnd, 0);
+                } else {
+                    std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, ours);
+                    host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+                }
+            }
+            return CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
+        };
+        listProcedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(ours, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostListProcedure)));
+        host::clickHeader(ours, 0);  // descending: Ola, Iza, Ewa, Ala
+        onListMessage = nullptr;
+        ASSERT_TRUE(moved);
+        if (c.after.empty()) {
+            EXPECT_FALSE(IsWindow(ours)) << "the list went";
+        } else {
+            SetWindowLongPtrA(ours, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProcedure));
+            EXPECT_EQ(c.after, shown());
+            expectRowsLeadToTheirContacts();
+        }
+        host->clearExchanges();
+        host->send(30014);
+        EXPECT_EQ(c.move == Stop ? 1u : 2u, host->exchanges().size()) << "an unknown message tells the host only while started";
+    }
+}
+
 // While a stop runs, nothing new starts: a list, a search, a search window
-// or a start the host asks for from inside it (its page hears the list go)
-// is refused, and the plug-in ends detached, its window class released; the
-// next start outside a stop works.
+// or a start the host asks for from inside it (its page hears the list go),
+// even after a stop of its own there, is refused, and the plug-in ends
+// detached, its window class released; the next start outside a stop works.
 TEST_F(Reentrancy, NothingNewStartsWhileAStopRuns)
 {
     const struct {
@@ -551,6 +618,7 @@ TEST_F(Reentrancy, NothingNewStartsWhileAStopRuns)
         {"a search", ACTION_EVENT, VALUE, host::EVENT_REFRESH},
         {"a search window", ACTION_EVENT, OPEN_WINDOW, host::EVENT_ACTIVATED},
         {"a start", host::MSG_START, 0, 0},
+        {"a stop, then a start", host::MSG_STOP, 0, 0},  // the inner stop ends nothing more
     };
     for (const auto& ask : asks) {
         SCOPED_TRACE(ask.what);
@@ -563,9 +631,11 @@ TEST_F(Reentrancy, NothingNewStartsWhileAStopRuns)
             if (message != WM_PARENTNOTIFY || LOWORD(wParam) != WM_DESTROY || answer >= 0)
                 return;
             host->clearLog();
-            answer = ask.message == host::MSG_START
-                         ? host->send(host::MSG_START, reinterpret_cast<intptr_t>(host->controlObject()))
-                         : host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+            if (ask.message == host::MSG_STOP)
+                host->send(STOP);
+            answer = ask.message == ACTION_EVENT
+                         ? host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()))
+                         : host->send(host::MSG_START, reinterpret_cast<intptr_t>(host->controlObject()));
         };
         host->send(STOP);
         support::onHostPageMessage = nullptr;
