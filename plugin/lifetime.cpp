@@ -91,6 +91,7 @@ bool attachHost(HostControl* host)
     if (session.state == PluginState::Started)
         stopPlugin();
     session.hostControl = host;
+    session.thread = GetCurrentThreadId();
     session.state = PluginState::Started;
     return true;
 }

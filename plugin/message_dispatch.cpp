@@ -57,28 +57,36 @@ intptr_t pluginName(const HostMessage*)
 // and our declared actions exist only while started. Checked here, once.
 enum class Needs { Anything, Started };
 
+// Where a message may come from. Our windows belong to the thread that
+// started us, and only it may make or destroy them, start or stop us: the
+// host promises to call from that one thread, and a message that would do
+// such work from another is refused with a log line. A question answered
+// from constants may come from any thread.
+enum class Thread { Any, Ours };
+
 struct MessageRoute {
     int id;
     Needs needs;
+    Thread thread;
     intptr_t (*handle)(const HostMessage*);  // null: reply the constant
     intptr_t constantReply;
 };
 
 const MessageRoute messageRoutes[] = {
-    {HM_START, Needs::Anything, onStart, 0},
-    {HM_STOP, Needs::Anything, onStop, 0},
-    {HM_QUERY_20020, Needs::Anything, nullptr, 2},
-    {HM_SETTINGS_COLUMNS, Needs::Started, onSettingsColumns, 0},
-    {HM_BUILD_UI, Needs::Started, onBuildUi, 0},
-    {HM_QUERY_22100, Needs::Anything, nullptr, 1},
-    {HM_QUERY_22101, Needs::Anything, nullptr, 1},
-    {HM_ACTION_EVENT, Needs::Started, onActionEvent, 0},
-    {HM_PLUGIN_NET, Needs::Anything, nullptr, PLUGIN_NET},
-    {HM_PLUGIN_TYPE, Needs::Anything, nullptr, 0},
-    {HM_QUERY_30012, Needs::Anything, nullptr, 0},
-    {HM_PLUGIN_NAME, Needs::Anything, pluginName, 0},
-    {HM_PLUGIN_DISPLAY_NAME, Needs::Anything, pluginName, 0},
-    {HM_QUERY_30017, Needs::Anything, nullptr, 0},
+    {HM_START, Needs::Anything, Thread::Ours, onStart, 0},
+    {HM_STOP, Needs::Anything, Thread::Ours, onStop, 0},
+    {HM_QUERY_20020, Needs::Anything, Thread::Any, nullptr, 2},
+    {HM_SETTINGS_COLUMNS, Needs::Started, Thread::Ours, onSettingsColumns, 0},
+    {HM_BUILD_UI, Needs::Started, Thread::Ours, onBuildUi, 0},
+    {HM_QUERY_22100, Needs::Anything, Thread::Any, nullptr, 1},
+    {HM_QUERY_22101, Needs::Anything, Thread::Any, nullptr, 1},
+    {HM_ACTION_EVENT, Needs::Started, Thread::Ours, onActionEvent, 0},
+    {HM_PLUGIN_NET, Needs::Anything, Thread::Any, nullptr, PLUGIN_NET},
+    {HM_PLUGIN_TYPE, Needs::Anything, Thread::Any, nullptr, 0},
+    {HM_QUERY_30012, Needs::Anything, Thread::Any, nullptr, 0},
+    {HM_PLUGIN_NAME, Needs::Anything, Thread::Any, pluginName, 0},
+    {HM_PLUGIN_DISPLAY_NAME, Needs::Anything, Thread::Any, pluginName, 0},
+    {HM_QUERY_30017, Needs::Anything, Thread::Any, nullptr, 0},
 };
 
 intptr_t dispatch(const HostMessage* message)
@@ -86,6 +94,11 @@ intptr_t dispatch(const HostMessage* message)
     for (const MessageRoute& route : messageRoutes) {
         if (route.id != message->id)
             continue;
+        if (route.thread == Thread::Ours && session.state != PluginState::Loaded &&
+            GetCurrentThreadId() != session.thread) {
+            logLine("message %d from another thread than the one that started us: refused", message->id);
+            return 0;
+        }
         if (route.needs == Needs::Started && session.state != PluginState::Started)
             return 0;
         return route.handle ? route.handle(message) : route.constantReply;

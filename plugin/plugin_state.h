@@ -51,6 +51,7 @@ struct Session {
     HostControl* hostControl = nullptr;
     PluginState state = PluginState::Loaded;
     int stopsRunning = 0;  // stops nested in one another (lifetime.cpp)
+    DWORD thread = 0;      // the thread that started us: our windows are its (message_dispatch.cpp)
 
     // The result list (result_list.cpp), one at a time.
     HWND resultList = nullptr;   // null while there is no list

@@ -235,3 +235,73 @@ TEST(ActionRouting, OpenWindowOnlyOnActivation)
     EXPECT_NE(nullptr, opened);
     DestroyWindow(opened);
 }
+
+// The host promises to call from its user-interface thread. A start, a stop,
+// a list asked for or given back, a page declared or the menu entry from
+// another thread would make or destroy windows there, or forget ours: each
+// is refused with a log line, and the session on our thread goes on whole.
+// A question answered from constants is answered from any thread.
+TEST(MessageDispatch, WindowWorkFromAnotherThreadIsRefused)
+{
+    auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n");
+    HWND page = host->page().window();
+    HWND list = host->page().slotControl(RESULTS);
+    ASSERT_NE(nullptr, list);
+    std::vector<uint8_t> create = support::slotEvent(CREATE, page, nullptr);
+    std::vector<uint8_t> destroy = support::slotEvent(DESTROY, page, list);
+    std::vector<uint8_t> menu = host::eventRecord(HEADER, OPEN_WINDOW, 0, ACTIVATED);
+    struct Asked {
+        const char* what;
+        int message;
+        intptr_t p1;
+    };
+    const Asked asks[] = {
+        {"a list", ACTION_EVENT, reinterpret_cast<intptr_t>(create.data())},
+        {"the list given back", ACTION_EVENT, reinterpret_cast<intptr_t>(destroy.data())},
+        {"the menu entry", ACTION_EVENT, reinterpret_cast<intptr_t>(menu.data())},
+        {"the page declared", BUILD_UI, 0},
+        {"a start", START, reinterpret_cast<intptr_t>(host->controlObject())},
+        {"a stop", STOP, 0},
+    };
+    struct Worker {
+        StandInHost* host;
+        const Asked* ask;
+        intptr_t answer = -1;
+        intptr_t name = 0;
+        static DWORD WINAPI run(void* self)
+        {
+            Worker* worker = static_cast<Worker*>(self);
+            worker->answer = worker->host->send(worker->ask->message, worker->ask->p1);
+            worker->name = worker->host->send(host::MSG_PLUGIN_NAME);
+            return 0;
+        }
+    };
+    for (const Asked& ask : asks) {
+        SCOPED_TRACE(ask.what);
+        host->clearLog();
+        Worker worker{host.get(), &ask};
+        HANDLE thread = CreateThread(nullptr, 0, Worker::run, &worker, 0, nullptr);
+        ASSERT_NE(nullptr, thread);
+        // Our thread serves what the worker sends its windows meanwhile.
+        while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+            MSG pending;
+            while (PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&pending);
+        }
+        CloseHandle(thread);
+        EXPECT_EQ(0, worker.answer);
+        EXPECT_STREQ("Lunetka", reinterpret_cast<const char*>(worker.name)) << "a constant's question is answered";
+        ASSERT_EQ(1u, host->log().size());
+        EXPECT_EQ("message " + std::to_string(ask.message) + " from another thread than the one that started us: refused",
+                  host->log()[0]);
+    }
+    EXPECT_TRUE(IsWindow(list)) << "our list lives";
+    EXPECT_EQ(nullptr, support::ownWindow("Lunetka")) << "no search window was made";
+    EXPECT_EQ(1, support::listViewsIn(page));
+    host->clearExchanges();
+    host->send(UNKNOWN);
+    EXPECT_EQ((std::vector<std::string>{"setStatus"}), pluginCalls(*host)) << "still started, on our thread";
+    EXPECT_EQ(0, sendEvent(*host, destroy));
+    EXPECT_FALSE(IsWindow(list)) << "given back on our thread";
+    EXPECT_EQ(1, host->send(STOP));
+}
