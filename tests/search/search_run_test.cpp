@@ -287,6 +287,25 @@ TEST(SearchWithoutList, FillsTheResultsAndSendsNoListMessage)
     EXPECT_EQ(0, host->lockDepth());
 }
 
+// A stop gives the list's images back, and their map with them: the next
+// session, before its first list, shows every network with the general icon.
+TEST(SearchWithoutList, NextSessionKnowsNoIconsBeforeItsList)
+{
+    auto host = support::openPluginPage(CONTACTS);
+    host->settings()[FIELD].value = "5";
+    host->settings()[CONDITION].value = "1";
+    host->settings()[VALUE].value = "krak";
+    host->actionEvent(VALUE, host::EVENT_CHANGED);
+    ASSERT_EQ("net 3, used icon number 3", host->log().back()) << "the list's own image";
+    host->stop();
+    host->start();
+    host->settings()[FIELD].value = "5";
+    host->settings()[CONDITION].value = "1";
+    host->settings()[VALUE].value = "krak";
+    host->actionEvent(VALUE, host::EVENT_REFRESH);
+    EXPECT_EQ("net 3, used icon number 0", host->log().back()) << "no list yet, no image list: every net is 0";
+}
+
 // Thousands of hits of every length, some cut at the limit, fill many of the
 // result set's text blocks, and a hit that does not fit the rest of a block
 // moves to the next: every row still shows its own two texts, whole.
