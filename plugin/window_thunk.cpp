@@ -2,7 +2,6 @@
 
 #include <stddef.h>
 #include <string.h>
-#include <commctrl.h>
 
 #include "plugin/invariant.h"
 #include "plugin/plugin_state.h"
@@ -14,49 +13,37 @@ namespace {
 const size_t ARENA_BYTES = 4096;
 // The last character is the layout's version: a copy of another layout makes
 // pages of its own rather than misread ours.
-const char ARENA_MAGIC[16] = "Lunetka thunks1";
+const char ARENA_MAGIC[16] = "Lunetka thunks2";
 
 enum ThunkState : LONG { THUNK_FREE = 0, THUNK_LIVE = 1, THUNK_FORWARDING = 2 };
-
-// A SUBCLASSPROC for the common controls' chain that only hands each
-// message on, through the DefSubclassProc of the header's comctl32.
-const unsigned char KEEP_ALIVE_CODE[] = {
-    0xFF, 0x74, 0x24, 0x10,  //  0 push [esp+16]  lParam
-    0xFF, 0x74, 0x24, 0x10,  //  4 push [esp+16]  wParam
-    0xFF, 0x74, 0x24, 0x10,  //  8 push [esp+16]  message
-    0xFF, 0x74, 0x24, 0x10,  // 12 push [esp+16]  hwnd
-    0xFF, 0x15, 0, 0, 0, 0,  // 16 call [DefSubclassProc]
-    0xC2, 0x18, 0x00,        // 22 ret 24
-};
-const size_t KEEP_ALIVE_FIXUP = 18;
 
 #pragma pack(push, 1)
 struct ArenaHeader {
     char magic[16];
     ArenaHeader* self;  // a chance match of the magic does not also name its own address
-    DWORD process;
-    void* volatile defSubclassProc;  // of the comctl32 the keep-alive code serves; null: none yet
-    unsigned char keepAlive[sizeof KEEP_ALIVE_CODE];
-    unsigned char unused[THUNK_BYTES - 28 - sizeof KEEP_ALIVE_CODE];
+    unsigned char unused[THUNK_BYTES - 20];
 };
 #pragma pack(pop)
 static_assert(sizeof(ArenaHeader) == THUNK_BYTES, "the header fills the first slot");
 
-// Offsets in a thunk of its code's two ways in and of the fields it reads.
-const size_t ENTER = 6, FORWARD = 61, CODE_BYTES = 144;
+// Offsets in a thunk of its code's ways in and of the fields it reads.
+const size_t ENTER = 6, FORWARD = 66, KEEP_ALIVE = 136, CODE_BYTES = 164;
 const size_t AT_GET_MODULE = CODE_BYTES, AT_FREE_LIBRARY = AT_GET_MODULE + 4, AT_TARGET = AT_FREE_LIBRARY + 4,
              AT_PROCEDURE = AT_TARGET + 4, AT_SAVED = AT_PROCEDURE + 4, AT_CALL_WINDOW_PROC = AT_SAVED + 4,
              AT_GET_WINDOW_LONG = AT_CALL_WINDOW_PROC + 4, AT_SET_WINDOW_LONG = AT_GET_WINDOW_LONG + 4,
-             AT_WINDOW = AT_SET_WINDOW_LONG + 4, AT_STATE = AT_WINDOW + 4, AT_FOR_CLASS = AT_STATE + 4;
+             AT_DEF_SUBCLASS_PROC = AT_SET_WINDOW_LONG + 4, AT_WINDOW = AT_DEF_SUBCLASS_PROC + 4,
+             AT_STATE = AT_WINDOW + 4, AT_FOR_CLASS = AT_STATE + 4;
 const size_t SELF = ~static_cast<size_t>(0);  // a fixup that names the thunk's own address
 
 // jmp [target] leads to enter while we are loaded, to forward afterwards.
 // enter: takes a reference to the library, calls our procedure with the
-// message, then gives the reference back: if the host let us go meanwhile,
-// the library goes here, outside its own code. forward: a page whose
-// procedure is this thunk again (whoever stood in front of it went) gets the
-// saved one back, and the thunk is free; then the saved procedure goes in
-// front of the message's four words, for CallWindowProc.
+// thunk and the message, then gives the reference back: if the host let us
+// go meanwhile, the library goes here, outside its own code. forward: a page
+// whose procedure is this thunk again (whoever stood in front of it went)
+// gets the saved one back, and the thunk is free; then the saved procedure
+// goes in front of the message's four words, for CallWindowProc.
+// keep-alive: a subclass procedure of the common controls' chain that hands
+// every message on through DefSubclassProc.
 const unsigned char THUNK_CODE[] = {
     0xFF, 0x25, 0, 0, 0, 0,              //   0 jmp [target]
     0x6A, 0x00,                          //   6 enter: push 0             (the handle's place)
@@ -68,37 +55,46 @@ const unsigned char THUNK_CODE[] = {
     0xFF, 0x74, 0x24, 0x14,              //  27 push [esp+20]             wParam
     0xFF, 0x74, 0x24, 0x14,              //  31 push [esp+20]             message
     0xFF, 0x74, 0x24, 0x14,              //  35 push [esp+20]             hwnd
-    0xFF, 0x15, 0, 0, 0, 0,              //  39 call [procedure]
-    0x50,                                //  45 push eax
-    0xFF, 0x74, 0x24, 0x04,              //  46 push [esp+4]              the handle
-    0xFF, 0x15, 0, 0, 0, 0,              //  50 call [FreeLibrary]
-    0x58,                                //  56 pop eax
-    0x59,                                //  57 pop ecx                   the handle's place
-    0xC2, 0x10, 0x00,                    //  58 ret 16
-    0x83, 0x3D, 0, 0, 0, 0, 0x00,        //  61 forward: cmp dword [forClass], 0
-    0x75, 0x2F,                          //  68 jne pass
-    0x6A, 0xFC,                          //  70 push GWL_WNDPROC
-    0xFF, 0x74, 0x24, 0x08,              //  72 push [esp+8]              hwnd
-    0xFF, 0x15, 0, 0, 0, 0,              //  76 call [GetWindowLong]
-    0x3D, 0, 0, 0, 0,                    //  82 cmp eax, this thunk
-    0x75, 0x1C,                          //  87 jne pass
-    0xFF, 0x35, 0, 0, 0, 0,              //  89 push [saved]
-    0x6A, 0xFC,                          //  95 push GWL_WNDPROC
-    0xFF, 0x74, 0x24, 0x0C,              //  97 push [esp+12]             hwnd
-    0xFF, 0x15, 0, 0, 0, 0,              // 101 call [SetWindowLong]
-    0xC7, 0x05, 0, 0, 0, 0, 0, 0, 0, 0,  // 107 mov dword [state], free
-    0x59,                                // 117 pass: pop ecx             the return address
-    0xFF, 0x35, 0, 0, 0, 0,              // 118 push [saved]
-    0x51,                                // 124 push ecx
-    0xFF, 0x25, 0, 0, 0, 0,              // 125 jmp [CallWindowProc]
+    0x68, 0, 0, 0, 0,                    //  39 push this thunk
+    0xFF, 0x15, 0, 0, 0, 0,              //  44 call [procedure]
+    0x50,                                //  50 push eax
+    0xFF, 0x74, 0x24, 0x04,              //  51 push [esp+4]              the handle
+    0xFF, 0x15, 0, 0, 0, 0,              //  55 call [FreeLibrary]
+    0x58,                                //  61 pop eax
+    0x59,                                //  62 pop ecx                   the handle's place
+    0xC2, 0x10, 0x00,                    //  63 ret 16
+    0x83, 0x3D, 0, 0, 0, 0, 0x00,        //  66 forward: cmp dword [forClass], 0
+    0x75, 0x2F,                          //  73 jne pass
+    0x6A, 0xFC,                          //  75 push GWL_WNDPROC
+    0xFF, 0x74, 0x24, 0x08,              //  77 push [esp+8]              hwnd
+    0xFF, 0x15, 0, 0, 0, 0,              //  81 call [GetWindowLong]
+    0x3D, 0, 0, 0, 0,                    //  87 cmp eax, this thunk
+    0x75, 0x1C,                          //  92 jne pass
+    0xFF, 0x35, 0, 0, 0, 0,              //  94 push [saved]
+    0x6A, 0xFC,                          // 100 push GWL_WNDPROC
+    0xFF, 0x74, 0x24, 0x0C,              // 102 push [esp+12]             hwnd
+    0xFF, 0x15, 0, 0, 0, 0,              // 106 call [SetWindowLong]
+    0xC7, 0x05, 0, 0, 0, 0, 0, 0, 0, 0,  // 112 mov dword [state], free
+    0x59,                                // 122 pass: pop ecx             the return address
+    0xFF, 0x35, 0, 0, 0, 0,              // 123 push [saved]
+    0x51,                                // 129 push ecx
+    0xFF, 0x25, 0, 0, 0, 0,              // 130 jmp [CallWindowProc]
+    0xFF, 0x74, 0x24, 0x10,              // 136 keep-alive: push [esp+16] lParam
+    0xFF, 0x74, 0x24, 0x10,              // 140 push [esp+16]             wParam
+    0xFF, 0x74, 0x24, 0x10,              // 144 push [esp+16]             message
+    0xFF, 0x74, 0x24, 0x10,              // 148 push [esp+16]             hwnd
+    0xFF, 0x15, 0, 0, 0, 0,              // 152 call [DefSubclassProc]
+    0xC2, 0x18, 0x00,                    // 158 ret 24
 };
 // Where the code names a field, and which.
 const struct {
     size_t at, field;
-} THUNK_FIXUPS[] = {{2, AT_TARGET},          {11, AT_PROCEDURE},   {19, AT_GET_MODULE},       {41, AT_PROCEDURE},
-                    {52, AT_FREE_LIBRARY},   {63, AT_FOR_CLASS},   {78, AT_GET_WINDOW_LONG},  {83, SELF},
-                    {91, AT_SAVED},          {103, AT_SET_WINDOW_LONG}, {109, AT_STATE},      {120, AT_SAVED},
-                    {127, AT_CALL_WINDOW_PROC}};
+} THUNK_FIXUPS[] = {
+    {2, AT_TARGET},         {11, AT_PROCEDURE},         {19, AT_GET_MODULE},        {40, SELF},
+    {46, AT_PROCEDURE},     {57, AT_FREE_LIBRARY},      {68, AT_FOR_CLASS},         {83, AT_GET_WINDOW_LONG},
+    {88, SELF},             {96, AT_SAVED},             {108, AT_SET_WINDOW_LONG},  {114, AT_STATE},
+    {125, AT_SAVED},        {132, AT_CALL_WINDOW_PROC}, {154, AT_DEF_SUBCLASS_PROC},
+};
 
 }  // namespace
 
@@ -117,10 +113,12 @@ struct WindowThunk {
     void* volatile callWindowProc;
     void* volatile getWindowLong;  // of the window's width
     void* volatile setWindowLong;
-    HWND window;  // the page; for a class, the instance it is registered under
+    void* volatile defSubclassProc;  // of the comctl32 whose chain the keep-alive entry is in
+    HWND window;                     // the page; for a class, the instance it is registered under
     volatile LONG state;
     LONG forClass;
     LONG wide;
+    unsigned char unused[THUNK_BYTES - CODE_BYTES - 13 * 4];
 };
 #pragma pack(pop)
 static_assert(sizeof(WindowThunk) == THUNK_BYTES, "one slot each");
@@ -131,6 +129,7 @@ static_assert(offsetof(WindowThunk, target) == AT_TARGET && offsetof(WindowThunk
                   offsetof(WindowThunk, freeLibrary) == AT_FREE_LIBRARY &&
                   offsetof(WindowThunk, getWindowLong) == AT_GET_WINDOW_LONG &&
                   offsetof(WindowThunk, setWindowLong) == AT_SET_WINDOW_LONG &&
+                  offsetof(WindowThunk, defSubclassProc) == AT_DEF_SUBCLASS_PROC &&
                   offsetof(WindowThunk, state) == AT_STATE && offsetof(WindowThunk, forClass) == AT_FOR_CLASS,
               "the code names the fields where they are");
 static_assert(THUNK_FREE == 0, "the code frees a thunk with a zero");
@@ -156,14 +155,14 @@ WindowThunk* findThunk(Visit matches)
     return nullptr;
 }
 
+// Ours: private memory that may run code, starting with our header, which
+// names its own address.
 bool isArena(const MEMORY_BASIC_INFORMATION& region)
 {
-    if (region.State != MEM_COMMIT || region.Type != MEM_PRIVATE || region.Protect != PAGE_EXECUTE_READWRITE ||
-        region.BaseAddress != region.AllocationBase || region.RegionSize < ARENA_BYTES)
+    if (region.Type != MEM_PRIVATE || region.Protect != PAGE_EXECUTE_READWRITE)
         return false;
     const ArenaHeader* header = static_cast<const ArenaHeader*>(region.BaseAddress);
-    return memcmp(header->magic, ARENA_MAGIC, sizeof ARENA_MAGIC) == 0 && header->self == header &&
-           header->process == GetCurrentProcessId();
+    return memcmp(header->magic, ARENA_MAGIC, sizeof ARENA_MAGIC) == 0 && header->self == header;
 }
 
 // Once per copy: the pages of thunks earlier copies made are found by a walk
@@ -199,10 +198,6 @@ WindowThunk* newArena()
     ArenaHeader* header = static_cast<ArenaHeader*>(memory);
     memcpy(header->magic, ARENA_MAGIC, sizeof ARENA_MAGIC);
     header->self = header;
-    header->process = GetCurrentProcessId();
-    memcpy(header->keepAlive, KEEP_ALIVE_CODE, sizeof KEEP_ALIVE_CODE);
-    void* volatile* defSubclassProc = &header->defSubclassProc;
-    memcpy(header->keepAlive + KEEP_ALIVE_FIXUP, &defSubclassProc, sizeof defSubclassProc);
     for (int i = 0; i < THUNKS_PER_ARENA; ++i) {
         WindowThunk* thunk = thunkAt(memory, i);  // zero, as VirtualAlloc gives it: free
         unsigned char* base = thunk->code;
@@ -223,10 +218,13 @@ WindowThunk* newArena()
 
 }  // namespace
 
-WindowThunk* makeWindowThunk(WNDPROC procedure, HWND window, bool wide, bool forClass)
+WindowThunk* makeWindowThunk(ThunkProcedure procedure, HWND window, bool wide, bool forClass, WNDPROC leadingThere)
 {
     findArenas();
-    WindowThunk* thunk = findThunk([](const WindowThunk* candidate) { return candidate->state == THUNK_FREE; });
+    auto usable = [leadingThere](const WindowThunk* candidate) {
+        return candidate->state == THUNK_FREE && thunkEntry(candidate) != leadingThere;
+    };
+    WindowThunk* thunk = findThunk(usable);
     if (!thunk)
         thunk = newArena();
     if (!thunk)
@@ -254,24 +252,10 @@ bool thunkWide(const WindowThunk* thunk) { return thunk->wide != 0; }
 
 HWND thunkWindow(const WindowThunk* thunk) { return thunk->window; }
 
-WindowThunk* liveThunkAt(WNDPROC proc, WNDPROC procedure)
+SUBCLASSPROC thunkKeepAlive(WindowThunk* thunk, void* defSubclassProc)
 {
-    return findThunk([=](const WindowThunk* thunk) {
-        return thunk->state == THUNK_LIVE && thunkEntry(thunk) == proc && thunk->procedure == reinterpret_cast<void*>(procedure);
-    });
-}
-
-SUBCLASSPROC keepAliveSubclassProc(void* defSubclassProc)
-{
-    // Asked for beside a thunk just made: there is a page of them.
-    if (NEVER(session.thunkArenas.count == 0))
-        return nullptr;
-    ArenaHeader* header = static_cast<ArenaHeader*>(session.thunkArenas.arena[0]);
-    if (!header->defSubclassProc)
-        header->defSubclassProc = defSubclassProc;
-    if (header->defSubclassProc != defSubclassProc)  // another comctl32 than the one it serves
-        return nullptr;
-    return reinterpret_cast<SUBCLASSPROC>(static_cast<void*>(header->keepAlive));
+    thunk->defSubclassProc = defSubclassProc;
+    return reinterpret_cast<SUBCLASSPROC>(static_cast<void*>(thunk->code + KEEP_ALIVE));
 }
 
 WindowThunk* leftClassThunk(WNDPROC classProc)

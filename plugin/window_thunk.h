@@ -25,8 +25,8 @@
 struct WindowThunk;
 
 const int THUNK_ARENAS_MAX = 8;
-const int THUNK_BYTES = 192;
-const int THUNKS_PER_ARENA = 4096 / THUNK_BYTES - 1;  // the first slot is the page's header: 20
+const int THUNK_BYTES = 256;
+const int THUNKS_PER_ARENA = 4096 / THUNK_BYTES - 1;  // the first slot is the page's header: 15
 
 // The pages of thunks this copy knows (session.thunkArenas): found at its
 // first need, then kept until unload, as the pages outlive us all.
@@ -36,26 +36,26 @@ struct ThunkArenas {
     void* arena[THUNK_ARENAS_MAX] = {};
 };
 
+// Our procedure behind a thunk: it is handed the thunk the message came
+// through, which says what the window had before us.
+typedef LRESULT(CALLBACK* ThunkProcedure)(WindowThunk* thunk, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
 // A thunk that calls procedure (ours, in this image) for window (a page; for
 // a class, the instance it is registered under), and, once we are let go,
-// forwards to the procedure set by setThunkSaved. Null when the bound is
-// reached or Windows gives no memory.
-WindowThunk* makeWindowThunk(WNDPROC procedure, HWND window, bool wide, bool forClass);
+// forwards to the procedure set by setThunkSaved. Never the thunk whose entry
+// is leadingThere (a window already leads there: the host copied it). Null
+// when the bound is reached or Windows gives no memory.
+WindowThunk* makeWindowThunk(ThunkProcedure procedure, HWND window, bool wide, bool forClass, WNDPROC leadingThere);
 // What the window's procedure is set to.
 WNDPROC thunkEntry(const WindowThunk* thunk);
 void setThunkSaved(WindowThunk* thunk, WNDPROC saved);
 WNDPROC thunkSaved(const WindowThunk* thunk);
 bool thunkWide(const WindowThunk* thunk);
 HWND thunkWindow(const WindowThunk* thunk);
-// The live thunk in front of procedure that proc is (the host may copy a
-// page's procedure onto another window), or null.
-WindowThunk* liveThunkAt(WNDPROC proc, WNDPROC procedure);
-
-// A subclass procedure for the common controls' chain that lives outside our
-// image and hands every message on through defSubclassProc; the same for
-// every copy, never freed. Asked for once a thunk was made; null when it
-// already serves another comctl32.
-SUBCLASSPROC keepAliveSubclassProc(void* defSubclassProc);
+// The thunk's second way in: a subclass procedure for the common controls'
+// chain that hands every message on through defSubclassProc. It lives as
+// long as the thunk.
+SUBCLASSPROC thunkKeepAlive(WindowThunk* thunk, void* defSubclassProc);
 
 // The class thunk an earlier copy left forwarding that classProc is, or null.
 WindowThunk* leftClassThunk(WNDPROC classProc);

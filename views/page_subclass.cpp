@@ -42,29 +42,21 @@ bool givePageBack(HWND page, const WindowThunk* thunk)
     return true;
 }
 
-// Whether module is a comctl32, by its file's name.
-bool isCommonControls(HMODULE module)
-{
-    wchar_t path[MAX_PATH];
-    DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
-    const wchar_t name[] = L"comctl32.dll";
-    const DWORD nameLength = sizeof name / sizeof name[0] - 1;
-    return length >= nameLength && length < MAX_PATH && lstrcmpiW(path + length - nameLength, name) == 0;
-}
-
 // A page the host subclassed with SetWindowSubclass before we came has the
 // common controls' procedure in front. When the host takes its last entry
 // out of that chain, Wine's RemoveWindowSubclass puts the page's first
 // procedure back over whatever stands in front, ours included (Windows'
 // leaves a procedure in front alone). An entry of ours in the same chain,
 // through the very comctl32 whose procedure it is, keeps the chain from
-// emptying while our list lives. Its procedure lives outside our image.
-ChainEntry joinCommonControlsChain(HWND page, WNDPROC front, UINT_PTR id)
+// emptying while our list lives. Its procedure is the thunk's second way in.
+ChainEntry joinCommonControlsChain(HWND page, WNDPROC front, WindowThunk* thunk)
 {
     HMODULE module = nullptr;
+    // Every comctl32 exports InitCommonControlsEx by name; a host's module
+    // that happens to have exports by the numbers below does not.
     if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                             reinterpret_cast<LPCWSTR>(front), &module) ||
-        !isCommonControls(module))
+        !GetProcAddress(module, "InitCommonControlsEx"))
         return ChainEntry();
     // Exported by these numbers by every comctl32 since 5.8, by name or not.
     auto set = reinterpret_cast<BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR)>(
@@ -75,30 +67,30 @@ ChainEntry joinCommonControlsChain(HWND page, WNDPROC front, UINT_PTR id)
     if (NEVER(!set || !remove || !defSubclassProc))
         return ChainEntry();
     ChainEntry entry;
-    entry.proc = keepAliveSubclassProc(reinterpret_cast<void*>(defSubclassProc));
-    entry.id = id;
-    if (entry.proc && set(page, entry.proc, id, 0))
-        entry.remove = remove;
+    entry.proc = thunkKeepAlive(thunk, reinterpret_cast<void*>(defSubclassProc));
+    entry.id = reinterpret_cast<UINT_PTR>(thunk);
+    entry.remove = remove;
+    // Refused only when comctl32 has no memory: then the removal finds
+    // nothing, and the chain is as it would have been without us.
+    set(page, entry.proc, entry.id, 0);
     return entry;
 }
 
 }  // namespace
 
-bool subclassPage(HWND page, WNDPROC proc)
+bool subclassPage(HWND page, ThunkProcedure proc)
 {
-    // The list was just made in this page, and the page checked to be alive.
-    if (NEVER(!IsWindow(page)))
+    // The list was just made in this page, and the page checked to be alive;
+    // the list before it went with its page's record.
+    if (NEVER(!IsWindow(page) || findPage(page) != session.pages.end()))
         return false;
-    // A page still ours, or one the host copied a page's procedure of ours
-    // onto: saving that as the one to forward to would loop forever.
-    if (findPage(page) != session.pages.end() || liveThunkAt(currentProc(page), proc))
-        return true;
     session.pages.reserve(session.pages.size() + 1);  // may throw: before the page is touched
     bool wide = IsWindowUnicode(page) != FALSE;
-    WindowThunk* thunk = makeWindowThunk(proc, page, wide, false);
+    WNDPROC front = currentProc(page);
+    WindowThunk* thunk = makeWindowThunk(proc, page, wide, false, front);
     if (!thunk)
         return false;
-    ChainEntry chainEntry = joinCommonControlsChain(page, currentProc(page), reinterpret_cast<UINT_PTR>(thunk));
+    ChainEntry chainEntry = joinCommonControlsChain(page, front, thunk);
     WNDPROC saved = replaceProc(page, thunkEntry(thunk), wide);
     if (!saved) {  // a window of another process keeps its procedure
         freeWindowThunk(thunk);
@@ -109,23 +101,13 @@ bool subclassPage(HWND page, WNDPROC proc)
     return true;
 }
 
-PageForward pageForward(HWND page)
+LRESULT forwardPageMessage(const WindowThunk* thunk, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto known = findPage(page);
-    return known == session.pages.end() ? PageForward{nullptr, false}
-                                        : PageForward{thunkSaved(known->thunk), thunkWide(known->thunk)};
+    return thunkWide(thunk) ? CallWindowProcW(thunkSaved(thunk), hwnd, message, wParam, lParam)
+                            : CallWindowProcA(thunkSaved(thunk), hwnd, message, wParam, lParam);
 }
 
-LRESULT forwardPageMessage(const PageForward& forward, HWND page, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    // A page we do not know has our procedure only because the host copied
-    // it there, with the width it had where the host found it.
-    if (!forward.saved)
-        return IsWindowUnicode(page) ? DefWindowProcW(page, message, wParam, lParam)
-                                     : DefWindowProcA(page, message, wParam, lParam);
-    return forward.wide ? CallWindowProcW(forward.saved, page, message, wParam, lParam)
-                        : CallWindowProcA(forward.saved, page, message, wParam, lParam);
-}
+bool pagesOwnMessage(const WindowThunk* thunk, HWND hwnd) { return thunkWindow(thunk) == hwnd; }
 
 void releasePage(HWND page)
 {
@@ -139,10 +121,10 @@ void releasePage(HWND page)
         forwardPastUs(thunk);  // the host's procedure in front forwards to it for good
         return;  // and our chain entry stays: Wine's removal of the last one would drop the host's too
     }
-    freeWindowThunk(thunk);
     // The common controls' procedure is in front again: the chain may empty.
-    if (chainEntry.remove && IsWindow(page))
+    if (chainEntry.remove)
         chainEntry.remove(page, chainEntry.proc, chainEntry.id);
+    freeWindowThunk(thunk);
 }
 
 void releaseAllPages(Release moment)

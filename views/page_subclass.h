@@ -11,8 +11,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "plugin/window_thunk.h"
+
 enum class Release;  // plugin_state.h, which keeps the table of these pages
-struct WindowThunk;
 
 // Our entry in the common controls' subclass chain of a page that had one
 // when we came (page_subclass.cpp says why).
@@ -29,20 +30,15 @@ struct SubclassedPage {
     ChainEntry chainEntry;
 };
 
-// Puts proc in front of page's procedure; false when it could not (a page of
-// another process, no memory to remember it, or no thunk left). A page
-// already ours stays as it is.
-bool subclassPage(HWND page, WNDPROC proc);
-// Where a page's messages go after ours. Taken before a message is handled,
-// as the handling may forget the page.
-struct PageForward {
-    WNDPROC saved;  // null for a page we do not know
-    bool wide;
-};
-PageForward pageForward(HWND page);
-// Hands a message on; Windows' default for a page we do not know (the host
-// copied our procedure onto a window of its own).
-LRESULT forwardPageMessage(const PageForward& forward, HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+// Puts a thunk calling proc in front of page's procedure; false when it
+// could not (a page of another process, no memory to remember it, or no
+// thunk left).
+bool subclassPage(HWND page, ThunkProcedure proc);
+// Hands a message that came through thunk on to what its page had before us.
+// The host may have copied a page's procedure onto another window of its
+// own: whether the message is the page's, the caller asks pagesOwnMessage.
+LRESULT forwardPageMessage(const WindowThunk* thunk, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+bool pagesOwnMessage(const WindowThunk* thunk, HWND hwnd);
 // Lets page go: its own procedure back when ours is still in front; if the
 // host put another in front of ours since, that one keeps forwarding to our
 // thunk, which from now on hands every message past us.

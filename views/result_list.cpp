@@ -230,15 +230,16 @@ intptr_t destroyResultList(ActionEvent* event)
     return 0;
 }
 
-LRESULT CALLBACK pageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK pageWindowProc(WindowThunk* thunk, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    // Taken first: what we do may forget the page (its last message).
-    PageForward forward = pageForward(hwnd);
-    guardEntry("page window", 0, [&] {
-        onPageMessage(hwnd, message, wParam, lParam);
-        return 0;
-    });
-    return forwardPageMessage(forward, hwnd, message, wParam, lParam);
+    // A window the host copied a page's procedure onto is not a page of ours.
+    if (pagesOwnMessage(thunk, hwnd))
+        guardEntry("page window", 0, [&] {
+            onPageMessage(hwnd, message, wParam, lParam);
+            return 0;
+        });
+    // The thunk keeps what the page had before us even once it is forgotten.
+    return forwardPageMessage(thunk, hwnd, message, wParam, lParam);
 }
 
 void requestContactAction(int hostAction, int hostGroup)

@@ -22,7 +22,8 @@ void releaseResultList(Release moment);
 // and calls no host.
 void releasePages(Release moment);
 
-LRESULT CALLBACK pageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The page's procedure, behind the page's thunk.
+LRESULT CALLBACK pageWindowProc(WindowThunk* thunk, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Asks the host to run one of its actions for the focused row's contact.
 void requestContactAction(int hostAction, int hostGroup);
 

@@ -92,7 +92,8 @@ int registerSearchWindowClass()
     tidyLeftThunks(leftThunkStillNeeded);
     // The class leads to us through a thunk, which an unload without a stop
     // turns to DefWindowProcA for the windows it leaves.
-    WindowThunk* thunk = makeWindowThunk(searchWindowProc, reinterpret_cast<HWND>(instance), false, true);
+    WindowThunk* thunk =
+        makeWindowThunk(searchWindowThunkProc, reinterpret_cast<HWND>(instance), false, true, nullptr);
     if (!thunk) {
         logLine("no memory for the search window's procedure: the menu entry opens no window");
         return 0;
@@ -148,7 +149,7 @@ intptr_t openSearchWindow()
     return 0;
 }
 
-LRESULT CALLBACK searchWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK searchWindowThunkProc(WindowThunk*, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_DESTROY)
         guardEntry("search window", 0, [&] {

@@ -20,4 +20,5 @@ void releaseSearchWindows(Release moment);
 void releaseWindowClass(Release moment);
 // 0, or 1 when the window could not be created.
 intptr_t openSearchWindow();
-LRESULT CALLBACK searchWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The class's procedure, behind its thunk.
+LRESULT CALLBACK searchWindowThunkProc(WindowThunk* thunk, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -359,7 +359,7 @@ TEST(Unload, RepeatedLoadsLeaveABoundedNumberOfThunks)
             host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(destroy.data()));
         }
         ASSERT_TRUE(logged(host, NOT_SUBCLASSED)) << "no bound";
-        EXPECT_LE(pages.size(), 8u * 20u) << "more pages kept thunks than eight pages of memory hold";
+        EXPECT_LE(pages.size(), 8u * 15u) << "more pages kept thunks than eight pages of memory hold";
         host.unloadPlugin();  // without a stop: the class keeps its thunk too
     }
     hostProcedureCalls = 0;
