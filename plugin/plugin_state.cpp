@@ -10,7 +10,6 @@ void Session::reset()
     NetIconMap().swap(netIcons);
     for (ColumnRanks& ranks : columnRanks)
         ranks = ColumnRanks();
-    activeSort = nullptr;
     std::vector<SubclassedPage>().swap(pages);
     searchWindow = nullptr;
     windowClass = WNDCLASSEXA();

@@ -59,7 +59,7 @@ struct Session {
     NetIconMap netIcons;         // always describes the current list's images
     bool sortAscending = true;   // flipped before every header-click sort; lives from load to unload
     ColumnRanks columnRanks[2];  // each hit's place in a column's order, made at a click
-    const void* activeSort = nullptr;  // the sort under way (result_sort.cpp); a stop ends it
+    const void* activeSort = nullptr;  // the sort under way (result_sort.cpp); ends with its list
 
     // The pages whose procedure we replaced (page_subclass.cpp).
     std::vector<SubclassedPage> pages;

@@ -146,8 +146,9 @@ void releaseAllPages(Release moment)
 
 void forgetPage(HWND page)
 {
+    // Only a page's own thunk, live and so in the table, hands us its messages.
     auto known = findPage(page);
-    if (known == session.pages.end())
+    if (NEVER(known == session.pages.end()))
         return;
     freeWindowThunk(known->thunk);
     session.pages.erase(known);

@@ -46,7 +46,7 @@ void releasePage(HWND page);
 // releasePage for every page we know; at an unload, only the thunks'
 // one write each (no window is touched inside the loader's lock).
 void releaseAllPages(Release moment);
-// The page is being destroyed: forget it, and its thunk with it.
+// The page, one of ours, is being destroyed: forget it, and its thunk with it.
 void forgetPage(HWND page);
 // For a page's thunk left forwarding: whether the page still leads to it. A
 // page whose thunk is still in front gets its procedure back here.

@@ -139,6 +139,7 @@ void dropResultList(Release moment)
     HWND page = session.resultPage;
     session.resultList = nullptr;
     session.resultPage = nullptr;
+    session.activeSort = nullptr;  // a sort of the list that goes has nothing left to compare
     if (page && moment == Release::AtStop)
         releasePage(page);
     if (moment == Release::AtStop && list && IsWindow(list))

@@ -81,8 +81,8 @@ int CALLBACK compareRows(LPARAM item1, LPARAM item2, LPARAM params)
 {
     return guardEntry("sort", 0, [&] {
         const SortParams* sort = reinterpret_cast<const SortParams*>(params);
-        // A host that subclassed our list may stop us while it sorts: the
-        // ranks are gone then, and there is nothing left to compare.
+        // A host that subclassed our list may stop us, or drop the list,
+        // while it sorts: there is nothing left to compare then.
         if (session.activeSort != sort)
             return 0;
         // A search asked for during the sort waits for it: the hits stay.

@@ -58,3 +58,14 @@ TEST(Export, LoadsWithoutFailureAndUnloadsCleanly)
         host->stop();
     }
 }
+
+// A host that ends its process with the plug-in still loaded: the library's
+// entry point hears of the process's end and runs nothing, the process ends
+// cleanly. Run alone, last (CTest's plugin_process_exit): the library stays
+// loaded to the end of the program.
+TEST(Export, ProcessEndsWithTheLibraryStillLoaded)
+{
+    static host::StandInHost* kept = new host::StandInHost;  // never destroyed: the process ends first
+    kept->loadPlugin(support::pluginPath());
+    EXPECT_EQ(1, kept->start());
+}

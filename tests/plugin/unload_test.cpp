@@ -129,6 +129,56 @@ TEST(Unload, LoadedAgainAfterAnUnloadWithoutStopStartsAfresh)
     EXPECT_FALSE(UnregisterClassA("Lunetka", GetModuleHandleA(nullptr))) << "the stop unregistered the class";
 }
 
+// A window of the class "Lunetka" that lives on another thread than ours
+// keeps the class an unload without a stop left: the next start cannot take
+// it over and answers 0; once that window is gone, a start takes it over.
+TEST(Unload, LeftClassWithAWindowOnAnotherThread)
+{
+    struct Keeper {
+        HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        HANDLE made = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        HWND window = nullptr;
+        static DWORD WINAPI run(void* self)
+        {
+            Keeper* keeper = static_cast<Keeper*>(self);
+            keeper->window = CreateWindowExA(0, "Lunetka", "", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr,
+                                             GetModuleHandleA(nullptr), nullptr);
+            SetEvent(keeper->made);
+            WaitForSingleObject(keeper->done, INFINITE);
+            DestroyWindow(keeper->window);
+            return 0;
+        }
+    } keeper;
+    HANDLE thread = nullptr;
+    {
+        host::StandInHost host;
+        host.loadPlugin(support::pluginPath());
+        ASSERT_EQ(1, host.start());
+        thread = CreateThread(nullptr, 0, Keeper::run, &keeper, 0, nullptr);
+        ASSERT_NE(nullptr, thread);
+        WaitForSingleObject(keeper.made, INFINITE);
+        ASSERT_NE(nullptr, keeper.window);
+        host.unloadPlugin();
+    }
+    {
+        host::StandInHost host;
+        host.loadPlugin(support::pluginPath());
+        EXPECT_EQ(0, host.start()) << "the class is still another thread's window's";
+        host.stop();
+        host.unloadPlugin();
+    }
+    SetEvent(keeper.done);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    CloseHandle(keeper.done);
+    CloseHandle(keeper.made);
+    host::StandInHost host;
+    host.loadPlugin(support::pluginPath());
+    EXPECT_EQ(1, host.start()) << "the class is ours again";
+    host.stop();
+    host.unloadPlugin();
+}
+
 namespace {
 
 int hostProcedureCalls = 0;

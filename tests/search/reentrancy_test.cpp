@@ -545,13 +545,14 @@ TEST_F(Reentrancy, ListReplacedFromTheLastInsertIsFilledWhole)
 // not taken. Nothing freed is read, and the checked build breaks no rule.
 TEST_F(Reentrancy, HostCallsBackFromInsideTheSort)
 {
-    enum Move { Stop, SearchElsewhere, SearchUnchanged, ClickAgain, DropList };
+    enum Move { Stop, StopThenSortAgain, SearchElsewhere, SearchUnchanged, ClickAgain, DropList };
     const struct {
         const char* what;
         Move move;
         std::vector<std::string> after;  // the rows then, ours in the order shown; none: the list went
     } cases[] = {
         {"a stop", Stop, {}},
+        {"a stop, then the same sort as the list goes", StopThenSortAgain, {}},
         {"a search of other texts", SearchElsewhere, {"Ala", "Ola", "Ela"}},
         {"a search of the same texts", SearchUnchanged, {"Ola", "Iza", "Ewa", "Ala"}},
         {"another header click", ClickAgain, {"Ola", "Iza", "Ewa", "Ala"}},
@@ -565,10 +566,16 @@ TEST_F(Reentrancy, HostCallsBackFromInsideTheSort)
         ASSERT_EQ(OPOLE, shown());
         HWND ours = list;
         bool moved = false;
+        WPARAM sortParams = 0;
+        LPARAM sortCompare = 0;
         onListMessage = [&](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (message == WM_DESTROY && c.move == StopThenSortAgain)  // the list still has its rows
+                CallWindowProcA(listProcedure, hwnd, LVM_SORTITEMS, sortParams, sortCompare);
             if (message == LVM_SORTITEMS && !moved) {
                 moved = true;
-                if (c.move == Stop) {
+                sortParams = wParam;
+                sortCompare = lParam;
+                if (c.move == Stop || c.move == StopThenSortAgain) {
                     host->send(STOP);
                 } else if (c.move == SearchElsewhere) {
                     host->settings()[FIELD].value = "2";  // display names that contain "la"
@@ -600,7 +607,7 @@ TEST_F(Reentrancy, HostCallsBackFromInsideTheSort)
         }
         host->clearExchanges();
         host->send(30014);
-        EXPECT_EQ(c.move == Stop ? 1u : 2u, host->exchanges().size()) << "an unknown message tells the host only while started";
+        EXPECT_EQ(c.move == Stop || c.move == StopThenSortAgain ? 1u : 2u, host->exchanges().size()) << "an unknown message tells the host only while started";
     }
 }
 
