@@ -152,6 +152,8 @@ int StandInHost::opReadCell(int table, int row, int column, void* cell)
 
 void StandInHost::opLockTable(int table, int row, int flags)
 {
+    if (beforeAnswer)  // before the lock is taken
+        beforeAnswer(Op::LockTable, 0);
     ++lockDepth_;
     maxLockDepth_ = std::max(maxLockDepth_, lockDepth_);
     noteCall(Op::LockTable, {table, row, flags});
@@ -164,6 +166,8 @@ void StandInHost::opUnlockTable(int table, int row, int flags)
     else
         --lockDepth_;
     noteCall(Op::UnlockTable, {table, row, flags});
+    if (beforeAnswer)  // once the lock is given back
+        beforeAnswer(Op::UnlockTable, 0);
 }
 
 // --- The messages the host answers ------------------------------------------

@@ -307,12 +307,16 @@ void StandInHost::noteCall(Op op, std::initializer_list<intptr_t> args, intptr_t
 
 int StandInHost::opGetPluginId()
 {
+    if (beforeAnswer)
+        beforeAnswer(Op::GetPluginId, 0);
     noteCall(Op::GetPluginId, {}, pluginId_);
     return pluginId_;
 }
 
 HINSTANCE StandInHost::opGetAppInstance()
 {
+    if (beforeAnswer)
+        beforeAnswer(Op::GetAppInstance, 0);
     HINSTANCE instance = GetModuleHandleA(nullptr);
     noteCall(Op::GetAppInstance, {}, reinterpret_cast<intptr_t>(instance));
     return instance;
@@ -328,12 +332,16 @@ HINSTANCE StandInHost::opGetPluginInstance()
 
 int StandInHost::opQueryState()
 {
+    if (beforeAnswer)
+        beforeAnswer(Op::QueryState, 0);
     noteCall(Op::QueryState, {}, queryState_);
     return queryState_;
 }
 
 void StandInHost::opSetStatus(int status)
 {
+    if (beforeAnswer)
+        beforeAnswer(Op::SetStatus, 0);
     noteCall(Op::SetStatus, {status});
 }
 

@@ -101,8 +101,8 @@ public:
     // Called with every log line (Windows-1250) as it arrives.
     std::function<void(const std::string& line)> onLog;
     // Called with each request of the plug-in (its op and message number; 0
-    // for readCell and getPluginInstance) before the host answers it: a re-entrant host calls the
-    // plug-in back from here.
+    // for the other operations) before the host answers it (an unlock: once
+    // it is done): a re-entrant host calls the plug-in back from here.
     std::function<void(Op op, int message)> beforeAnswer;
     // A host that leaves value requests unanswered (writes nothing into the buffer).
     void setAnswerValueRequests(bool answer) { answerValueRequests_ = answer; }

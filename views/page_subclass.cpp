@@ -80,10 +80,12 @@ ChainEntry joinCommonControlsChain(HWND page, WNDPROC front, WindowThunk* thunk)
 
 bool subclassPage(HWND page, ThunkProcedure proc)
 {
-    // The list was just made in this page, and the page checked to be alive;
-    // the list before it went with its page's record.
-    if (NEVER(!IsWindow(page) || findPage(page) != session.pages.end()))
+    // The list was just made in this page, and the page checked to be alive.
+    if (NEVER(!IsWindow(page)))
         return false;
+    // Still ours: the host destroyed the list before this one itself.
+    if (findPage(page) != session.pages.end())
+        return true;
     session.pages.reserve(session.pages.size() + 1);  // may throw: before the page is touched
     bool wide = IsWindowUnicode(page) != FALSE;
     WNDPROC front = currentProc(page);

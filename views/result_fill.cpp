@@ -25,12 +25,12 @@ public:
     explicit DrawingPaused(HWND list) : list_(list)
     {
         if (list_)
-            SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+            sendToList(list_, WM_SETREDRAW, FALSE, 0);
     }
     ~DrawingPaused()
     {
         if (list_ && IsWindow(list_)) {
-            SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+            sendToList(list_, WM_SETREDRAW, TRUE, 0);
             InvalidateRect(list_, nullptr, TRUE);
         }
     }
@@ -66,7 +66,7 @@ void insertRow(HWND list, size_t hit, int image)
     // The hit's own index, not the row's: a row that failed to go in must
     // not shift every later row onto the previous contact.
     item.lParam = static_cast<LPARAM>(hit);
-    int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    int row = static_cast<int>(sendToList(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     // A row the list refused has no second column to set; a list the host
     // replaced from the insert's notification is not ours to write to.
     if (row < 0 || session.resultList != list)
@@ -74,7 +74,7 @@ void insertRow(HWND list, size_t hit, int image)
     memset(&item, 0, sizeof item);
     item.iSubItem = 1;
     item.pszText = const_cast<char*>(matchedValueOf(search.foundContacts[hit]).text);
-    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    sendToList(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
 // One pass of the fill into list; false when it must start again.
@@ -83,7 +83,7 @@ bool fillPass(HWND list)
     unsigned generation = search.generation;
     DrawingPaused paused(list);
     if (list)
-        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        sendToList(list, LVM_DELETEALLITEMS, 0, 0);
     for (size_t i = 0; i < search.foundContacts.size(); ++i) {
         int net = search.foundContacts[i].net;
         int image = session.netIcons[net];
@@ -109,7 +109,7 @@ bool fillResultList()
     }
     // A pass gives up only on a list that replaced its own, and nothing runs since.
     LUNETKA_INVARIANT(session.resultList);
-    SendMessageA(session.resultList, LVM_DELETEALLITEMS, 0, 0);
+    sendToList(session.resultList, LVM_DELETEALLITEMS, 0, 0);
     logLine("result list replaced during each of %d fills: left empty", MAX_FILL_PASSES);
     return false;
 }

@@ -43,7 +43,7 @@ void addColumn(HWND list, int index, const char* header, int width)
     column.fmt = LVCFMT_LEFT;
     column.cx = width;
     column.pszText = const_cast<char*>(header);
-    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+    sendToList(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
 // An image list that is destroyed unless someone takes it.
@@ -142,7 +142,11 @@ void dropResultList(Release moment)
     session.activeSort = nullptr;  // a sort of the list that goes has nothing left to compare
     if (page && moment == Release::AtStop)
         releasePage(page);
-    if (moment == Release::AtStop && list && IsWindow(list))
+    if (moment != Release::AtStop || !list || !IsWindow(list))
+        return;
+    if (session.listMessages > 0 && session.listsToDestroy.size() < session.listsToDestroy.capacity())
+        session.listsToDestroy.push_back(list);  // once the list's message is back (sendToList)
+    else
         DestroyWindow(list);  // takes its image list with it
 }
 
@@ -152,7 +156,7 @@ void dropResultList(Release moment)
 void dressResultList(HWND list, HWND page)
 {
     if (list) {
-        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LIST_EXTENDED_STYLE);
+        sendToList(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LIST_EXTENDED_STYLE);
         addColumn(list, 0, TEXT_RESULT_COLUMN_CONTACT, 100);
         addColumn(list, 1, TEXT_RESULT_COLUMN_VALUE, 313);
         if (!subclassPage(page, pageWindowProc))
@@ -165,12 +169,28 @@ void dressResultList(HWND list, HWND page)
         return;
     session.netIcons.swap(icons);  // the map describes the images the list shows
     if (list)
-        SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.release()));
+        sendToList(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.release()));
 }
 
 }  // namespace
 
 void releaseResultList(Release moment) { dropResultList(moment); }
+
+LRESULT sendToList(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Room for the lists this message may see dropped, taken before it goes.
+    session.listsToDestroy.reserve(MAX_LIST_DROPS + 1);
+    ++session.listMessages;
+    LRESULT result = SendMessageA(list, message, wParam, lParam);
+    // Destroying one lets the host run, and it may drop another meanwhile.
+    while (--session.listMessages == 0 && !session.listsToDestroy.empty()) {
+        HWND gone = session.listsToDestroy.back();
+        session.listsToDestroy.pop_back();
+        ++session.listMessages;
+        DestroyWindow(gone);
+    }
+    return result;
+}
 
 void releasePages(Release moment) { releaseAllPages(moment); }
 
@@ -251,14 +271,14 @@ void requestContactAction(int hostAction, int hostGroup)
     checkListAndPage();
     // A host's subclass of our list may drop or replace it from either
     // message, or refuse the row: then there is no row to act on.
-    int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    int row = static_cast<int>(sendToList(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     if (row == -1 || session.resultList != list)
         return;
     LVITEMA item;
     memset(&item, 0, sizeof item);
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) || session.resultList != list)
+    if (!sendToList(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) || session.resultList != list)
         return;
     const FoundContact* hit = foundContactAt(item.lParam);
     if (!hit)

@@ -27,6 +27,13 @@ LRESULT CALLBACK pageWindowProc(WindowThunk* thunk, HWND hwnd, UINT message, WPA
 // Asks the host to run one of its actions for the focused row's contact.
 void requestContactAction(int hostAction, int hostGroup);
 
+// Every message we send a list of ours. The host may stop us, or have us
+// drop the list, from inside one (the list notifies its page, a host's
+// subclass of it runs): a list view destroyed inside its own message would
+// go on with its freed self, so a list dropped meanwhile is destroyed once
+// every such message has returned.
+LRESULT sendToList(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+
 // Between the list's own files.
 // A header click on listColumn: sorts our two columns, flipping the
 // direction first; a column the host added is not ours to sort.

@@ -118,7 +118,7 @@ void sortByColumn(int listColumn)
     search.state = SearchState::Running;
     // LVM_SORTITEMS hands the comparison each row's item data; reading texts
     // back from the control during a sort gives stale rows on some list views.
-    SendMessageA(session.resultList, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&params),
+    sendToList(session.resultList, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&params),
                  reinterpret_cast<LPARAM>(compareRows));
     SearchState asked = search.state;
     search.state = SearchState::Idle;

@@ -78,17 +78,22 @@ void onDestroy(HWND hwnd)
 int registerSearchWindowClass()
 {
     HINSTANCE instance = hostAppInstance();
-    memset(&session.windowClass, 0, sizeof session.windowClass);
-    session.windowClass.cbSize = sizeof session.windowClass;
-    session.windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    session.windowClass.hInstance = instance;
-    session.windowClass.hIcon = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
-    session.windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-    session.windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    session.windowClass.lpszClassName = PLUGIN_NAME;
-    session.windowClass.hIconSm = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
-    if (session.state != PluginState::Started)  // a host that stopped us meanwhile
+    WNDCLASSEXA windowClass;
+    memset(&windowClass, 0, sizeof windowClass);
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = PLUGIN_NAME;
+    windowClass.hIconSm = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
+    // The host may have stopped us from inside those calls, or started us
+    // afresh there, which registered the class already.
+    if (session.state != PluginState::Started)
         return 0;
+    if (session.classThunk)
+        return 1;
     tidyLeftThunks(leftThunkStillNeeded);
     // The class leads to us through a thunk, which an unload without a stop
     // turns to DefWindowProcA for the windows it leaves.
@@ -99,7 +104,8 @@ int registerSearchWindowClass()
         return 0;
     }
     setThunkSaved(thunk, DefWindowProcA);
-    session.windowClass.lpfnWndProc = thunkEntry(thunk);
+    windowClass.lpfnWndProc = thunkEntry(thunk);
+    session.windowClass = windowClass;
     // A class fails to register for no other reason than its name, short of
     // the system running out of atoms.
     if (!RegisterClassExA(&session.windowClass) &&

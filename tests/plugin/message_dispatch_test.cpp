@@ -305,3 +305,29 @@ TEST(MessageDispatch, WindowWorkFromAnotherThreadIsRefused)
     EXPECT_FALSE(IsWindow(list)) << "given back on our thread";
     EXPECT_EQ(1, host->send(STOP));
 }
+
+// A host that starts us again from inside our start (from its answer to a
+// question the start puts): the inner start registers the class and the
+// session is its; the outer start then answers 1 too, as we are started.
+TEST(MessageDispatch, StartFromInsideAStart)
+{
+    auto host = support::loadPlugin();
+    bool again = false;
+    intptr_t inner = -1;
+    host->beforeAnswer = [&](host::Op op, int) {
+        if (op != host::Op::GetAppInstance || again)
+            return;
+        again = true;
+        inner = host->send(START, reinterpret_cast<intptr_t>(host->controlObject()));
+    };
+    EXPECT_EQ(1, host->send(START, reinterpret_cast<intptr_t>(host->controlObject())));
+    host->beforeAnswer = nullptr;
+    ASSERT_TRUE(again);
+    EXPECT_EQ(1, inner);
+    EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, ACTIVATED)) << "the class registered";
+    HWND opened = support::ownWindow("Lunetka");
+    EXPECT_NE(nullptr, opened);
+    EXPECT_EQ(1, host->send(STOP));
+    EXPECT_FALSE(IsWindow(opened));
+    EXPECT_FALSE(UnregisterClassA("Lunetka", GetModuleHandleA(nullptr))) << "the stop unregistered it";
+}

@@ -1,0 +1,380 @@
+// The re-entry explorer: every point where control passes from the plug-in
+// to the host, in each of a set of short scenarios, meets every action a
+// host may take there. A point is a call of the host's object, a message the
+// page's own procedure hears, or a list-view message sent to our list (which
+// a host may have subclassed). The scenario runs once to count its points;
+// then once per point and action, with that action injected at that point
+// (depth 1: nothing is injected inside an injection), each run in a fresh
+// copy of the library. After each run the invariants every host may rely on
+// are checked. The first violation ends the explorer with a one-line
+// reproduction: LUNETKA_EXPLORE="scenario:point:action" runs that case alone.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/host_layout.h"
+#include "host/host_window.h"
+#include "host/plugin_ids.h"
+#include "host/result_list_reader.h"
+#include "tests/support/plugin_session.h"
+
+namespace {
+
+using namespace host::lunetka;
+
+const int START = host::MSG_START, STOP = host::MSG_STOP, ACTION_EVENT = host::MSG_ACTION_EVENT;
+const char CONTACTS[] = "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n";
+const std::vector<std::string> OPOLE = {"Ala", "Ola"};
+// Host calls one run may make at most: past it, a loop.
+const size_t MAX_EXCHANGES = 5000;
+
+// What a host may do at a point. One line each.
+enum Action { Stop, Start, StopStart, ListHere, ListElsewhere, ListBack, Refresh, Unchanged, Click, DoubleClick, Menu,
+              PageGone, ListGone, ACTIONS };
+const char* const ACTION_NAMES[ACTIONS] = {
+    "HM_STOP", "HM_START", "HM_STOP then HM_START", "220 on the page", "220 on another page", "221", "search event 12",
+    "unchanged search event", "header click", "double click", "menu entry", "page destroyed", "list destroyed"};
+
+struct ExplorerRun;
+ExplorerRun* current = nullptr;  // the run the hooks serve
+std::map<HWND, WNDPROC> listProcedures;  // our lists, with what the explorer's subclass replaced
+
+// One run of a scenario, in a fresh copy of the plug-in and fresh pages.
+struct ExplorerRun {
+    int target;    // the point where the action goes; -1: none
+    Action action;
+    int points = 0;
+    bool acting = false;
+    bool started = false;  // as the last start or stop to return left it
+    bool trace = GetEnvironmentVariableA("LUNETKA_EXPLORE_TRACE", nullptr, 0) > 0;
+    std::unique_ptr<host::StandInHost> host;
+    HWND page = nullptr, other = nullptr;
+
+    ExplorerRun(int target_, Action action_) : target(target_), action(action_) { current = this; }
+    ~ExplorerRun()
+    {
+        current = nullptr;
+        if (host)
+            host->beforeAnswer = nullptr;
+        host.reset();
+        support::onHostPageMessage = nullptr;
+        if (IsWindow(page))
+            DestroyWindow(page);
+        if (IsWindow(other))
+            DestroyWindow(other);
+    }
+
+    // where: what kind of point, and its operation or message, for a trace
+    // (LUNETKA_EXPLORE_TRACE set) of a case run alone.
+    void crossing(const char* where, int what)
+    {
+        if (!acting && trace)
+            fprintf(stderr, "point %d: %s %d\n", points, where, what);
+        if (acting || points++ != target)
+            return;
+        acting = true;
+        act(action);
+        acting = false;
+    }
+
+    HWND list() const { return page && IsWindow(page) ? FindWindowExA(page, nullptr, WC_LISTVIEWA, nullptr) : nullptr; }
+
+    intptr_t send(int message, intptr_t p1 = 0)
+    {
+        if (!host->pluginLoaded())
+            return 0;
+        intptr_t answer = host->send(message, p1);
+        if (message == START)
+            started = answer == 1;
+        else if (message == STOP)
+            started = false;
+        return answer;
+    }
+    void event(int code, HWND target, HWND window = nullptr)
+    {
+        std::vector<uint8_t> record = support::slotEvent(code, target, window, 10, 10);
+        send(ACTION_EVENT, reinterpret_cast<intptr_t>(record.data()));
+        watchList(support::slotWindow(record));
+    }
+    void actionEvent(int id, int code)
+    {
+        if (host->pluginLoaded())
+            host->actionEvent(id, code);
+    }
+    // The explorer's own subclass of each list we hand back: our messages to
+    // it are points too.
+    static LRESULT CALLBACK listProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void watchList(HWND made)
+    {
+        if (!made || !IsWindow(made) || listProcedures.count(made))
+            return;
+        listProcedures[made] = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(made, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProcedure)));
+    }
+
+    void act(Action what)
+    {
+        HWND shown = list();
+        switch (what) {
+        case Stop: send(STOP); break;
+        case Start: send(START, reinterpret_cast<intptr_t>(host->controlObject())); break;
+        case StopStart: act(Stop); act(Start); break;
+        case ListHere: if (IsWindow(page)) event(host::EVENT_CREATE_CONTROL, page); break;
+        case ListElsewhere:
+            if (!other)
+                other = support::createHostPage("inna");
+            event(host::EVENT_CREATE_CONTROL, other);
+            break;
+        case ListBack: if (IsWindow(page)) event(host::EVENT_DESTROY_CONTROL, page, shown); break;
+        case Refresh: actionEvent(VALUE, host::EVENT_REFRESH); break;
+        case Unchanged: actionEvent(VALUE, host::EVENT_CHANGED); break;
+        case Click: if (shown) host::clickHeader(shown, 0); break;
+        case DoubleClick:
+            if (shown && SendMessageA(shown, LVM_GETITEMCOUNT, 0, 0) > 0) {
+                host::focusRow(shown, 0, true);
+                host::doubleClickRow(shown, 0);
+            }
+            break;
+        case Menu: actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED); break;
+        case PageGone: if (IsWindow(page)) DestroyWindow(page); break;
+        case ListGone: if (shown) DestroyWindow(shown); break;
+        case ACTIONS: break;
+        }
+    }
+
+    // The steps scenarios are made of.
+    void begin()
+    {
+        host = support::loadPlugin();
+        host->setContacts(host::ContactTable::fromCsvText(CONTACTS, "explorer"));
+        host->beforeAnswer = [](host::Op op, int message) {
+            if (current)
+                current->crossing(host::opName(op), message);
+        };
+        support::onHostPageMessage = [](HWND, UINT message, WPARAM, LPARAM) {
+            if (current)
+                current->crossing("page hears", static_cast<int>(message));
+        };
+        page = support::createHostPage("strona");
+        send(START, reinterpret_cast<intptr_t>(host->controlObject()));
+        send(host::MSG_SETTINGS_COLUMNS);
+        send(host::MSG_BUILD_UI);
+    }
+    void openList() { act(ListHere); }
+    void searchOpole()
+    {
+        host->settings()[FIELD].value = "5";
+        host->settings()[CONDITION].value = "0";
+        host->settings()[VALUE].value = "opole";
+        actionEvent(VALUE, host::EVENT_CHANGED);
+    }
+};
+
+LRESULT CALLBACK ExplorerRun::listProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC next = listProcedures[hwnd];
+    if (message == WM_NCDESTROY)
+        listProcedures.erase(hwnd);
+    else if (current && message >= LVM_FIRST && message < LVM_FIRST + 0x100)
+        current->crossing("list hears", static_cast<int>(message));
+    return CallWindowProcA(next, hwnd, message, wParam, lParam);
+}
+
+// The base scenarios. One line each. A scenario that begins as another
+// (its prefix) explores only its own points past the other's.
+struct Scenario {
+    const char* name;
+    int prefix;  // the scenario it begins as; -1: none
+    void (*play)(ExplorerRun& run);
+};
+const Scenario SCENARIOS[] = {
+    {"start", -1, [](ExplorerRun& run) { run.begin(); }},
+    {"list and search", 0, [](ExplorerRun& run) { run.begin(); run.openList(); run.searchOpole(); }},
+    {"header clicks", 1,
+     [](ExplorerRun& run) {
+         run.begin(); run.openList(); run.searchOpole();
+         run.act(Click);
+         if (HWND shown = run.list())
+             host::clickHeader(shown, 1);
+     }},
+    {"double click and buttons", 1,
+     [](ExplorerRun& run) {
+         run.begin(); run.openList(); run.searchOpole();
+         run.act(DoubleClick);
+         run.actionEvent(PROPERTIES, host::EVENT_ACTIVATED);
+         run.actionEvent(TALK, host::EVENT_ACTIVATED);
+     }},
+    {"menu entry", 0, [](ExplorerRun& run) { run.begin(); run.act(Menu); }},
+    {"221", 1, [](ExplorerRun& run) { run.begin(); run.openList(); run.searchOpole(); run.act(ListBack); }},
+    {"stop", 1, [](ExplorerRun& run) { run.begin(); run.openList(); run.searchOpole(); run.act(Menu); run.send(STOP); }},
+    {"unload without a stop", 1,
+     [](ExplorerRun& run) { run.begin(); run.openList(); run.searchOpole(); run.act(Menu); run.host->unloadPlugin(); }},
+    {"unload after a stop", 1,
+     [](ExplorerRun& run) {
+         run.begin(); run.openList(); run.searchOpole(); run.send(STOP); run.host->unloadPlugin();
+     }},
+};
+
+std::string caseName(int scenario, int point, int action)
+{
+    return std::string(SCENARIOS[scenario].name) + ", point " + std::to_string(point) +
+           (action < 0 ? std::string() : std::string(", ") + ACTION_NAMES[action]) +
+           "; alone: LUNETKA_EXPLORE=\"" + std::to_string(scenario) + ":" + std::to_string(point) + ":" +
+           std::to_string(action) + "\"";
+}
+
+// What a failure that ends the process must still tell.
+char running[256] = "";
+void tellRunningCase(int)
+{
+    fprintf(stderr, "reentry explorer: the process ended in %s\n", running);
+    fflush(stderr);
+    _exit(3);
+}
+LONG WINAPI tellRunningCrash(EXCEPTION_POINTERS*)
+{
+    tellRunningCase(0);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// Every host's invariants after a run; an empty text when they hold.
+std::string violation(ExplorerRun& run, size_t exchanges)
+{
+    if (exchanges > MAX_EXCHANGES)
+        return std::to_string(exchanges) + " host calls: a loop";
+    host::StandInHost& host = *run.host;
+    if (host.lockDepth() != 0)
+        return "a table lock was not given back";
+    if (!host.abiErrors().empty())
+        return "an ABI error: " + host.abiErrors().front();
+    if (host.pluginLoaded()) {
+        host.clearExchanges();
+        run.send(30014);
+        size_t told = host.find(host::Op::SetStatus).size();
+        if (told != (run.started ? 1u : 0u))
+            return std::string("an unknown message told the host ") + std::to_string(told) + " times while " +
+                   (run.started ? "started" : "stopped");
+        HWND shown = run.list();
+        int rows = shown && run.started ? static_cast<int>(SendMessageA(shown, LVM_GETITEMCOUNT, 0, 0)) : 0;
+        for (int row = 0; row < rows; ++row) {
+            std::string text = host::readResultRows(shown).at(static_cast<size_t>(row)).contact;
+            host.clearExchanges();
+            host::focusRow(shown, row, true);
+            host.actionEvent(PROPERTIES, host::EVENT_ACTIVATED);
+            std::vector<const host::Exchange*> calls = host.find(host::Op::Send, host::MSG_ACTION_CALL);
+            if (calls.size() != 1 ||
+                host.contacts().text(host::i32At(calls[0]->payload.data(), host::action_event::CONTACT), 8) != text)
+                return "row " + std::to_string(row) + " (" + text + ") does not lead to its own contact";
+        }
+        run.send(STOP);
+        if (!support::ownWindows("Lunetka").empty())
+            return "a search window outlived the stop";
+        host.unloadPlugin();
+    }
+    if (support::pluginStillLoaded(host))
+        return "the library stayed loaded";
+    if (IsWindow(run.page)) {
+        int heard = host::messagesHeard(run.page);
+        SendMessageA(run.page, WM_NULL, 0, 0);
+        if (host::messagesHeard(run.page) != heard + 1)
+            return "the page's own procedure no longer hears it";
+    }
+    for (HWND left : support::ownWindows("Lunetka"))
+        DestroyWindow(left);  // left by an unload without a stop: the next copy would take them over
+    return std::string();
+}
+
+// A fresh copy starts, makes its list and searches in full.
+std::string freshCopyWorks()
+{
+    ExplorerRun run(-1, ACTIONS);
+    run.begin();
+    if (!run.started)
+        return "a fresh copy did not start";
+    run.openList();
+    run.searchOpole();
+    HWND shown = run.list();
+    std::vector<std::string> names;
+    for (const host::ResultRow& row : host::readResultRows(shown))
+        names.push_back(row.contact);
+    if (names != OPOLE)
+        return "a fresh copy's search showed " + std::to_string(names.size()) + " rows";
+    return violation(run, run.host->exchanges().size());
+}
+
+// Runs one case; the violation it found, or an empty text.
+std::string explore(int scenario, int point, int action)
+{
+    snprintf(running, sizeof running, "%s", caseName(scenario, point, action).c_str());
+    ExplorerRun run(point, action < 0 ? ACTIONS : static_cast<Action>(action));
+    SCENARIOS[scenario].play(run);
+    return violation(run, run.host->exchanges().size());
+}
+
+// The points a scenario has, run once without an action.
+int pointsOf(int scenario)
+{
+    if (scenario < 0)
+        return 0;
+    ExplorerRun counting(-1, ACTIONS);
+    SCENARIOS[scenario].play(counting);
+    int points = counting.points;
+    std::string found = violation(counting, counting.host->exchanges().size());
+    EXPECT_EQ("", found) << SCENARIOS[scenario].name << " alone";
+    return points;
+}
+
+}  // namespace
+
+TEST(ReentryExplorer, EveryActionAtEveryPointOfEveryScenario)
+{
+    signal(SIGABRT, tellRunningCase);
+    SetUnhandledExceptionFilter(tellRunningCrash);
+    char alone[64] = "";
+    int scenario = -1, point = -1, action = -1;
+    DWORD length = GetEnvironmentVariableA("LUNETKA_EXPLORE", alone, sizeof alone);
+    if (length > 0 && length < sizeof alone && sscanf(alone, "%d:%d:%d", &scenario, &point, &action) == 3) {
+        std::string found = explore(scenario, point, action);
+        if (found.empty())
+            found = freshCopyWorks();
+        EXPECT_EQ("", found) << caseName(scenario, point, action);
+        return;
+    }
+    // Every point in the narrow host; every stride-th elsewhere, where only
+    // the pages differ (LUNETKA_EXPLORE_STRIDE).
+    char strideText[16] = "";
+    length = GetEnvironmentVariableA("LUNETKA_EXPLORE_STRIDE", strideText, sizeof strideText);
+    int stride = length > 0 && length < sizeof strideText ? std::max(1, atoi(strideText)) : 1;
+    DWORD began = GetTickCount();
+    int runs = 0;
+    for (int s = 0; s < static_cast<int>(sizeof SCENARIOS / sizeof SCENARIOS[0]); ++s) {
+        int points = pointsOf(s);
+        int first = pointsOf(SCENARIOS[s].prefix);
+        // The first violation of each scenario is reported; the next one goes on.
+        int before = runs;
+        std::string found;
+        for (int p = first + s % stride; p < points && found.empty(); p += stride) {
+            for (int a = 0; a < ACTIONS && found.empty(); ++a) {
+                found = explore(s, p, a);
+                ++runs;
+                if (!found.empty())
+                    ADD_FAILURE() << "reentry explorer: " << found << " in " << caseName(s, p, a);
+            }
+        }
+        std::string fresh = found.empty() ? freshCopyWorks() : std::string();
+        if (!fresh.empty())
+            ADD_FAILURE() << "reentry explorer: " << fresh << " after " << SCENARIOS[s].name;
+        printf("reentry explorer: %s: points %d to %d, %d runs\n", SCENARIOS[s].name, first, points - 1,
+               runs - before);
+    }
+    printf("reentry explorer: %d runs in %lu ms, nothing found\n", runs,
+           static_cast<unsigned long>(GetTickCount() - began));
+}
