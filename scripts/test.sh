@@ -9,6 +9,18 @@ cd "$root"
 bash scripts/build.sh
 bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure "$@"
 
+# The Windows test pack stands alone: unpacked into a fresh folder, its
+# run-tests.cmd runs under Wine's cmd, here for one kind of host (the
+# rebuilding one), and its closing line must count what CTest counts.
+python3 scripts/make_test_pack.py build dist/lunetka-tests-win32.zip
+pack="$(mktemp -d)"
+trap 'rm -rf "$pack"' EXIT
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' dist/lunetka-tests-win32.zip "$pack"
+expected="$(grep -c '\.rebuilding$' "$pack/tests.txt")"
+closing="$(cd "$pack" && timeout 300 bash "$root/scripts/wine-run.sh" cmd /c run-tests.cmd rebuilding | tr -d '\r' | tail -n 1)"
+echo "test pack (rebuilding host): $closing"
+[ "$closing" = "$expected passed, 0 failed" ] || { echo "test pack: expected $expected passed, 0 failed" >&2; exit 1; }
+
 # The tests that load the DLL, in the narrow and the Unicode host (the
 # handle-reuse tests in the narrow one), and the campaigns (hostile host,
 # allocation failure, heap checking) in every kind of host, run once more
