@@ -6,12 +6,17 @@
 #include <windows.h>
 
 #include "plugin/lifetime.h"
+#include "plugin/message_dispatch.h"
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved)
 {
+    if (reason == DLL_PROCESS_ATTACH)
+        armEntryThunk();
     // Only an unload by FreeLibrary (reserved null): at process exit nothing
     // runs again, and nothing need be given back.
-    if (reason == DLL_PROCESS_DETACH && !reserved)
+    if (reason == DLL_PROCESS_DETACH && !reserved) {
         unloadPlugin();
+        disarmEntryThunk();
+    }
     return TRUE;
 }

@@ -5,6 +5,8 @@
 #include "plugin/host_calls.h"
 #include "plugin/lifetime.h"
 #include "plugin/plugin_state.h"
+#include "plugin/portability.h"
+#include "plugin/window_thunk.h"
 #include "ui/settings_page.h"
 #include "views/result_list.h"
 #include "views/search_window.h"
@@ -110,10 +112,52 @@ intptr_t dispatch(const HostMessage* message)
 
 }  // namespace
 
-extern "C" intptr_t __stdcall IMessageProc(HostMessage* message)
+namespace {
+
+intptr_t entry(HostMessage* message)
 {
     if (!message)
         return 0;
     // Whatever fails inside is answered 0, the reply of a failure.
     return guardEntry("host message", static_cast<intptr_t>(0), [message] { return dispatch(message); });
+}
+
+// The host's message as the export hands it on: three words of nothing,
+// then the record.
+LRESULT CALLBACK enterDirectly(HWND, UINT, WPARAM, LPARAM record) { return entry(reinterpret_cast<HostMessage*>(record)); }
+
+LRESULT CALLBACK enterThroughThunk(WindowThunk*, HWND, UINT, WPARAM, LPARAM record)
+{
+    return entry(reinterpret_cast<HostMessage*>(record));
+}
+
+}  // namespace
+
+// Where the export goes: a thunk outside our image while one could be made,
+// which holds the library for the length of the message, so that a host that
+// frees us from inside it unmaps us only once the message is back there.
+// The export's own instructions name it, so it is a plain global, set only
+// when the library is loaded and let go (DllMain).
+extern "C" {
+WNDPROC entryTarget = enterDirectly;
+}
+
+extern "C" LUNETKA_NAKED intptr_t __stdcall IMessageProc(HostMessage*)
+{
+    LUNETKA_JUMP_WITH_THREE_WORDS(entryTarget);
+}
+
+void armEntryThunk()
+{
+    session.entryThunk = makeWindowThunk(enterThroughThunk, nullptr, false, false, nullptr);
+    if (session.entryThunk)
+        entryTarget = thunkEntry(session.entryThunk);
+}
+
+void disarmEntryThunk()
+{
+    entryTarget = enterDirectly;
+    if (session.entryThunk)
+        freeWindowThunk(session.entryThunk);
+    session.entryThunk = nullptr;
 }

@@ -14,5 +14,11 @@
 
 extern "C" intptr_t __stdcall IMessageProc(HostMessage* message);
 
+// At load: the export goes through a thunk that holds the library for the
+// length of each message (message_dispatch.cpp). At unload: it no longer
+// does, and the thunk is free. Memory only: DllMain calls both.
+void armEntryThunk();
+void disarmEntryThunk();
+
 // The second switch: an action event, by action id and notification code.
 intptr_t routeActionEvent(ActionEvent* event);

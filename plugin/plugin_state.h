@@ -74,6 +74,7 @@ struct Session {
 
     // The library itself (window_thunk.cpp, runtime_tls.cpp). Lives from load to unload.
     ThunkArenas thunkArenas;     // the process's pages of thunks, found once
+    WindowThunk* entryThunk = nullptr;  // the export's (message_dispatch.cpp)
     DWORD runtimeSlots[8] = {};  // the C++ runtime's TLS slots, given back at unload
     int runtimeSlotCount = 0;
 

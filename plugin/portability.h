@@ -14,6 +14,21 @@
 #define LUNETKA_PRINTF(formatIndex, firstArgument)
 #endif
 
+// The export's body (message_dispatch.cpp): with no frame of its own, it
+// puts three words of nothing under the caller's return address, in front
+// of the record, and jumps to the procedure named by target, which takes
+// four words and gives the host's stack back whole.
+#if defined(_MSC_VER)
+#define LUNETKA_NAKED __declspec(naked)
+#define LUNETKA_JUMP_WITH_THREE_WORDS(target) \
+    __asm { pop eax } __asm { push 0 } __asm { push 0 } __asm { push 0 } __asm { push eax } \
+    __asm { jmp dword ptr [target] }
+#else
+#define LUNETKA_NAKED __attribute__((naked))
+#define LUNETKA_JUMP_WITH_THREE_WORDS(target) \
+    __asm__ volatile("popl %eax\n\tpushl $0\n\tpushl $0\n\tpushl $0\n\tpushl %eax\n\tjmp *_" #target "\n\t")
+#endif
+
 // The TLS slots the C++ runtime took for its exception state (runtime_tls.cpp).
 void releaseRuntimeTlsSlots();
 

@@ -29,8 +29,8 @@ echo "test pack (rebuilding host): $closing"
 # with clang's own test builds: neither the ABI nor surviving an exception
 # may depend on the compiler.
 wine_tests='^((plugin|host|host_keyboard|ui|search|views)\.(ansi|unicode)|(hostile|hostile_heap_checked)\..*|views_handle_reuse\.ansi|plugin_process_exit|reentry_explorer\.ansi)$'
-# The explorer tries every third point against those DLLs.
-export LUNETKA_EXPLORE_STRIDE=3
+# The explorer tries every fifth point against those DLLs.
+export LUNETKA_EXPLORE_STRIDE=5
 LUNETKA_PLUGIN="Z:$(echo "$root/build/bin/lunetka-checked.dll" | tr / '\\')" \
     bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure -R "$wine_tests" "$@"
 

@@ -344,13 +344,15 @@ TEST(Unload, HostsCommonControlsSubclassTakenOffUnderOurList)
 }
 
 // The host lets us go from inside a message that passed through our page
-// procedure: from the page's own procedure, or from the action a double
-// click asks for. The thunk holds the library until the message is back in
-// it: the library goes then, and nothing of ours runs after.
+// procedure (from the page's own procedure, or from the action a double
+// click asks for), or from inside its answer to a call we made while
+// handling its own message (a log line of a search). The thunk the message
+// came through holds the library until the message is back in it: the
+// library goes then, and nothing of ours runs after.
 TEST(Unload, FromInsideAMessageThroughOurProcedure)
 {
-    const char* const ways[] = {"the page's own procedure", "the action of a double click"};
-    for (int way = 0; way < 2; ++way) {
+    const char* const ways[] = {"the page's own procedure", "the action of a double click", "a log line"};
+    for (int way = 0; way < 3; ++way) {
         SCOPED_TRACE(ways[way]);
         HWND page = support::createHostPage("strona");
         host::StandInHost host;
@@ -366,10 +368,18 @@ TEST(Unload, FromInsideAMessageThroughOurProcedure)
             };
             SendMessageA(page, WM_APP, 0, 0);
             support::onHostPageMessage = nullptr;
-        } else {
+        } else if (way == 1) {
             host.onHostAction = [&letGo](int, int, int) { letGo(); };
             host::focusRow(list, 0, true);
             host::doubleClickRow(list, 0);
+        } else {
+            // More log lines follow this one: the object stays whole.
+            host.onLog = [&host](const std::string&) {
+                if (host.pluginLoaded())
+                    host.unloadPlugin();
+            };
+            host.actionEvent(VALUE, host::EVENT_REFRESH);
+            host.onLog = nullptr;
         }
         EXPECT_FALSE(support::pluginStillLoaded(host)) << "the library went once the message was back";
         reuseFreedMemory();
@@ -517,7 +527,7 @@ TEST(Unload, RepeatedLoadsKeepMemoryAndTlsFlat)
         {"loads that throw while the page is declared", support::testBuildPath("lunetka-failing-alloc.dll"), "3",
          300, loadStartStopUnload, nullptr, 1024},
         // A page's few bytes of forwarding code, at most.
-        {"loads with a list in a page the host subclassed over ours", support::pluginPath(), nullptr, 500,
+        {"loads with a list in a page the host subclassed over ours", support::pluginPath(), nullptr, 300,
          unloadWithAPageBehindTheHost, stopWithAPageBehindTheHost, 128},
     };
     for (const Case& c : cases) {

@@ -473,6 +473,22 @@ TEST_F(ResultList, ListTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
     }
 }
 
+// The host destroys our list itself and has us make one in another page:
+// the stop gives both pages their own procedures back.
+TEST_F(ResultList, StopGivesBackThePageOfAListTheHostDestroyed)
+{
+    HWND first = host->page().window();
+    DestroyWindow(list);
+    HWND second = support::createHostPage("B");
+    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, second);
+    host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+    ASSERT_NE(nullptr, support::slotWindow(event));
+    host->send(host::MSG_STOP);  // the pages stay
+    EXPECT_GIVEN_BACK(first);
+    EXPECT_GIVEN_BACK(second);
+    DestroyWindow(second);
+}
+
 TEST(ResultListAlone, ListCreatedAgainForgetsTheImagesOfTheOneBefore)
 {
     auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,3,Ala,Opole\n");
