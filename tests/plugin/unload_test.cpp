@@ -431,6 +431,13 @@ TEST(Unload, RepeatedLoadsLeaveABoundedNumberOfThunks)
         full.loadPlugin(support::pluginPath());
         EXPECT_EQ(0, full.start()) << "no room for the class's thunk";
         EXPECT_TRUE(logged(full, "no memory for the search window's procedure: the menu entry opens no window"));
+        // A second copy beside it finds no room even for its entry's thunk:
+        // its messages come in directly.
+        auto second = support::loadPlugin();
+        EXPECT_EQ(0, second->start());
+        EXPECT_EQ(512, second->send(host::MSG_PLUGIN_NET)) << "it answers";
+        second->stop();
+        second->unloadPlugin();
         full.stop();
         full.unloadPlugin();
     }
