@@ -91,7 +91,9 @@ intptr_t StandInHost::opSendMessageTo(int target, void* record)
     size_t index = keep(exchange);
 
     intptr_t reply = 0;
-    if (target == pluginId_ && answerOwnQuestions_) {
+    // A plug-in the host let go of from inside this call is answered 0: a
+    // throw would have to cross the plug-in's frames.
+    if (target == pluginId_ && answerOwnQuestions_ && entry_) {
         reply = callPlugin(record, exchange.message);  // re-entrant, as in the real host
     } else {
         for (const NetworkPlugin& plugin : networkPlugins_) {

@@ -38,10 +38,11 @@ const size_t MAX_EXCHANGES = 5000;
 
 // What a host may do at a point. One line each.
 enum Action { Stop, Start, StopStart, ListHere, ListElsewhere, ListBack, Refresh, Unchanged, Click, DoubleClick, Menu,
-              PageGone, ListGone, ACTIONS };
+              PageGone, ListGone, Free, ACTIONS };
 const char* const ACTION_NAMES[ACTIONS] = {
     "HM_STOP", "HM_START", "HM_STOP then HM_START", "220 on the page", "220 on another page", "221", "search event 12",
-    "unchanged search event", "header click", "double click", "menu entry", "page destroyed", "list destroyed"};
+    "unchanged search event", "header click", "double click", "menu entry", "page destroyed", "list destroyed",
+    "FreeLibrary"};
 
 struct ExplorerRun;
 ExplorerRun* current = nullptr;  // the run the hooks serve
@@ -146,6 +147,7 @@ struct ExplorerRun {
         case Menu: actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED); break;
         case PageGone: if (IsWindow(page)) DestroyWindow(page); break;
         case ListGone: if (shown) DestroyWindow(shown); break;
+        case Free: if (host->pluginLoaded()) host->unloadPlugin(); break;
         case ACTIONS: break;
         }
     }
@@ -239,8 +241,10 @@ void tellRunningCase(int)
     fflush(stderr);
     _exit(3);
 }
-LONG WINAPI tellRunningCrash(EXCEPTION_POINTERS*)
+LONG WINAPI tellRunningCrash(EXCEPTION_POINTERS* crash)
 {
+    fprintf(stderr, "reentry explorer: exception %08lx at %p\n", crash->ExceptionRecord->ExceptionCode,
+            crash->ExceptionRecord->ExceptionAddress);
     tellRunningCase(0);
     return EXCEPTION_EXECUTE_HANDLER;
 }

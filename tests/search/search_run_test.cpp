@@ -270,15 +270,25 @@ TEST_F(SearchRun, HitWithoutTextsShowsEmptyTexts)
     EXPECT_EQ("found :  7 0", host->log().at(2));
 }
 
+namespace {
+
+// The cities that contain "krak", searched with the event given.
+void searchKrak(host::StandInHost& host, int code)
+{
+    host.settings()[FIELD].value = "5";
+    host.settings()[CONDITION].value = "1";
+    host.settings()[VALUE].value = "krak";
+    host.actionEvent(VALUE, code);
+}
+
+}  // namespace
+
 TEST(SearchWithoutList, FillsTheResultsAndSendsNoListMessage)
 {
     auto host = support::loadPlugin();
     host->setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
     host->start();
-    host->settings()[FIELD].value = "5";
-    host->settings()[CONDITION].value = "1";
-    host->settings()[VALUE].value = "krak";
-    host->actionEvent(VALUE, host::EVENT_CHANGED);
+    searchKrak(*host, host::EVENT_CHANGED);
     EXPECT_EQ("net 3, used icon number 0", host->log().back()) << "no list, no image list: every net is 0";
     host->clearExchanges();
     host->actionEvent(PROPERTIES, host::EVENT_ACTIVATED);
@@ -292,17 +302,11 @@ TEST(SearchWithoutList, FillsTheResultsAndSendsNoListMessage)
 TEST(SearchWithoutList, NextSessionKnowsNoIconsBeforeItsList)
 {
     auto host = support::openPluginPage(CONTACTS);
-    host->settings()[FIELD].value = "5";
-    host->settings()[CONDITION].value = "1";
-    host->settings()[VALUE].value = "krak";
-    host->actionEvent(VALUE, host::EVENT_CHANGED);
+    searchKrak(*host, host::EVENT_CHANGED);
     ASSERT_EQ("net 3, used icon number 3", host->log().back()) << "the list's own image";
     host->stop();
     host->start();
-    host->settings()[FIELD].value = "5";
-    host->settings()[CONDITION].value = "1";
-    host->settings()[VALUE].value = "krak";
-    host->actionEvent(VALUE, host::EVENT_REFRESH);
+    searchKrak(*host, host::EVENT_REFRESH);
     EXPECT_EQ("net 3, used icon number 0", host->log().back()) << "no list yet, no image list: every net is 0";
 }
 
