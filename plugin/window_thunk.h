@@ -1,5 +1,6 @@
 // Window procedures that live outside our image: a few bytes of executable
-// memory in front of each window we subclass and of our window class.
+// memory in front of each window we subclass, of our window class, and of
+// the export itself (message_dispatch.cpp).
 //
 // A host may put its own procedure in front of ours and keep forwarding to
 // whatever it found there, long after it unloaded us. What it found must then

@@ -67,8 +67,10 @@ struct ExplorerRun {
             host->beforeAnswer = nullptr;
         host.reset();
         support::onHostPageMessage = nullptr;
-        if (IsWindow(page))
+        if (IsWindow(page)) {
+            RemovePropA(page, "reentry explorer");
             DestroyWindow(page);
+        }
         if (IsWindow(other))
             DestroyWindow(other);
     }
@@ -145,7 +147,11 @@ struct ExplorerRun {
             }
             break;
         case Menu: actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED); break;
-        case PageGone: if (IsWindow(page)) DestroyWindow(page); break;
+        case PageGone:
+            if (IsWindow(page))
+                DestroyWindow(page);
+            page = nullptr;  // its handle may name another window soon
+            break;
         case ListGone: if (shown) DestroyWindow(shown); break;
         case Free: if (host->pluginLoaded()) host->unloadPlugin(); break;
         case ACTIONS: break;
@@ -166,6 +172,7 @@ struct ExplorerRun {
                 current->crossing("page hears", static_cast<int>(message));
         };
         page = support::createHostPage("strona");
+        SetPropA(page, "reentry explorer", this);
         send(START, reinterpret_cast<intptr_t>(host->controlObject()));
         send(host::MSG_SETTINGS_COLUMNS);
         send(host::MSG_BUILD_UI);
@@ -285,7 +292,9 @@ std::string violation(ExplorerRun& run, size_t exchanges)
     }
     if (support::pluginStillLoaded(host))
         return "the library stayed loaded";
-    if (IsWindow(run.page)) {
+    // The page, if the handle still names it: a destroyed window's handle
+    // may have come round to another one.
+    if (IsWindow(run.page) && GetPropA(run.page, "reentry explorer") == &run) {
         int heard = host::messagesHeard(run.page);
         SendMessageA(run.page, WM_NULL, 0, 0);
         if (host::messagesHeard(run.page) != heard + 1)
