@@ -2,7 +2,8 @@
 // to the host, in each of a set of short scenarios, meets every action a
 // host may take there. A point is a call of the host's object, a message the
 // page's own procedure hears, or a list-view message sent to our list (which
-// a host may have subclassed). The scenario runs once to count its points;
+// a host may have subclassed); not activation or painting, which the
+// desktop sends. The scenario runs once to count its points;
 // then once per point and action, with that action injected at that point
 // (depth 1: nothing is injected inside an injection), each run in a fresh
 // copy of the library. After each run the invariants every host may rely on
@@ -167,8 +168,11 @@ struct ExplorerRun {
             if (current)
                 current->crossing(host::opName(op), message);
         };
+        // The page's points are what our list and our code make it hear;
+        // activation and painting come from the desktop every program
+        // under the same server shares, and would move the points around.
         support::onHostPageMessage = [](HWND, UINT message, WPARAM, LPARAM) {
-            if (current)
+            if (current && (message == WM_NOTIFY || message == WM_PARENTNOTIFY || message == WM_COMMAND))
                 current->crossing("page hears", static_cast<int>(message));
         };
         page = support::createHostPage("strona");
