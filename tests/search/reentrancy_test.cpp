@@ -172,6 +172,51 @@ TEST_F(Reentrancy, ListDestroyedDuringTheFill)
     searchFrom("Gdynia");  // with no list: no window touched, no crash
 }
 
+// The list tells its page it is being emptied, at the start of a fill, and
+// the host answers with a 221, a new list (220) or a stop: a list view
+// destroyed inside its own message would go on with its freed self, so ours
+// goes once the message is back. Nothing crashes, and the next search fills
+// whatever list is ours.
+TEST_F(Reentrancy, ListDroppedWhileItEmptiesItself)
+{
+    const struct {
+        const char* what;
+        int move;
+    } moves[] = {{"221", DESTROY}, {"220", CREATE}, {"a stop", STOP}};
+    for (const auto& m : moves) {
+        SCOPED_TRACE(m.what);
+        TearDown();
+        SetUp();
+        searchFrom("opole");
+        HWND ours = list;
+        std::vector<uint8_t> event;
+        support::onHostPageMessage = [&](HWND, UINT message, WPARAM, LPARAM lParam) {
+            const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (message != WM_NOTIFY || header->code != static_cast<UINT>(LVN_DELETEALLITEMS) || calls++)
+                return;
+            if (m.move == STOP) {
+                host->send(STOP);
+                return;
+            }
+            event = support::slotEvent(m.move, page, m.move == DESTROY ? ours : nullptr, 10, 10);
+            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        };
+        calls = 0;
+        searchFrom("gdynia");
+        support::onHostPageMessage = nullptr;
+        ASSERT_GE(calls, 1) << "the list told its page";  // and once more as it went
+        EXPECT_FALSE(IsWindow(ours)) << "the list went once its message was back";
+        if (m.move == CREATE) {
+            list = support::slotWindow(event);
+            ASSERT_TRUE(IsWindow(list));
+            searchFrom("opole");
+            EXPECT_EQ(OPOLE, shown());
+        }
+        if (m.move == STOP)
+            host->start();
+    }
+}
+
 TEST_F(Reentrancy, ListReplacedDuringTheFillIsFilledWhole)
 {
     host->onLog = [&](const std::string& line) {
