@@ -12,8 +12,8 @@ LUNETKA_CAMPAIGN_SECONDS="${LUNETKA_CAMPAIGN_SECONDS:-20}" WINEDEBUG=warn+heap \
     "$here/../../scripts/wine-run.sh" "$bin/hostile_tests.exe" \
     --gtest_filter='HostileHost.RandomSequences*:AllocationFailure.*' 2>"$errors"
 status=$?
-# A copy unloaded without a stop behind the host's own page procedure, and
-# loaded again: what its page procedure reads must outlive the unload.
+# A copy unloaded with and without a stop behind the host's own page
+# procedure, and loaded again: nothing of ours is read once freed.
 WINEDEBUG=warn+heap "$here/../../scripts/wine-run.sh" "$bin/plugin_tests.exe" \
     --gtest_filter='Unload.BehindTheHostsProcedure' 2>>"$errors" || status=$?
 warnings=$(grep -c ':heap:' "$errors")

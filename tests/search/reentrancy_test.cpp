@@ -336,16 +336,19 @@ TEST_F(Reentrancy, HostPageCallsBackFromTheListsNotifications)
 
 // A host that asks for a search during every search, or replaces the list
 // during every fill, gets a bounded number of passes, one line saying so,
-// and a search at its next event even with unchanged texts.
+// and a search at its next event even with unchanged texts; unless a stop
+// came between, which forgets what was owed (the texts seen stay).
 TEST_F(Reentrancy, HostThatAsksAgainDuringEveryPassIsBounded)
 {
     struct Case {
         const char* what;
         const char* giveUpLine;
         bool listLeftEmpty;
+        bool stopBetween;
     };
-    for (const Case& c : {Case{"search", "search asked for during each of 3 searches", false},
-                          Case{"fill", "result list replaced during each of 3 fills", true}}) {
+    for (const Case& c : {Case{"search", "search asked for during each of 3 searches", false, false},
+                          Case{"fill", "result list replaced during each of 3 fills", true, false},
+                          Case{"fill, then a stop", "result list replaced during each of 3 fills", true, true}}) {
         SCOPED_TRACE(c.what);
         TearDown();
         SetUp();
@@ -359,14 +362,24 @@ TEST_F(Reentrancy, HostThatAsksAgainDuringEveryPassIsBounded)
             }
             replaceList();
         };
+        bool searchAgain = strcmp(c.what, "search") == 0;
         search();
         host->onLog = nullptr;
         std::vector<std::string> log = host->log();
         // Each search pass walks from row 1; each fill pass logs its first row before the list goes.
-        EXPECT_EQ(3, countLines(log, strcmp(c.what, "search") == 0 ? WALK_FROM_ROW_1 : "net ")) << "passes";
+        EXPECT_EQ(3, countLines(log, searchAgain ? WALK_FROM_ROW_1 : "net ")) << "passes";
         EXPECT_EQ(1, countLines(log, c.giveUpLine));
         EXPECT_EQ(c.listLeftEmpty, shown().empty());
 
+        if (c.stopBetween) {
+            host->send(STOP);
+            host->start();
+            criteria("opole");
+            host->clearLog();
+            host->actionEvent(VALUE, host::EVENT_CHANGED);
+            EXPECT_EQ(0, countLines(host->log(), WALK_FROM_ROW_1)) << "nothing owed after a stop";
+            continue;
+        }
         host->clearLog();
         host->actionEvent(VALUE, host::EVENT_CHANGED);  // the same texts, not forced
         EXPECT_EQ(1, countLines(host->log(), WALK_FROM_ROW_1)) << "the next event searches";
