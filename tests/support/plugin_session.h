@@ -23,8 +23,8 @@ std::string pluginPath();
 std::string testBuildPath(const char* name);
 
 // A host with a fresh copy of the real plug-in (its globals start anew):
-// where an earlier host left its copy loaded (a page it had subclassed over
-// ours keeps it), a copy of the file under a name of this process's own.
+// where another host still holds the file loaded, a copy of the file under
+// a name of this process's own.
 std::unique_ptr<host::StandInHost> loadPlugin();
 // Whether the copy the host last loaded is still in the process.
 bool pluginStillLoaded(const host::StandInHost& host);

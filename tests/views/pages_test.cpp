@@ -208,10 +208,11 @@ WNDPROC procedureOf(HWND page) { return reinterpret_cast<WNDPROC>(GetWindowLongP
 
 }  // namespace
 
-// Pages the host subclassed over ours stay in our table (we cannot leave
-// their chains); once the host takes its own procedure away again, a stop
-// gives each of them its own procedure back, and until then each forwards
-// to its own. A copy under a name of its own: it stays loaded.
+// Pages the host subclassed over ours keep our thunk in their chains,
+// forwarding past us once their list went; once the host takes its own
+// procedure away again, each page's next message gives it its own procedure
+// back, and until then each forwards to its own. A copy under a name of its
+// own, so that no other test's load is this one.
 TEST(Pages, SeveralPagesInTheTableEachKeepTheirOwnProcedure)
 {
     std::string copy = support::temporaryPath("lunetka-kept-pages.dll");
