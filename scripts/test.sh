@@ -17,7 +17,8 @@ pack="$(mktemp -d)"
 trap 'rm -rf "$pack"' EXIT
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' dist/lunetka-tests-win32.zip "$pack"
 expected="$(grep -c '\.rebuilding$' "$pack/tests.txt")"
-closing="$(cd "$pack" && timeout 300 bash "$root/scripts/wine-run.sh" cmd /c run-tests.cmd rebuilding | tr -d '\r' | tail -n 1)"
+closing="$(cd "$pack" && timeout 300 bash "$root/scripts/wineserver-session.sh" \
+    bash "$root/scripts/wine-run.sh" cmd /c run-tests.cmd rebuilding | tr -d '\r' | tail -n 1)"
 echo "test pack (rebuilding host): $closing"
 [ "$closing" = "$expected passed, 0 failed" ] || { echo "test pack: expected $expected passed, 0 failed" >&2; exit 1; }
 
