@@ -5,10 +5,12 @@
 // a host may have subclassed); not activation or painting, which the
 // desktop sends. The scenario runs once to count its points;
 // then once per point and action, with that action injected at that point
-// (depth 1: nothing is injected inside an injection), each run in a fresh
-// copy of the library. After each run the invariants every host may rely on
-// are checked. The first violation ends the explorer with a one-line
-// reproduction: LUNETKA_EXPLORE="scenario:point:action" runs that case alone.
+// (depth 1), each run in a fresh copy of the library. Then a sample drawn
+// with a fixed seed nests a second action at a point inside the first one
+// (depth 2). After each run the invariants every host may rely on are
+// checked. The first violation ends the scenario with a one-line
+// reproduction: LUNETKA_EXPLORE="scenario:point:action" (or, at depth 2,
+// "scenario:point:action:inner point:inner action") runs that case alone.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -53,12 +55,15 @@ std::map<HWND, WNDPROC> listProcedures;  // our lists, with what the explorer's 
 struct ExplorerRun {
     int target;    // the point where the action goes; -1: none
     Action action;
-    int points = 0;
-    bool acting = false;
+    int innerTarget = -1;  // the point inside that action where the second one goes; -1: none
+    Action innerAction = ACTIONS;
+    int points = 0, innerPoints = 0;
+    int depth = 0;  // actions running
     bool started = false;  // as the last start or stop to return left it
     bool trace = GetEnvironmentVariableA("LUNETKA_EXPLORE_TRACE", nullptr, 0) > 0;
     std::unique_ptr<host::StandInHost> host;
     HWND page = nullptr, other = nullptr;
+    uintptr_t imageBase = 0, imageEnd = 0;  // where the copy of the library this run loaded lies
 
     ExplorerRun(int target_, Action action_) : target(target_), action(action_) { current = this; }
     ~ExplorerRun()
@@ -80,13 +85,23 @@ struct ExplorerRun {
     // (LUNETKA_EXPLORE_TRACE set) of a case run alone.
     void crossing(const char* where, int what)
     {
-        if (!acting && trace)
-            fprintf(stderr, "point %d: %s %d\n", points, where, what);
-        if (acting || points++ != target)
-            return;
-        acting = true;
-        act(action);
-        acting = false;
+        if (depth == 0) {
+            if (trace)
+                fprintf(stderr, "point %d: %s %d\n", points, where, what);
+            if (points++ == target)
+                inject(action);
+        } else if (depth == 1) {
+            if (trace)
+                fprintf(stderr, "  inner point %d: %s %d\n", innerPoints, where, what);
+            if (innerPoints++ == innerTarget)
+                inject(innerAction);
+        }
+    }
+    void inject(Action what)
+    {
+        ++depth;
+        act(what);
+        --depth;
     }
 
     HWND list() const { return page && IsWindow(page) ? FindWindowExA(page, nullptr, WC_LISTVIEWA, nullptr) : nullptr; }
@@ -163,6 +178,10 @@ struct ExplorerRun {
     void begin()
     {
         host = support::loadPlugin();
+        imageBase = reinterpret_cast<uintptr_t>(host->pluginModule());
+        const IMAGE_DOS_HEADER* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(imageBase);
+        imageEnd = imageBase + reinterpret_cast<const IMAGE_NT_HEADERS*>(imageBase + dos->e_lfanew)
+                                   ->OptionalHeader.SizeOfImage;
         host->setContacts(host::ContactTable::fromCsvText(CONTACTS, "explorer"));
         host->beforeAnswer = [](host::Op op, int message) {
             if (current)
@@ -236,12 +255,23 @@ const Scenario SCENARIOS[] = {
      }},
 };
 
-std::string caseName(int scenario, int point, int action)
+// A case: an action at a point of a scenario, and at depth 2 a second
+// action at a point inside the first.
+struct Case {
+    int scenario, point, action;
+    int innerPoint = -1, innerAction = -1;
+};
+
+std::string caseName(const Case& c)
 {
-    return std::string(SCENARIOS[scenario].name) + ", point " + std::to_string(point) +
-           (action < 0 ? std::string() : std::string(", ") + ACTION_NAMES[action]) +
-           "; alone: LUNETKA_EXPLORE=\"" + std::to_string(scenario) + ":" + std::to_string(point) + ":" +
-           std::to_string(action) + "\"";
+    std::string name = std::string(SCENARIOS[c.scenario].name) + ", point " + std::to_string(c.point) +
+                       (c.action < 0 ? std::string() : std::string(", ") + ACTION_NAMES[c.action]);
+    std::string alone = std::to_string(c.scenario) + ":" + std::to_string(c.point) + ":" + std::to_string(c.action);
+    if (c.innerPoint >= 0) {
+        name += "; inside it, point " + std::to_string(c.innerPoint) + ", " + ACTION_NAMES[c.innerAction];
+        alone += ":" + std::to_string(c.innerPoint) + ":" + std::to_string(c.innerAction);
+    }
+    return name + "; alone: LUNETKA_EXPLORE=\"" + alone + "\"";
 }
 
 // What a failure that ends the process must still tell.
@@ -260,9 +290,60 @@ LONG WINAPI tellRunningCrash(EXCEPTION_POINTERS* crash)
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
+// A window of this thread (or a child of one) whose procedure, or whose
+// class's, is ours: in the library's image, or in executable memory outside
+// any image, where our forwarding stubs live. Null if none. Both the narrow
+// and the wide reading are looked at: one of them is the raw address. Only
+// what is in front counts: behind a host's procedure we cannot be taken out.
+struct ProcedureSearch {
+    uintptr_t base, end;
+    HWND found;
+};
+bool ours(const ProcedureSearch& search, uintptr_t procedure)
+{
+    if (procedure >= search.base && procedure < search.end)
+        return true;
+    MEMORY_BASIC_INFORMATION region;
+    if (!procedure || VirtualQuery(reinterpret_cast<void*>(procedure), &region, sizeof region) != sizeof region)
+        return false;
+    const DWORD executable = PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    return region.State == MEM_COMMIT && region.Type == MEM_PRIVATE && (region.Protect & executable) != 0;
+}
+BOOL CALLBACK lookForOurProcedure(HWND window, LPARAM searchParam)
+{
+    ProcedureSearch& search = *reinterpret_cast<ProcedureSearch*>(searchParam);
+    if (ours(search, static_cast<uintptr_t>(GetWindowLongPtrA(window, GWLP_WNDPROC))) ||
+        ours(search, static_cast<uintptr_t>(GetWindowLongPtrW(window, GWLP_WNDPROC))) ||
+        ours(search, static_cast<uintptr_t>(GetClassLongPtrA(window, GCLP_WNDPROC))) ||
+        ours(search, static_cast<uintptr_t>(GetClassLongPtrW(window, GCLP_WNDPROC))))
+        search.found = window;
+    return search.found == nullptr;
+}
+BOOL CALLBACK lookUnderTopWindow(HWND window, LPARAM searchParam)
+{
+    lookForOurProcedure(window, searchParam);
+    ProcedureSearch& search = *reinterpret_cast<ProcedureSearch*>(searchParam);
+    if (!search.found)
+        EnumChildWindows(window, lookForOurProcedure, searchParam);
+    return search.found == nullptr;
+}
+HWND windowWithOurProcedure(const ExplorerRun& run)
+{
+    ProcedureSearch search = {run.imageBase, run.imageEnd, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), lookUnderTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+std::string describe(HWND window)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    return std::string("a window of class ") + className;
+}
+
 // Every host's invariants after a run; an empty text when they hold.
 std::string violation(ExplorerRun& run, size_t exchanges)
 {
+    run.target = -1;  // the checks below inject nothing
     if (exchanges > MAX_EXCHANGES)
         return std::to_string(exchanges) + " host calls: a loop";
     host::StandInHost& host = *run.host;
@@ -292,10 +373,28 @@ std::string violation(ExplorerRun& run, size_t exchanges)
         run.send(STOP);
         if (!support::ownWindows("Lunetka").empty())
             return "a search window outlived the stop";
+        if (HWND kept = windowWithOurProcedure(run))
+            return describe(kept) + " kept a procedure of ours past the stop";
+        host.clearExchanges();
+        run.send(30014);
+        if (IsWindow(run.page))
+            support::pokePage(run.page, nullptr);
+        if (!support::pluginCalls(host).empty())
+            return "the host was called after the stop: " + support::pluginCalls(host).front();
         host.unloadPlugin();
     }
     if (support::pluginStillLoaded(host))
         return "the library stayed loaded";
+    // A search window an unload without a stop left behind keeps its class's
+    // stub, which hands everything to DefWindowProc; the next copy would take
+    // it over.
+    for (HWND left : support::ownWindows("Lunetka"))
+        DestroyWindow(left);
+    for (HWND page : {run.page, run.other})
+        if (IsWindow(page))
+            support::pokePage(page, nullptr);  // a stub left in front of a page takes itself out
+    if (HWND kept = windowWithOurProcedure(run))
+        return describe(kept) + " kept a procedure of the unloaded library";
     // The page, if the handle still names it: a destroyed window's handle
     // may have come round to another one.
     if (IsWindow(run.page) && GetPropA(run.page, "reentry explorer") == &run) {
@@ -304,8 +403,6 @@ std::string violation(ExplorerRun& run, size_t exchanges)
         if (host::messagesHeard(run.page) != heard + 1)
             return "the page's own procedure no longer hears it";
     }
-    for (HWND left : support::ownWindows("Lunetka"))
-        DestroyWindow(left);  // left by an unload without a stop: the next copy would take them over
     return std::string();
 }
 
@@ -327,12 +424,17 @@ std::string freshCopyWorks()
     return violation(run, run.host->exchanges().size());
 }
 
-// Runs one case; the violation it found, or an empty text.
-std::string explore(int scenario, int point, int action)
+// Runs one case; the violation it found, or an empty text. innerPoints:
+// how many points the first action crossed.
+std::string explore(const Case& c, int* innerPoints = nullptr)
 {
-    snprintf(running, sizeof running, "%s", caseName(scenario, point, action).c_str());
-    ExplorerRun run(point, action < 0 ? ACTIONS : static_cast<Action>(action));
-    SCENARIOS[scenario].play(run);
+    snprintf(running, sizeof running, "%s", caseName(c).c_str());
+    ExplorerRun run(c.point, c.action < 0 ? ACTIONS : static_cast<Action>(c.action));
+    run.innerTarget = c.innerPoint;
+    run.innerAction = c.innerAction < 0 ? ACTIONS : static_cast<Action>(c.innerAction);
+    SCENARIOS[c.scenario].play(run);
+    if (innerPoints)
+        *innerPoints = run.innerPoints;
     return violation(run, run.host->exchanges().size());
 }
 
@@ -356,13 +458,15 @@ TEST(ReentryExplorer, EveryActionAtEveryPointOfEveryScenario)
     signal(SIGABRT, tellRunningCase);
     SetUnhandledExceptionFilter(tellRunningCrash);
     char alone[64] = "";
-    int scenario = -1, point = -1, action = -1;
+    Case one = {-1, -1, -1};
     DWORD length = GetEnvironmentVariableA("LUNETKA_EXPLORE", alone, sizeof alone);
-    if (length > 0 && length < sizeof alone && sscanf(alone, "%d:%d:%d", &scenario, &point, &action) == 3) {
-        std::string found = explore(scenario, point, action);
+    if (length > 0 && length < sizeof alone &&
+        sscanf(alone, "%d:%d:%d:%d:%d", &one.scenario, &one.point, &one.action, &one.innerPoint,
+               &one.innerAction) >= 3) {
+        std::string found = explore(one);
         if (found.empty())
             found = freshCopyWorks();
-        EXPECT_EQ("", found) << caseName(scenario, point, action);
+        EXPECT_EQ("", found) << caseName(one);
         return;
     }
     // Every point in the narrow host; every stride-th elsewhere, where only
@@ -371,27 +475,55 @@ TEST(ReentryExplorer, EveryActionAtEveryPointOfEveryScenario)
     length = GetEnvironmentVariableA("LUNETKA_EXPLORE_STRIDE", strideText, sizeof strideText);
     int stride = length > 0 && length < sizeof strideText ? std::max(1, atoi(strideText)) : 1;
     DWORD began = GetTickCount();
-    int runs = 0;
+    int runs = 0, nested = 0;
+    // Depth 2 is sampled: these many cases per scenario, drawn from a
+    // generator with a fixed seed, so a run names the same cases every time.
+    const int innerSamples = std::max(3, 30 / stride);
+    unsigned seed = 20261208;
+    auto draw = [&seed](int below) {
+        seed = seed * 1103515245u + 12345u;
+        return below > 0 ? static_cast<int>((seed >> 8) % static_cast<unsigned>(below)) : 0;
+    };
     for (int s = 0; s < static_cast<int>(sizeof SCENARIOS / sizeof SCENARIOS[0]); ++s) {
         int points = pointsOf(s);
         int first = pointsOf(SCENARIOS[s].prefix);
         // The first violation of each scenario is reported; the next one goes on.
         int before = runs;
         std::string found;
+        // Per point and action, how many points the action crossed: where depth 2 may go.
+        std::vector<Case> withInnerPoints;
+        std::vector<int> innerCounts;
         for (int p = first + s % stride; p < points && found.empty(); p += stride) {
             for (int a = 0; a < ACTIONS && found.empty(); ++a) {
-                found = explore(s, p, a);
+                Case c = {s, p, a};
+                int inner = 0;
+                found = explore(c, &inner);
                 ++runs;
                 if (!found.empty())
-                    ADD_FAILURE() << "reentry explorer: " << found << " in " << caseName(s, p, a);
+                    ADD_FAILURE() << "reentry explorer: " << found << " in " << caseName(c);
+                else if (inner > 0) {
+                    withInnerPoints.push_back(c);
+                    innerCounts.push_back(inner);
+                }
             }
+        }
+        for (int i = 0; i < innerSamples && found.empty() && !withInnerPoints.empty(); ++i) {
+            size_t pick = static_cast<size_t>(draw(static_cast<int>(withInnerPoints.size())));
+            Case c = withInnerPoints[pick];
+            c.innerPoint = draw(innerCounts[pick]);
+            c.innerAction = draw(ACTIONS);
+            found = explore(c);
+            ++runs;
+            ++nested;
+            if (!found.empty())
+                ADD_FAILURE() << "reentry explorer: " << found << " in " << caseName(c);
         }
         std::string fresh = found.empty() ? freshCopyWorks() : std::string();
         if (!fresh.empty())
             ADD_FAILURE() << "reentry explorer: " << fresh << " after " << SCENARIOS[s].name;
-        printf("reentry explorer: %s: points %d to %d, %d runs\n", SCENARIOS[s].name, first, points - 1,
-               runs - before);
+        printf("reentry explorer: %s: points %d to %d, %d runs (%zu cases with points inside the action)\n",
+               SCENARIOS[s].name, first, points - 1, runs - before, withInnerPoints.size());
     }
-    printf("reentry explorer: %d runs in %lu ms, nothing found\n", runs,
+    printf("reentry explorer: %d runs (%d of them at depth 2) in %lu ms\n", runs, nested,
            static_cast<unsigned long>(GetTickCount() - began));
 }
