@@ -32,8 +32,8 @@
 #include "host/text_codec.h"
 #include "host/host_window.h"
 #include "host/runtime_heap.h"
-#include "plugin/host_calls.h"
-#include "plugin/plugin_state.h"
+#include "base/host_calls.h"
+#include "base/plugin_state.h"
 #include "search/text_match.h"
 #include "views/sort_order.h"
 

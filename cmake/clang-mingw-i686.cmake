@@ -15,7 +15,7 @@ set(CMAKE_OBJCOPY ${triple}-objcopy)
 set(CMAKE_SYSROOT /usr/${triple})
 
 file(GLOB gcc_dirs /usr/lib/gcc/${triple}/*-win32)
-set(LUNETKA_WIN32_THREADS ON)  # GCC runtime with win32 threads: see plugin/runtime_tls.cpp
+set(LUNETKA_WIN32_THREADS ON)  # GCC runtime with win32 threads: see base/runtime_tls.cpp
 list(SORT gcc_dirs)
 list(GET gcc_dirs -1 gcc_dir)
 set(cxx ${gcc_dir}/include/c++)

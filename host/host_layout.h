@@ -44,6 +44,9 @@ enum HostMessageId {
     MSG_QUERY_22101 = 22101,
     MSG_QUERY_30012 = 30012,
     MSG_QUERY_30017 = 30017,
+    // The README's example of adding a message: no messenger sends it, and
+    // only the example build of the plug-in (lunetka-example.dll) knows it.
+    MSG_CONTACTS_RELOADED_EXAMPLE = 30100,
 };
 
 // Notification codes of an action event.

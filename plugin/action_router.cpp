@@ -1,6 +1,6 @@
 #include "plugin/message_dispatch.h"
 
-#include "plugin/action_ids.h"
+#include "base/action_ids.h"
 #include "search/search_run.h"
 #include "views/contact_actions.h"
 #include "views/result_list.h"

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "plugin/host_calls.h"
-#include "plugin/invariant.h"
-#include "plugin/plugin_state.h"
-#include "plugin/portability.h"
+#include "base/host_calls.h"
+#include "base/invariant.h"
+#include "base/plugin_state.h"
+#include "base/portability.h"
 #include "views/result_list.h"
 #include "views/search_window.h"
 

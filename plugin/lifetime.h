@@ -14,7 +14,7 @@
 // once the outermost stop returns.
 #pragma once
 
-#include "plugin/plugin_state.h"
+#include "base/plugin_state.h"
 
 class HostControl;
 

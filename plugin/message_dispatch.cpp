@@ -1,12 +1,12 @@
 #include "plugin/message_dispatch.h"
 
-#include "plugin/action_ids.h"
-#include "plugin/entry_guard.h"
-#include "plugin/host_calls.h"
+#include "base/action_ids.h"
+#include "base/entry_guard.h"
+#include "base/host_calls.h"
 #include "plugin/lifetime.h"
-#include "plugin/plugin_state.h"
-#include "plugin/portability.h"
-#include "plugin/window_thunk.h"
+#include "base/plugin_state.h"
+#include "base/portability.h"
+#include "base/window_thunk.h"
 #include "ui/settings_page.h"
 #include "views/result_list.h"
 #include "views/search_window.h"
@@ -74,6 +74,12 @@ struct MessageRoute {
     intptr_t constantReply;
 };
 
+// A test build adds its rows here: the README's example message
+// (tests/search/contacts_reloaded_example.cpp).
+#ifndef LUNETKA_MORE_MESSAGE_ROUTES
+#define LUNETKA_MORE_MESSAGE_ROUTES
+#endif
+
 const MessageRoute messageRoutes[] = {
     {HM_START, Needs::Anything, Thread::Ours, onStart, 0},
     {HM_STOP, Needs::Anything, Thread::Ours, onStop, 0},
@@ -89,6 +95,7 @@ const MessageRoute messageRoutes[] = {
     {HM_PLUGIN_NAME, Needs::Anything, Thread::Any, pluginName, 0},
     {HM_PLUGIN_DISPLAY_NAME, Needs::Anything, Thread::Any, pluginName, 0},
     {HM_QUERY_30017, Needs::Anything, Thread::Any, nullptr, 0},
+    LUNETKA_MORE_MESSAGE_ROUTES
 };
 
 intptr_t dispatch(const HostMessage* message)

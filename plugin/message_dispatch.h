@@ -10,7 +10,7 @@
 //      or the host into the table in lifetime.cpp.
 #pragma once
 
-#include "plugin/host_abi.h"
+#include "base/host_abi.h"
 
 extern "C" intptr_t __stdcall IMessageProc(HostMessage* message);
 

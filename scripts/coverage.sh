@@ -7,7 +7,7 @@
 # nothing more through them), and prints per file the lines, the branches
 # (those of exception edges left out) and a summary with functions.
 # Fails below the bars: every line, and 97% of branches. A branch no host can
-# reach is written NEVER(...) or ALWAYS(...) (plugin/invariant.h): the test
+# reach is written NEVER(...) or ALWAYS(...) (base/invariant.h): the test
 # builds stop there if it is ever taken, and the coverage builds
 # (LUNETKA_COVERAGE) compile it away, as they do an invariant's check.
 set -euo pipefail
@@ -39,7 +39,7 @@ for build in "lunetka_core lunetka" "lunetka_core_checked lunetka_checked lunetk
     dirs=()
     for target in $build; do dirs+=("$objects/$target.dir"); done
     name="${build%% *}"
-    gcovr --root . --gcov-executable i686-w64-mingw32-gcov-win32 --filter 'plugin/|ui/|search/|views/' \
+    gcovr --root . --gcov-executable i686-w64-mingw32-gcov-win32 --filter 'base/|plugin/|ui/|search/|views/' \
         --exclude-throw-branches "${dirs[@]}" --json "$cov/$name.json"
     reports+=("$cov/$name.json")
 done

@@ -10,7 +10,7 @@ Here a line's branches come from the builds that ran it.
 Branches are left out on a line that says why with "GCOVR_EXCL_BR_LINE" and
 between "GCOVR_EXCL_BR_START" and "GCOVR_EXCL_BR_STOP". The branches no host
 can reach, and the invariants' checks, are compiled away in the coverage
-builds (plugin/invariant.h), so no line of theirs is counted.
+builds (base/invariant.h), so no line of theirs is counted.
 
 usage: coverage_merge.py LINE_BAR BRANCH_BAR REPORT.json...
 """

@@ -11,7 +11,7 @@ import subprocess
 import sys
 import zipfile
 
-DLLS = ["lunetka.dll", "lunetka-checked.dll", "lunetka-failing-alloc.dll"]
+DLLS = ["lunetka.dll", "lunetka-checked.dll", "lunetka-failing-alloc.dll", "lunetka-example.dll"]
 # Meaningful under Wine alone: its wineserver and its heap checking.
 WINE_ONLY_ENVIRONMENT = {"LUNETKA_OWN_SERVER"}
 

@@ -1,8 +1,8 @@
 #include "search/contact_matcher.h"
 
-#include "plugin/host_calls.h"
-#include "plugin/invariant.h"
-#include "plugin/plugin_state.h"
+#include "base/host_calls.h"
+#include "base/invariant.h"
+#include "base/plugin_state.h"
 #include "search/text_match.h"
 
 namespace {

@@ -3,17 +3,10 @@
 #include <string.h>
 #include <algorithm>
 
-#include "plugin/plugin_state.h"
+#include "base/plugin_state.h"
 
 
 namespace {
-
-// A block's next capacity: by half, at least what is needed, never past its
-// full size. Little room is left to spare, and a full block never moves.
-size_t grownCapacity(size_t capacity, size_t needed, size_t full)
-{
-    return std::min(full, std::max(needed, capacity + capacity / 2));
-}
 
 size_t hitTextSize(const char* text) { return text ? strnlen(text, HIT_TEXT_LIMIT) : 0; }
 
@@ -28,38 +21,6 @@ uint32_t endOf(const std::vector<TextBlock>& blocks)
 }
 
 }  // namespace
-
-void FoundContactList::push_back(const FoundContact& hit)
-{
-    if (blocks_.empty() || blocks_.back().size() == HIT_BLOCK) {
-        blocks_.reserve(blocks_.size() + 1);  // may throw: before anything changes
-        blocks_.push_back(std::vector<FoundContact>());
-    }
-    std::vector<FoundContact>& block = blocks_.back();
-    if (block.size() == block.capacity())
-        block.reserve(grownCapacity(block.capacity(), 16, HIT_BLOCK));
-    block.push_back(hit);
-    ++count_;
-}
-
-void FoundContactList::clear() noexcept
-{
-    std::vector<std::vector<FoundContact>>().swap(blocks_);
-    count_ = 0;
-}
-
-void FoundContactList::swap(FoundContactList& other) noexcept
-{
-    blocks_.swap(other.blocks_);
-    std::swap(count_, other.count_);
-}
-
-void FoundContactList::shrinkToFit()
-{
-    if (!blocks_.empty())
-        blocks_.back().shrink_to_fit();
-    blocks_.shrink_to_fit();
-}
 
 // Room for bytes more in the last block. A block that cannot take them is
 // left as it is and a new one begun; the last carried bytes (the hit's texts
@@ -141,13 +102,6 @@ void replaceFoundContacts(FoundContactsBuilder& built)
     built.texts_.shrink_to_fit();
     search.foundContacts.swap(built.hits_);
     search.foundTexts.swap(built.texts_);
-    ++search.generation;
-}
-
-void emptyFoundContacts() noexcept
-{
-    search.foundContacts.clear();
-    std::vector<TextBlock>().swap(search.foundTexts);
     ++search.generation;
 }
 

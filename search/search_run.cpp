@@ -3,11 +3,11 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "plugin/action_ids.h"
-#include "plugin/host_calls.h"
-#include "plugin/entry_guard.h"
-#include "plugin/invariant.h"
-#include "plugin/plugin_state.h"
+#include "base/action_ids.h"
+#include "base/host_calls.h"
+#include "base/entry_guard.h"
+#include "base/invariant.h"
+#include "base/plugin_state.h"
 #include "search/contact_matcher.h"
 #include "search/found_contacts.h"
 
@@ -85,7 +85,7 @@ void searchOnce(bool forced, ShowResults show)
 // Showing nothing needs no memory and throws nothing.
 void abandonSearch(const char* why, ShowResults show) noexcept
 {
-    emptyFoundContacts();
+    search.emptyHits();
     search.searchOwed = true;
     show();
     logLine("search abandoned: %s", why);

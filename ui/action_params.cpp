@@ -1,6 +1,6 @@
 #include "ui/action_params.h"
 
-#include "plugin/invariant.h"
+#include "base/invariant.h"
 
 std::string setActionParam(const std::string& text, const std::string& key, const std::string& value)
 {

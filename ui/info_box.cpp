@@ -2,8 +2,8 @@
 
 #include <stdio.h>
 
-#include "plugin/action_ids.h"
-#include "plugin/host_calls.h"
+#include "base/action_ids.h"
+#include "base/host_calls.h"
 #include "ui/action_params.h"
 #include "ui/texts.h"
 

@@ -4,8 +4,8 @@
 #include <string.h>
 
 #include "build_info.h"
-#include "plugin/action_ids.h"
-#include "plugin/host_calls.h"
+#include "base/action_ids.h"
+#include "base/host_calls.h"
 #include "ui/info_box.h"
 #include "ui/texts.h"
 

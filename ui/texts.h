@@ -5,7 +5,7 @@
 // or a-f after one starts a new literal: "\xB3" "a".)
 #pragma once
 
-#include "plugin/host_abi.h"
+#include "base/host_abi.h"
 
 // --- The configuration page -------------------------------------------------
 

@@ -1,6 +1,6 @@
 #include "views/contact_actions.h"
 
-#include "plugin/action_ids.h"
+#include "base/action_ids.h"
 #include "views/result_list.h"
 
 intptr_t pressPropertiesButton()

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "plugin/invariant.h"
-#include "plugin/plugin_state.h"
-#include "plugin/window_thunk.h"
+#include "base/invariant.h"
+#include "base/plugin_state.h"
+#include "base/window_thunk.h"
 
 namespace {
 

@@ -11,24 +11,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "plugin/window_thunk.h"
-
-enum class Release;  // plugin_state.h, which keeps the table of these pages
-
-// Our entry in the common controls' subclass chain of a page that had one
-// when we came (page_subclass.cpp says why).
-struct ChainEntry {
-    BOOL(WINAPI* remove)(HWND, SUBCLASSPROC, UINT_PTR) = nullptr;  // null: no entry
-    SUBCLASSPROC proc = nullptr;
-    UINT_PTR id = 0;
-};
-
-// One page of ours (session.pages).
-struct SubclassedPage {
-    HWND page;
-    WindowThunk* thunk;  // in front of the page's procedure, calling ours
-    ChainEntry chainEntry;
-};
+#include "base/plugin_state.h"
+#include "base/window_thunk.h"
 
 // Puts a thunk calling proc in front of page's procedure; false when it
 // could not (a page of another process, no memory to remember it, or no

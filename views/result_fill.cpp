@@ -5,9 +5,9 @@
 #include <commctrl.h>
 #include <string.h>
 
-#include "plugin/host_calls.h"
-#include "plugin/invariant.h"
-#include "plugin/plugin_state.h"
+#include "base/host_calls.h"
+#include "base/invariant.h"
+#include "base/plugin_state.h"
 #include "search/found_contacts.h"
 
 namespace {

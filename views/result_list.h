@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-#include "plugin/host_abi.h"
-#include "plugin/plugin_state.h"
+#include "base/host_abi.h"
+#include "base/plugin_state.h"
 
 intptr_t createResultList(ActionEvent* event);
 intptr_t destroyResultList(ActionEvent* event);

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "plugin/entry_guard.h"
-#include "plugin/invariant.h"
-#include "plugin/plugin_state.h"
+#include "base/entry_guard.h"
+#include "base/invariant.h"
+#include "base/plugin_state.h"
 #include "search/found_contacts.h"
 #include "search/search_run.h"
 #include "views/sort_order.h"

@@ -2,12 +2,12 @@
 
 #include <string.h>
 
-#include "plugin/action_ids.h"
-#include "plugin/entry_guard.h"
-#include "plugin/host_calls.h"
-#include "plugin/invariant.h"
-#include "plugin/plugin_state.h"
-#include "plugin/window_thunk.h"
+#include "base/action_ids.h"
+#include "base/entry_guard.h"
+#include "base/host_calls.h"
+#include "base/invariant.h"
+#include "base/plugin_state.h"
+#include "base/window_thunk.h"
 #include "views/page_subclass.h"
 #include "ui/texts.h"
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "plugin/plugin_state.h"
+#include "base/plugin_state.h"
 
 // At HM_START: 1 when the class "Lunetka" was registered. A class that an
 // earlier copy of this library left behind at an unload without a stop (its

@@ -17,13 +17,6 @@ inline int compareShownTexts(const std::string& first, const std::string& second
     return compareShownTexts(first.c_str(), first.size(), second.c_str(), second.size(), ascending);
 }
 
-// Each hit's place in one column's order, made at a header click and kept
-// until the next search (session.columnRanks).
-struct ColumnRanks {
-    unsigned generation = 0;  // of the hits it ranks
-    std::vector<int> rank;    // by hit; the last entry: item data naming no hit
-};
-
 // The texts of many rows as a sort compares them, each cut once: sorting
 // them then costs the comparisons alone, not a cut at every one.
 class SortTexts {

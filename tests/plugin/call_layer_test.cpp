@@ -6,8 +6,8 @@
 #include <string.h>
 
 #include "host/plugin_ids.h"
-#include "plugin/host_calls.h"
-#include "plugin/plugin_state.h"
+#include "base/host_calls.h"
+#include "base/plugin_state.h"
 #include "plugin/message_dispatch.h"
 #include "tests/support/plugin_session.h"
 

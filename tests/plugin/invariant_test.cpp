@@ -7,7 +7,7 @@
 
 #include "host/host_layout.h"
 #include "plugin/message_dispatch.h"
-#include "plugin/plugin_state.h"
+#include "base/plugin_state.h"
 #include "search/contact_matcher.h"
 #include "tests/support/plugin_session.h"
 #include "ui/action_params.h"

@@ -1,8 +1,8 @@
 // The matcher, called directly against the stand-in host's contact table.
 #include <gtest/gtest.h>
 
-#include "plugin/host_calls.h"
-#include "plugin/plugin_state.h"
+#include "base/host_calls.h"
+#include "base/plugin_state.h"
 #include "search/contact_matcher.h"
 #include "tests/support/plugin_session.h"
 

@@ -1,8 +1,8 @@
 // The matcher's walk over the host's table against an independent reference.
 #include <gtest/gtest.h>
 
-#include "plugin/host_calls.h"
-#include "plugin/plugin_state.h"
+#include "base/host_calls.h"
+#include "base/plugin_state.h"
 #include "search/contact_matcher.h"
 #include "tests/support/match_reference.h"
 #include "tests/support/plugin_session.h"

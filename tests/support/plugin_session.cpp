@@ -68,9 +68,9 @@ std::string testBuildPath(const char* name)
     return path + name;
 }
 
-std::unique_ptr<host::StandInHost> loadPlugin()
+std::unique_ptr<host::StandInHost> loadPlugin(const std::string& file)
 {
-    std::string path = pluginPath();
+    std::string path = file;
     if (GetModuleHandleA(path.c_str())) {
         static int copies = 0;
         std::string copy = temporaryPath(("lunetka-fresh-" + std::to_string(++copies) + ".dll").c_str());
@@ -92,9 +92,9 @@ std::unique_ptr<host::StandInHost> startPlugin()
     return stand;
 }
 
-std::unique_ptr<host::StandInHost> openPluginPage(const char* contactsCsv)
+std::unique_ptr<host::StandInHost> openPluginPage(const char* contactsCsv, const std::string& path)
 {
-    std::unique_ptr<host::StandInHost> stand = loadPlugin();
+    std::unique_ptr<host::StandInHost> stand = loadPlugin(path);
     stand->setContacts(host::ContactTable::fromCsvText(contactsCsv, "test"));
     stand->start();
     stand->page().open();

@@ -25,13 +25,13 @@ std::string testBuildPath(const char* name);
 // A host with a fresh copy of the real plug-in (its globals start anew):
 // where another host still holds the file loaded, a copy of the file under
 // a name of this process's own.
-std::unique_ptr<host::StandInHost> loadPlugin();
+std::unique_ptr<host::StandInHost> loadPlugin(const std::string& path = pluginPath());
 // Whether the copy the host last loaded is still in the process.
 bool pluginStillLoaded(const host::StandInHost& host);
 // ... already started (HM_START, HM_SETTINGS_COLUMNS, HM_BUILD_UI).
 std::unique_ptr<host::StandInHost> startPlugin();
 // ... started on a contact table given as CSV, with its page (and result list) open.
-std::unique_ptr<host::StandInHost> openPluginPage(const char* contactsCsv);
+std::unique_ptr<host::StandInHost> openPluginPage(const char* contactsCsv, const std::string& path = pluginPath());
 
 // A HostMessage as the host would send it, with every field given.
 std::vector<uint8_t> messageRecord(uint16_t size, int32_t id, intptr_t p1 = 0, intptr_t p2 = 0);

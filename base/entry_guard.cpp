@@ -1,8 +1,8 @@
-#include "plugin/entry_guard.h"
+#include "base/entry_guard.h"
 
 #include <new>
 
-#include "plugin/host_calls.h"
+#include "base/host_calls.h"
 
 const char* currentFailure() noexcept
 {
@@ -22,7 +22,7 @@ void reportFailure(const char* where, const char* why) noexcept { logLine("%s fa
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "plugin/invariant.h"
+#include "base/invariant.h"
 
 void invariantBroken(const char* rule, const char* file, int line) noexcept
 {

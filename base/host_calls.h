@@ -22,8 +22,8 @@
 // (search passes, fill passes, list drops) are bounded.
 #pragma once
 
-#include "plugin/host_abi.h"
-#include "plugin/portability.h"
+#include "base/host_abi.h"
+#include "base/portability.h"
 
 // The control object's own operations.
 int hostPluginId();

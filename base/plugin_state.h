@@ -10,14 +10,13 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "search/found_contacts.h"
-#include "plugin/window_thunk.h"
-#include "views/page_subclass.h"
-#include "views/sort_order.h"
+#include "base/found_contact_list.h"
+#include "base/window_thunk.h"
 
 class HostControl;
 
@@ -44,6 +43,28 @@ enum class SearchState {
     Running,
     RunningOneWaiting,        // a search was asked for meanwhile
     RunningForcedOneWaiting,  // ... and one of the asks forced it
+};
+
+// Our entry in the common controls' subclass chain of a page that had one
+// when we came (views/page_subclass.cpp says why).
+struct ChainEntry {
+    BOOL(WINAPI* remove)(HWND, SUBCLASSPROC, UINT_PTR) = nullptr;  // null: no entry
+    SUBCLASSPROC proc = nullptr;
+    UINT_PTR id = 0;
+};
+
+// One page whose procedure we replaced (views/page_subclass.h).
+struct SubclassedPage {
+    HWND page;
+    WindowThunk* thunk;  // in front of the page's procedure, calling ours
+    ChainEntry chainEntry;
+};
+
+// Each hit's place in one column's order, made at a header click and kept
+// until the next search (views/result_sort.cpp).
+struct ColumnRanks {
+    unsigned generation = 0;  // of the hits it ranks
+    std::vector<int> rank;    // by hit; the last entry: item data naming no hit
 };
 
 struct Session {
@@ -93,10 +114,10 @@ struct Search {
     // searches whatever the texts.
     bool searchOwed = false;
 
-    // The hits of the last search (found_contacts.h). Replaced whole by
-    // replaceFoundContacts, or emptied by emptyFoundContacts, and either only
-    // while no search runs: while a search walks, the rows on screen still
-    // name the entries of the previous one.
+    // The hits of the last search (search/found_contacts.h). Replaced whole
+    // by replaceFoundContacts, or emptied by emptyHits: by the search that
+    // runs once its walk is over, or when no search runs. Never during a
+    // walk: the rows on screen still name the entries of the previous one.
     FoundContactList foundContacts;
     std::vector<TextBlock> foundTexts;
     unsigned generation = 0;  // counts the replacements: a fill checks none happens under it
@@ -105,6 +126,10 @@ struct Search {
     // every walk, shared safely only because walks never nest.
     std::string cell;
     bool walking = false;  // a walk holds the host's table lock
+
+    // No hits, and their memory given back: for a search that failed, and
+    // for a stop while none runs.
+    void emptyHits() noexcept;
 
     // At a stop: nothing owed, no hits, no buffer (the criteria seen stay);
     // a search or walk running under the stop keeps what it reads, and gives

@@ -1,11 +1,11 @@
-#include "plugin/host_calls.h"
+#include "base/host_calls.h"
 
 #include <stdio.h>
 #include <string.h>
 
-#include "plugin/action_ids.h"
-#include "plugin/invariant.h"
-#include "plugin/plugin_state.h"
+#include "base/action_ids.h"
+#include "base/invariant.h"
+#include "base/plugin_state.h"
 
 namespace {
 

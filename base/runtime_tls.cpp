@@ -7,9 +7,9 @@
 // here (GNU ld's --wrap), so the unload can give back every slot it named.
 #include <windows.h>
 
-#include "plugin/invariant.h"
-#include "plugin/plugin_state.h"
-#include "plugin/portability.h"
+#include "base/invariant.h"
+#include "base/plugin_state.h"
+#include "base/portability.h"
 
 #if defined(LUNETKA_WRAP_RUNTIME_TLS)
 

@@ -1,10 +1,10 @@
-#include "plugin/window_thunk.h"
+#include "base/window_thunk.h"
 
 #include <stddef.h>
 #include <string.h>
 
-#include "plugin/invariant.h"
-#include "plugin/plugin_state.h"
+#include "base/invariant.h"
+#include "base/plugin_state.h"
 
 static_assert(sizeof(void*) == 4, "the thunks' code is 32-bit x86");
 

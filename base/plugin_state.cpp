@@ -1,4 +1,4 @@
-#include "plugin/plugin_state.h"
+#include "base/plugin_state.h"
 
 Session session;
 Search search;
@@ -21,7 +21,14 @@ void Search::reset()
 {
     searchOwed = false;
     if (state == SearchState::Idle)
-        emptyFoundContacts();
+        emptyHits();
     if (!walking)
         std::string().swap(cell);
+}
+
+void Search::emptyHits() noexcept
+{
+    foundContacts.clear();
+    std::vector<TextBlock>().swap(foundTexts);
+    ++generation;
 }

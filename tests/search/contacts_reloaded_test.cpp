@@ -1,0 +1,143 @@
+// The README's example message (contacts_reloaded_example.cpp), through the
+// example build of the DLL: a reload is searched afresh with no row of the
+// old table left on screen, only where a page is open, and never under a
+// search that runs.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "host/host_layout.h"
+#include "host/plugin_ids.h"
+#include "host/result_list_reader.h"
+#include "tests/support/plugin_session.h"
+
+namespace {
+
+using namespace host::lunetka;
+
+const char BEFORE[] = "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n";
+const char AFTER[] = "uid,net,display,city\n0,1,Ja,x\n1,1,Ela,Opole\n2,2,Iza,Nysa\n3,1,Ula,opole\n";
+const int CITY = 5, EQUALS = 0;
+
+class ContactsReloaded : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        host = support::openPluginPage(BEFORE, support::testBuildPath("lunetka-example.dll"));
+        host->settings()[FIELD].value = std::to_string(CITY);
+        host->settings()[CONDITION].value = std::to_string(EQUALS);
+        host->settings()[VALUE].value = "opole";
+        host->actionEvent(VALUE, host::EVENT_CHANGED);
+        ASSERT_EQ(std::vector<std::string>({"Ala", "Ola"}), shownNames());
+    }
+    void TearDown() override
+    {
+        host->beforeAnswer = nullptr;
+        EXPECT_EQ(0, host->lockDepth());
+        EXPECT_TRUE(host->abiErrors().empty());
+    }
+
+    HWND list() const { return host->page().slotControl(RESULTS); }
+    std::vector<std::string> shownNames(HWND shown = nullptr) const
+    {
+        std::vector<std::string> names;
+        for (const host::ResultRow& row : host::readResultRows(shown ? shown : list()))
+            names.push_back(row.contact);
+        return names;
+    }
+public:
+    void reloadNow() { reload(); }
+
+protected:
+    void reload()
+    {
+        host->setContacts(host::ContactTable::fromCsvText(AFTER, "reloaded"));
+        EXPECT_EQ(0, host->send(host::MSG_CONTACTS_RELOADED_EXAMPLE));
+    }
+    // A walk begins with the table's first lock after the criteria are read
+    // (log lines between them aside).
+    size_t walks() const
+    {
+        size_t begun = 0;
+        bool criteriaRead = false;
+        for (const host::Exchange& exchange : host->exchanges()) {
+            bool isSend = exchange.op == host::Op::Send;
+            if (isSend && exchange.message == host::MSG_LOG)
+                continue;
+            begun += criteriaRead && exchange.op == host::Op::LockTable;
+            criteriaRead = isSend && exchange.message == host::MSG_ACTION_GET_VALUE;
+        }
+        return begun;
+    }
+
+    std::unique_ptr<host::StandInHost> host;
+};
+
+TEST_F(ContactsReloaded, TheNewTableIsWalkedWithNoRowOfTheOldOneOnScreen)
+{
+    std::vector<int> rowsDuringWalk;
+    host->beforeAnswer = [this, &rowsDuringWalk](host::Op op, int) {
+        if (op == host::Op::ReadCell)
+            rowsDuringWalk.push_back(static_cast<int>(SendMessageA(list(), LVM_GETITEMCOUNT, 0, 0)));
+    };
+    host->clearExchanges();
+    reload();
+    EXPECT_EQ(1u, walks());
+    ASSERT_FALSE(rowsDuringWalk.empty());
+    EXPECT_EQ(std::vector<int>(rowsDuringWalk.size(), 0), rowsDuringWalk);
+    EXPECT_EQ(std::vector<std::string>({"Ela", "Ula"}), shownNames());
+}
+
+TEST_F(ContactsReloaded, WithNoPageOpenTheSearchWaitsForThePage)
+{
+    HWND page = host->page().window();
+    std::vector<uint8_t> giveBack = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, list());
+    host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(giveBack.data()));
+    host->clearExchanges();
+    reload();
+    EXPECT_EQ(0u, walks());
+    EXPECT_TRUE(host->find(host::Op::SetStatus).empty());  // a message it knows
+
+    HWND shownAgain = host->page().requestControl(RESULTS, 10, 10).window;
+    host->actionEvent(VALUE, host::EVENT_CHANGED);  // the texts as they were: only the search owed walks
+    EXPECT_EQ(1u, walks());
+    EXPECT_EQ(std::vector<std::string>({"Ela", "Ula"}), shownNames(shownAgain));
+}
+
+// The host hears of the reload while our list is being filled (it subclassed
+// our list, and its first insert tells it): the fill goes on with the hits it
+// began with, and the new table is searched once it is done.
+ContactsReloaded* filling = nullptr;
+WNDPROC listBefore = nullptr;
+LRESULT CALLBACK reloadAtFirstInsert(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == LVM_INSERTITEMA && filling) {
+        ContactsReloaded* fixture = filling;
+        filling = nullptr;
+        fixture->reloadNow();
+    }
+    return CallWindowProcA(listBefore, list, message, wParam, lParam);
+}
+
+TEST_F(ContactsReloaded, DuringAFillItWaitsForThatSearchToBeShown)
+{
+    listBefore = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(reloadAtFirstInsert)));
+    filling = this;
+    host->clearExchanges();
+    host->actionEvent(VALUE, host::EVENT_REFRESH);  // a forced search of the old table
+    EXPECT_EQ(nullptr, filling);
+    EXPECT_EQ(2u, walks());
+    EXPECT_EQ(std::vector<std::string>({"Ela", "Ula"}), shownNames());
+}
+
+TEST_F(ContactsReloaded, BeforeAStartOrAfterAStopItIsNotAnswered)
+{
+    host->send(host::MSG_STOP);
+    host->clearExchanges();
+    EXPECT_EQ(0, host->send(host::MSG_CONTACTS_RELOADED_EXAMPLE));
+    EXPECT_EQ(0u, walks());
+}
+
+}  // namespace
