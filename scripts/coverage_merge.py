@@ -7,10 +7,11 @@ only where the code ran: in a build where a line never ran, its exception
 edges look like plain branches, and gcovr's merge counts them as missed.
 Here a line's branches come from the builds that ran it.
 
-Branches are left out on a line that says why with "GCOVR_EXCL_BR_LINE" and
-between "GCOVR_EXCL_BR_START" and "GCOVR_EXCL_BR_STOP". The branches no host
-can reach, and the invariants' checks, are compiled away in the coverage
-builds (base/invariant.h), so no line of theirs is counted.
+Nothing is left out by a marker: a source that carries gcovr's or lcov's
+exclusion markers is refused, with its lines named, so that one added later
+cannot pass silently. The branches no host can reach, and the invariants'
+checks, are compiled away in the coverage builds (base/invariant.h), so no
+line of theirs is counted.
 
 usage: coverage_merge.py LINE_BAR BRANCH_BAR REPORT.json...
 """
@@ -18,38 +19,34 @@ import json
 import sys
 
 
-def branch_free_lines(source):
-    """The line numbers whose branches are left out."""
-    free, inside = set(), False
-    for number, text in enumerate(source, 1):
-        inside = inside or "GCOVR_EXCL_BR_START" in text
-        if inside or "GCOVR_EXCL_BR_LINE" in text:
-            free.add(number)
-        inside = inside and "GCOVR_EXCL_BR_STOP" not in text
-    return free
+EXCLUSION_MARKERS = ("GCOVR_EXCL", "LCOV_EXCL")
 
 
-def merged_lines(reports, source):
-    lines = {}  # line number -> (count, branches, excluded)
-    free = branch_free_lines(source)
+def exclusion_markers(name, source):
+    """Where a source asks for lines or branches to be left out."""
+    return ["%s:%d" % (name, number) for number, text in enumerate(source, 1)
+            if any(marker in text for marker in EXCLUSION_MARKERS)]
+
+
+def merged_lines(reports):
+    lines = {}  # line number -> (count, branches)
     for report in reports:
         for line in report:
             if line.get("gcovr/noncode"):
                 continue
             number = line["line_number"]
-            branches = [b["count"] for b in line["branches"] if not b.get("throw") and number not in free]
-            excluded = line.get("gcovr/excluded", False)
+            branches = [b["count"] for b in line["branches"] if not b.get("throw")]
             if number not in lines:
-                lines[number] = (line["count"], branches, excluded)
+                lines[number] = (line["count"], branches)
                 continue
-            count, known, was_excluded = lines[number]
+            count, known = lines[number]
             if line["count"] == 0:
                 pass  # a build that never ran the line says nothing of its branches
             elif count == 0 or len(known) != len(branches):
                 known = branches if count == 0 or line["count"] > count else known
             else:
                 known = [a + b for a, b in zip(known, branches)]
-            lines[number] = (count + line["count"], known, was_excluded or excluded)
+            lines[number] = (count + line["count"], known)
     return lines
 
 
@@ -61,12 +58,18 @@ def main():
             for entry in json.load(report)["files"]:
                 files.setdefault(entry["file"], []).append(entry)
 
+    markers = []
+    for name in sorted(files):
+        with open(name) as source:
+            markers += exclusion_markers(name, source.read().split("\n"))
+    if markers:
+        print("coverage: exclusion markers are refused; take them out: " + ", ".join(markers))
+        return 1
+
     totals = [0, 0, 0, 0, 0, 0]  # lines, reached; branches, taken; functions, run
     print("%-32s %13s %13s %11s   missed" % ("file", "lines", "branches", "functions"))
     for name in sorted(files):
-        with open(name) as source:
-            lines = merged_lines([e["lines"] for e in files[name]], source.read().split("\n"))
-        counted = {n: v for n, v in lines.items() if not v[2]}
+        counted = merged_lines([e["lines"] for e in files[name]])
         functions = {}
         for entry in files[name]:
             for function in entry["functions"]:
