@@ -9,7 +9,7 @@
 // its page, a search window). So after any call to the host, and after any
 // SendMessage or DestroyWindow that reaches a host window, a caller checks
 // again what it relies on before going on:
-//   - session.state is still Started (lifetime.h); if not, it takes nothing
+//   - session.lifecycle is still Started (lifetime.h); if not, it takes nothing
 //     new (no window, no subclass) and gives back what it holds;
 //   - the window it holds is still session.resultList (the list and its
 //     page are forgotten when the host destroys them);

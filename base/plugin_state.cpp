@@ -20,7 +20,7 @@ void Session::reset()
 void Search::reset()
 {
     searchOwed = false;
-    if (state == SearchState::Idle)
+    if (progress == SearchState::Idle)
         emptyHits();
     if (!walking)
         std::string().swap(cell);

@@ -25,10 +25,10 @@ enum class PluginState { Loaded, Started, Stopping };
 
 // When a resource is given back (the table in lifetime.cpp).
 enum class Release {
-    AtStop,    // HM_STOP, 220, 221: windows may be destroyed; the host is detached at a stop
-    AtUnload,  // FreeLibrary without a stop: inside the loader's lock, so no
-               // window is touched (user32 is not called there) and the host,
-               // which may be gone, is not called; only our thunks are retargeted
+    WithWindows,  // a stop, 220, 221, a page's destruction: windows may be destroyed
+    MemoryOnly,   // FreeLibrary without a stop: inside the loader's lock, so no
+                  // window is touched (user32 is not called there) and the host,
+                  // which may be gone, is not called; only our thunks are retargeted
 };
 
 // Network number -> image index in the result list's small image list. A
@@ -70,7 +70,7 @@ struct ColumnRanks {
 struct Session {
     // The host. Started from HM_START to HM_STOP (lifetime.h).
     HostControl* hostControl = nullptr;
-    PluginState state = PluginState::Loaded;
+    PluginState lifecycle = PluginState::Loaded;
     int stopsRunning = 0;  // stops nested in one another (lifetime.cpp)
     DWORD thread = 0;      // the thread that started us: our windows are its (message_dispatch.cpp)
 
@@ -105,7 +105,7 @@ struct Session {
 };
 
 struct Search {
-    SearchState state = SearchState::Idle;
+    SearchState progress = SearchState::Idle;
     // The criteria texts of the last event; they live from load to unload.
     char lastCondition[12] = "";
     char lastValue[500] = "";

@@ -15,7 +15,7 @@ namespace {
 // runtime destroys the state itself, after DllMain.
 void resetState(Release moment)
 {
-    if (moment == Release::AtUnload)
+    if (moment == Release::MemoryOnly)
         return;
     session.reset();
     search.reset();
@@ -23,7 +23,7 @@ void resetState(Release moment)
 
 void releaseRuntime(Release moment)
 {
-    if (moment == Release::AtUnload)
+    if (moment == Release::MemoryOnly)
         releaseLanguageRuntime();
 }
 
@@ -72,33 +72,33 @@ const ReleaseResource resources[] = {
 // session: only the outermost one leaves the state Loaded.
 void endSession(Release moment)
 {
-    session.state = PluginState::Stopping;
+    session.lifecycle = PluginState::Stopping;
     session.hostControl = nullptr;
     ++session.stopsRunning;
     releaseEverything(moment);
     if (--session.stopsRunning == 0)
-        session.state = PluginState::Loaded;
+        session.lifecycle = PluginState::Loaded;
 }
 
 }  // namespace
 
 bool attachHost(HostControl* host)
 {
-    if (session.state == PluginState::Stopping)
+    if (session.lifecycle == PluginState::Stopping)
         return false;
     // A start while started: the host starts us afresh, maybe with another
     // object. The last session ends as at a stop, without a word to the host.
-    if (session.state == PluginState::Started)
+    if (session.lifecycle == PluginState::Started)
         stopPlugin();
     session.hostControl = host;
     session.thread = GetCurrentThreadId();
-    session.state = PluginState::Started;
+    session.lifecycle = PluginState::Started;
     return true;
 }
 
-void stopPlugin() { endSession(Release::AtStop); }
+void stopPlugin() { endSession(Release::WithWindows); }
 
-void unloadPlugin() { endSession(Release::AtUnload); }
+void unloadPlugin() { endSession(Release::MemoryOnly); }
 
 void releaseEverything(Release moment)
 {

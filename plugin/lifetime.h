@@ -3,7 +3,7 @@
 // and how it is given back. Stop and unload walk the same table
 // (lifetime.cpp), so they cannot drift apart.
 //
-// States (session.state; session.hostControl is the host's object while Started):
+// States (session.lifecycle; session.hostControl is the host's object while Started):
 //   Loaded   -> HM_START accepted                      -> Started
 //   Started  -> HM_STOP                                -> Stopping -> Loaded
 //   Started  -> HM_START again: the last session stops -> Stopping -> Started

@@ -103,12 +103,12 @@ intptr_t dispatch(const HostMessage* message)
     for (const MessageRoute& route : messageRoutes) {
         if (route.id != message->id)
             continue;
-        if (route.thread == Thread::Ours && session.state != PluginState::Loaded &&
+        if (route.thread == Thread::Ours && session.lifecycle != PluginState::Loaded &&
             GetCurrentThreadId() != session.thread) {
             logLine("message %d from another thread than the one that started us: refused", message->id);
             return 0;
         }
-        if (route.needs == Needs::Started && session.state != PluginState::Started)
+        if (route.needs == Needs::Started && session.lifecycle != PluginState::Started)
             return 0;
         return route.handle ? route.handle(message) : route.constantReply;
     }

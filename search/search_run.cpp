@@ -21,8 +21,8 @@ const int CONTACT_COLUMN_DISPLAY_NAME = 8;
 
 class SearchInProgress {
 public:
-    SearchInProgress() { search.state = SearchState::Running; }
-    ~SearchInProgress() { search.state = SearchState::Idle; }
+    SearchInProgress() { search.progress = SearchState::Running; }
+    ~SearchInProgress() { search.progress = SearchState::Idle; }
     SearchInProgress(const SearchInProgress&) = delete;
     SearchInProgress& operator=(const SearchInProgress&) = delete;
 };
@@ -96,9 +96,9 @@ void abandonSearch(const char* why, ShowResults show) noexcept
 intptr_t runSearch(SearchAsk ask, ShowResults show)
 {
     bool forced = ask == SearchAsk::Forced;
-    if (search.state != SearchState::Idle) {
-        bool forcedBefore = search.state == SearchState::RunningForcedOneWaiting;
-        search.state = forced || forcedBefore ? SearchState::RunningForcedOneWaiting : SearchState::RunningOneWaiting;
+    if (search.progress != SearchState::Idle) {
+        bool forcedBefore = search.progress == SearchState::RunningForcedOneWaiting;
+        search.progress = forced || forcedBefore ? SearchState::RunningForcedOneWaiting : SearchState::RunningOneWaiting;
         return 0;
     }
 
@@ -109,15 +109,15 @@ intptr_t runSearch(SearchAsk ask, ShowResults show)
         } catch (...) {
             abandonSearch(currentFailure(), show);
         }
-        if (search.state == SearchState::Running || session.state != PluginState::Started)
+        if (search.progress == SearchState::Running || session.lifecycle != PluginState::Started)
             break;
         if (pass == MAX_SEARCH_PASSES) {
             search.searchOwed = true;
             logLine("search asked for during each of %d searches: the next event searches", MAX_SEARCH_PASSES);
             break;
         }
-        forced = search.state == SearchState::RunningForcedOneWaiting;
-        search.state = SearchState::Running;
+        forced = search.progress == SearchState::RunningForcedOneWaiting;
+        search.progress = SearchState::Running;
     }
     return 0;
 }

@@ -22,7 +22,7 @@ enum class SearchAsk { IfChanged, Forced };
 // a user typing into a busy host produces; more is a host looping.
 const int MAX_SEARCH_PASSES = 3;
 
-// Always 0. An ask while a search runs waits (search.state), so a walk never
+// Always 0. An ask while a search runs waits (search.progress), so a walk never
 // nests and the result set never changes under a fill. A search that fails
 // leaves no hits, an empty list and one log line, and the next ask searches
 // whatever its texts.

@@ -137,7 +137,7 @@ void releaseAllPages(Release moment)
     for (size_t i = session.pages.size(); i-- > 0;) {
         if (NEVER(i >= session.pages.size()))
             continue;
-        if (moment == Release::AtUnload) {
+        if (moment == Release::MemoryOnly) {
             forwardPastUs(session.pages[i].thunk);
             session.pages.pop_back();
         } else {

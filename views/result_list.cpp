@@ -32,7 +32,7 @@ void checkListAndPage()
     LUNETKA_INVARIANT(!session.resultList || session.resultPage);
     LUNETKA_INVARIANT(!session.resultList || !IsWindow(session.resultList) ||
                       GetParent(session.resultList) == session.resultPage);
-    LUNETKA_INVARIANT(!session.resultList || session.state == PluginState::Started);
+    LUNETKA_INVARIANT(!session.resultList || session.lifecycle == PluginState::Started);
 }
 
 void addColumn(HWND list, int index, const char* header, int width)
@@ -140,9 +140,9 @@ void dropResultList(Release moment)
     session.resultList = nullptr;
     session.resultPage = nullptr;
     session.activeSort = nullptr;  // a sort of the list that goes has nothing left to compare
-    if (page && moment == Release::AtStop)
+    if (page && moment == Release::WithWindows)
         releasePage(page);
-    if (moment != Release::AtStop || !list || !IsWindow(list))
+    if (moment != Release::WithWindows || !list || !IsWindow(list))
         return;
     if (session.listMessages > 0 && session.listsToDestroy.size() < session.listsToDestroy.capacity())
         session.listsToDestroy.push_back(list);  // once the list's message is back (sendToList)
@@ -212,13 +212,13 @@ intptr_t createResultList(ActionEvent* event)
     // while we waited for it (even while the previous one went), go first,
     // with their pages. A host that makes one at every drop keeps its own.
     for (int drops = 0; session.resultList && drops < MAX_LIST_DROPS; ++drops)
-        dropResultList(Release::AtStop);
+        dropResultList(Release::WithWindows);
     if (session.resultList)
         logLine("result list asked for during each of %d drops: the host's newest stays", MAX_LIST_DROPS);
     // Stopped meanwhile, a host looping, or the page destroyed while the
     // previous list went, and the new list with it: none is handed back.
     bool listLives = list && IsWindow(list);
-    if (session.state != PluginState::Started || session.resultList || (list && !listLives)) {
+    if (session.lifecycle != PluginState::Started || session.resultList || (list && !listLives)) {
         if (listLives)
             DestroyWindow(list);
         checkListAndPage();
@@ -230,7 +230,7 @@ intptr_t createResultList(ActionEvent* event)
         dressResultList(list, page);
     } catch (...) {
         if (session.resultList == list)
-            dropResultList(Release::AtStop);
+            dropResultList(Release::WithWindows);
         throw;
     }
     slot->window = session.resultList == list ? list : nullptr;
@@ -246,7 +246,7 @@ intptr_t destroyResultList(ActionEvent* event)
     // Only ever our own list: a handle from an earlier list may name some
     // other window by now.
     if (session.resultList && (slot->window == session.resultList || !slot->window))
-        dropResultList(Release::AtStop);
+        dropResultList(Release::WithWindows);
     checkListAndPage();
     return 0;
 }

@@ -103,7 +103,7 @@ void sortByColumn(int listColumn)
     // A column the host added, or none: our comparison knows only our own
     // two. While a search or a sort runs, the rows are theirs: the click
     // is not taken (the next one sorts).
-    if ((listColumn != 0 && listColumn != 1) || search.state != SearchState::Idle)
+    if ((listColumn != 0 && listColumn != 1) || search.progress != SearchState::Idle)
         return;
     session.sortAscending = !session.sortAscending;
     SortParams params;
@@ -115,15 +115,15 @@ void sortByColumn(int listColumn)
     // call us from inside it, and a search it asks for meanwhile waits until
     // the sort is done, as one asked for during a walk does.
     session.activeSort = &params;
-    search.state = SearchState::Running;
+    search.progress = SearchState::Running;
     // LVM_SORTITEMS hands the comparison each row's item data; reading texts
     // back from the control during a sort gives stale rows on some list views.
     sendToList(session.resultList, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&params),
                  reinterpret_cast<LPARAM>(compareRows));
-    SearchState asked = search.state;
-    search.state = SearchState::Idle;
+    SearchState asked = search.progress;
+    search.progress = SearchState::Idle;
     session.activeSort = nullptr;
-    if (asked != SearchState::Running && session.state == PluginState::Started)
+    if (asked != SearchState::Running && session.lifecycle == PluginState::Started)
         runSearch(asked == SearchState::RunningForcedOneWaiting ? SearchAsk::Forced : SearchAsk::IfChanged,
                   fillResultList);
 }

@@ -90,7 +90,7 @@ int registerSearchWindowClass()
     windowClass.hIconSm = LoadIconA(hostPluginInstance(), MAKEINTRESOURCEA(SMALL_ICON_RESOURCE));
     // The host may have stopped us from inside those calls, or started us
     // afresh there, which registered the class already.
-    if (session.state != PluginState::Started)
+    if (session.lifecycle != PluginState::Started)
         return 0;
     if (session.classThunk)
         return 1;
@@ -121,7 +121,7 @@ int registerSearchWindowClass()
 void releaseSearchWindows(Release moment)
 {
     // At an unload the class's thunk hands them to Windows' default procedure.
-    if (session.classThunk && moment == Release::AtStop)
+    if (session.classThunk && moment == Release::WithWindows)
         EnumThreadWindows(GetCurrentThreadId(), destroyIfLedBy, reinterpret_cast<LPARAM>(thunkEntry(session.classThunk)));
     session.searchWindow = nullptr;
 }
@@ -133,7 +133,7 @@ void releaseWindowClass(Release moment)
         return;
     // Unregistered, unless a window of it lives (on another thread, or left
     // by an unload): then the class, too, forwards past us from now on.
-    if (moment == Release::AtStop && UnregisterClassA(PLUGIN_NAME, session.registeredUnder))
+    if (moment == Release::WithWindows && UnregisterClassA(PLUGIN_NAME, session.registeredUnder))
         freeWindowThunk(thunk);
     else
         forwardPastUs(thunk);

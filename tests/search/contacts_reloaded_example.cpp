@@ -17,7 +17,7 @@ const int HM_CONTACTS_RELOADED = 30100;
 intptr_t onContactsReloaded(const HostMessage*)
 {
     // A search under way shows its hits first; this one waits for it.
-    if (search.state != SearchState::Idle)
+    if (search.progress != SearchState::Idle)
         return runSearch(SearchAsk::Forced, fillResultList);
     // While the new table is walked, no row may name a contact of the old one.
     search.emptyHits();
