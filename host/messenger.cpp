@@ -242,10 +242,9 @@ void Messenger::openConfiguration(int pageId)
     page_.reset();  // the old page gives its controls back first
     page_.reset(new PageView(host_, config_, pageId, PAGE_LIST_WIDTH + 14, 6));
     if (personality() == Personality::Rebuilding) {
-        // The page made again, as a toolkit does when a style changes; every
-        // other time without a word to the plug-in first.
-        static int turn = 0;
-        if (turn++ % 2)
+        // The page made again, as a toolkit does when a style changes, with
+        // or without a word to the plug-in first (the host's variant).
+        if (!host_.variant.rebuildTellsUs)
             host_.page().abandon();
         page_.reset();
         page_.reset(new PageView(host_, config_, pageId, PAGE_LIST_WIDTH + 14, 6));

@@ -1,5 +1,7 @@
 #include "host/page_session.h"
 
+#include <algorithm>
+
 #include "host/host_error.h"
 #include "host/host_layout.h"
 #include "host/host_subclass.h"
@@ -10,6 +12,17 @@
 namespace host {
 
 namespace {
+
+// The declared actions of those kinds, in the order the plug-in declared them.
+std::vector<int> actionsOfKinds(const std::vector<Action>& actions, std::initializer_list<int> kinds)
+{
+    std::vector<int> ids;
+    for (const Action& declared : actions) {
+        if (declared.id && std::find(kinds.begin(), kinds.end(), declared.kind()) != kinds.end())
+            ids.push_back(declared.id);
+    }
+    return ids;
+}
 
 const int PAGE_HEIGHT = 640;
 const int SLOT_X = 12, SLOT_Y = 260, SLOT_GAP = 8;
@@ -46,11 +59,11 @@ void PageSession::build()
 }
 
 // As toolkits do when a window's style changes: the page goes and a new one
-// takes its place; every other time the plug-in hears nothing of it first.
+// takes its place, with or without a word to the plug-in first, as the
+// host's variant says.
 void PageSession::rebuild()
 {
-    static int turn = 0;
-    if (turn++ % 2)
+    if (!host_.variant.rebuildTellsUs)
         abandon();
     close();
     build();

@@ -42,10 +42,12 @@ public:
     HWND window() const { return window_; }
     const std::vector<ControlSlot>& slots() const { return slots_; }
     HWND slotControl(int actionId) const;
+    // The rebuilding host's page made again (open() does it in that kind),
+    // with or without 221 first as the host's variant says.
+    void rebuild();
 
 private:
     void build();
-    void rebuild();
 
     StandInHost& host_;
     HWND window_ = nullptr;

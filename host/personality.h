@@ -17,6 +17,21 @@ enum class Personality {
     Rebuilding,   // the host destroys its page and makes a new one, with and without 221
 };
 
+// Where a kind of host has more than one way to do a thing, the way one host
+// object takes. Each host carries its own (StandInHost::variant), set by
+// whoever made it: nothing alternates across the process, so a test meets
+// the same host alone as in its whole program.
+enum class UnloadWay {
+    AfterStop,                 // the host stops us first
+    WithoutStopAfterAMessage,  // its procedure in front of ours, the page hears a message, no stop
+    WithoutStopNothingBetween, // its procedure in front of ours, nothing between, no stop
+};
+const int UNLOAD_WAYS = 3;
+struct HostVariant {
+    UnloadWay unloadWay = UnloadWay::AfterStop;  // the unloading host's end
+    bool rebuildTellsUs = true;                  // the rebuilding host gives its controls back (221) first
+};
+
 struct PersonalityInfo {
     Personality personality;
     const char* name;

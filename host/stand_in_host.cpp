@@ -27,16 +27,6 @@ struct StandInHost::RawControl {
 
 namespace {
 
-
-std::wstring widen(const std::string& utf8)
-{
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    std::wstring result(static_cast<size_t>(std::max(length, 1)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &result[0], length);
-    result.resize(wcslen(result.c_str()));
-    return result;
-}
-
 // How many of this process's hosts hold each plug-in library: one that lets
 // go of the last reference may expect the library to be gone.
 std::map<HMODULE, int>& librariesHeld()
@@ -45,27 +35,7 @@ std::map<HMODULE, int>& librariesHeld()
     return held;
 }
 
-// The user double-clicks the first row of a list the plug-in left in its
-// page, and presses Enter on it.
-void useLeftList(HWND list)
-{
-    if (!list || !IsWindow(list) || SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 0)
-        return;
-    doubleClickRow(list, 0);
-    SendMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
-}
-
 }  // namespace
-
-std::vector<int> actionsOfKinds(const std::vector<Action>& actions, std::initializer_list<int> kinds)
-{
-    std::vector<int> ids;
-    for (const Action& declared : actions) {
-        if (declared.id && std::find(kinds.begin(), kinds.end(), declared.kind()) != kinds.end())
-            ids.push_back(declared.id);
-    }
-    return ids;
-}
 
 StandInHost::StandInHost() : control_(new RawControl)
 {
@@ -93,7 +63,7 @@ StandInHost::~StandInHost()
 
 void StandInHost::loadPlugin(const std::string& path)
 {
-    HMODULE module = LoadLibraryW(widen(path).c_str());
+    HMODULE module = LoadLibraryW(utf8ToWide(path).c_str());
     if (!module)
         throw HostError("cannot load plug-in " + path + " (Windows error " + std::to_string(GetLastError()) + ")");
     FARPROC entry = GetProcAddress(module, "_IMessageProc@4");
@@ -108,61 +78,13 @@ void StandInHost::loadPlugin(const std::string& path)
     pluginPath_ = path;
 }
 
-// The unloading host's end, in whatever state the plug-in is: its own
-// procedure goes in front of the plug-in's on its page, and the plug-in is
-// unloaded, in turn after a stop, without one after the page heard a
-// message, and without one and with nothing in front. The page must still
-// hear every message; then the plug-in is loaded again in this process, and
-// starts, makes its list and stops as a fresh copy does.
-void StandInHost::unloadAndLoadAgain()
-{
-    static int turn = 0;
-    int way = turn++ % 3;
-    HWND page = page_.window();
-    onHostAction = nullptr;  // whoever set these may be gone by now
-    onLog = nullptr;
-    beforeAnswer = nullptr;
-    if (page && way < 2)
-        replacePageProcedure(page);
-    if (page && way == 1)
-        SendMessageA(page, WM_NULL, 0, 0);
-    if (way == 0 && started_)
-        send(MSG_STOP);
-    std::string path = pluginPath_;
-    intptr_t startedAs = lastStartReply_;
-    bool lastReference = librariesHeld()[pluginModule_] == 1;
-    unloadPlugin();
-    // The host frees its object: a call of the plug-in's from here on ends
-    // the process. The library must be gone, and its page and list still work.
-    poisonControl();
-    if (lastReference && GetModuleHandleW(widen(path).c_str()))
-        reportHostFault("the plug-in is still loaded after the host let it go");
-    if (page) {
-        int heard = messagesHeard(page);
-        for (int i = 0; i < 4; ++i)
-            SendMessageA(page, WM_NULL, 0, 0);
-        if (messagesHeard(page) != heard + 4)
-            reportHostFault("after the unload the page's own procedure heard " +
-                            std::to_string(messagesHeard(page) - heard) + " of 4 messages");
-        useLeftList(page_.slots().empty() ? nullptr : page_.slots().front().window);
-    }
-    page_.close();
-    try {
-        loadPlugin(path);
-        // A copy that had its window class must have it again.
-        if (start() != 1 && startedAs == 1)
-            reportHostFault("the copy loaded again started without the window class the copy before it had");
-        page_.open();
-        if (!page_.slots().empty() && !page_.slots().front().window)
-            reportHostFault("the copy loaded again made no list");
-        stop();
-        unloadPlugin();
-    } catch (const HostError& error) {
-        reportHostFault(std::string("loading the plug-in again: ") + error.what());
-    }
-}
-
 void StandInHost::poisonControl() { poisonRawHostControl(&control_->raw); }
+
+bool StandInHost::holdsLastReference() const
+{
+    auto held = librariesHeld().find(pluginModule_);
+    return held != librariesHeld().end() && held->second == 1;
+}
 
 void StandInHost::unloadPlugin()
 {

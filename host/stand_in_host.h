@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/contact_table.h"
+#include "host/personality.h"
 #include "host/exchange_log.h"
 #include "host/page_session.h"
 #include "host/host_layout.h"
@@ -46,10 +47,6 @@ struct Action {
 const int KIND_GROUP_START = 0x0F, KIND_GROUP_END = 0x10, KIND_COMBO = 0x16, KIND_EDIT = 0x0C,
           KIND_CUSTOM = 0x05, KIND_BUTTON = 0x0E, KIND_INFO_IMAGE = 0x1C, KIND_INFO_TEXT = 0x18;
 
-// The ids of the declared actions of these kinds, copied out: a loop that
-// calls the plug-in walks this copy, since the plug-in may declare actions
-// from inside the call.
-std::vector<int> actionsOfKinds(const std::vector<Action>& actions, std::initializer_list<int> kinds);
 
 // A network plug-in the host pretends to have loaded beside the real one.
 struct NetworkPlugin {
@@ -104,6 +101,13 @@ public:
     // for the other operations) before the host answers it (an unlock: once
     // it is done): a re-entrant host calls the plug-in back from here.
     std::function<void(Op op, int message)> beforeAnswer;
+    // The way this host does what its kind can do more ways than one.
+    HostVariant variant;
+    // The unloading host's end (its destructor's, in that kind), the way
+    // variant.unloadWay says; a test may ask for it in any kind.
+    void unloadAndLoadAgain();
+    // Whether this host's reference to the library is the process's last.
+    bool holdsLastReference() const;
     // A host that leaves value requests unanswered (writes nothing into the buffer).
     void setAnswerValueRequests(bool answer) { answerValueRequests_ = answer; }
     // A host that answers a plug-in's questions to itself with 0 instead of
@@ -155,7 +159,6 @@ private:
     void opUnlockTable(int table, int row, int flags);
     void opReserved(int slot);
 
-    void unloadAndLoadAgain();
     intptr_t callPlugin(void* record, int message);
     intptr_t answer(Exchange& exchange, void* message);
     // p1 as the record a message needs; a null one is an ABI error.

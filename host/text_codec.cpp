@@ -1,6 +1,8 @@
 #include "host/text_codec.h"
 
 #include <windows.h>
+#include <wchar.h>
+#include <algorithm>
 
 #include "host/host_error.h"
 
@@ -48,6 +50,15 @@ std::string utf8ToCp1250(const std::string& text)
 std::string cp1250ToUtf8(const std::string& text)
 {
     return narrow(CP_UTF8, wide(CP_POLISH, 0, text), nullptr);
+}
+
+std::wstring utf8ToWide(const std::string& utf8)
+{
+    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring result(static_cast<size_t>(std::max(length, 1)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &result[0], length);
+    result.resize(wcslen(result.c_str()));
+    return result;
 }
 
 }  // namespace host

@@ -121,6 +121,26 @@ TEST_F(MessengerRun, PageShowsWhatThePluginDeclared)
     EXPECT_EQ(0u, windowText(page.tip()).find("<b>Lunetka 1.0.0.3</b><br/>"));
 }
 
+// The configuration opened again both ways the rebuilding host makes its
+// page (in the other kinds it is opened once): the list lives in the page
+// drawn last, alone, and the stored search shows in it.
+TEST_F(MessengerRun, ConfigurationOpensAgainWithAndWithout221)
+{
+    for (bool tellsUs : {true, false}) {
+        SCOPED_TRACE(tellsUs ? "with 221" : "without 221");
+        host->variant.rebuildTellsUs = tellsUs;
+        messenger->page()->chooseItem(FIELD, "miejscowo\x9C\xE6");
+        messenger->page()->chooseItem(CONDITION, "zawiera");
+        messenger->page()->typeText(VALUE, "krak");
+        messenger->openConfiguration();
+        HWND list = host->page().slotControl(RESULTS);
+        ASSERT_NE(nullptr, list);
+        EXPECT_EQ(messenger->page()->window(), GetParent(list));
+        EXPECT_EQ(1, support::listViewsIn(messenger->page()->window()));
+        EXPECT_EQ((std::vector<std::string>{"Adam Nowak", "Piotr Zieli\xF1ski"}), shownNames());
+    }
+}
+
 TEST_F(MessengerRun, ChangingTheControlsSearches)
 {
     host::PageView& page = *messenger->page();

@@ -77,6 +77,26 @@ TEST(Unload, StopWithTheListOpenGivesEverythingBack)
     EXPECT_EQ(0, host->lockDepth());
 }
 
+// Each way the unloading host ends, asked for by name, in every kind of
+// host: the host itself checks that the page hears every message, that the
+// library goes, and that a copy loaded again starts and makes its list; what
+// it finds fails the test.
+TEST(Unload, EachWayTheUnloadingHostEnds)
+{
+    for (host::UnloadWay way : {host::UnloadWay::AfterStop, host::UnloadWay::WithoutStopAfterAMessage,
+                                host::UnloadWay::WithoutStopNothingBetween}) {
+        SCOPED_TRACE("unload way " + std::to_string(static_cast<int>(way)));
+        auto host = pageWithResults();
+        host->variant.unloadWay = way;
+        host->clearExchanges();
+        host->unloadAndLoadAgain();
+        EXPECT_FALSE(host->pluginLoaded());
+        // The first call the host hears is a stop only where it sent one.
+        std::vector<const host::Exchange*> stops = host->find(host::Op::Entry, host::MSG_STOP);
+        EXPECT_EQ(way == host::UnloadWay::AfterStop ? 2u : 1u, stops.size());
+    }
+}
+
 TEST(Unload, WithoutStopNothingOfOursIsLeftOrCalled)
 {
     auto host = pageWithResults();

@@ -68,6 +68,19 @@ std::string testBuildPath(const char* name)
     return path + name;
 }
 
+host::HostVariant variantOfThisTest()
+{
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : std::string();
+    uint32_t hash = 2166136261u;  // FNV-1a: the same on every machine and compiler
+    for (unsigned char c : name)
+        hash = (hash ^ c) * 16777619u;
+    host::HostVariant variant;
+    variant.unloadWay = static_cast<host::UnloadWay>(hash % host::UNLOAD_WAYS);
+    variant.rebuildTellsUs = (hash / host::UNLOAD_WAYS) % 2 == 0;
+    return variant;
+}
+
 std::unique_ptr<host::StandInHost> loadPlugin(const std::string& file)
 {
     std::string path = file;
@@ -79,6 +92,7 @@ std::unique_ptr<host::StandInHost> loadPlugin(const std::string& file)
         path = copy;
     }
     std::unique_ptr<host::StandInHost> stand(new host::StandInHost);
+    stand->variant = variantOfThisTest();
     stand->loadPlugin(path);
     return stand;
 }

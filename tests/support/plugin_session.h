@@ -22,6 +22,13 @@ std::string pluginPath();
 // from the same build as pluginPath(): a campaign runs against every compiler's DLL.
 std::string testBuildPath(const char* name);
 
+// The way a kind of host does what it can do more ways than one (which way
+// the unloading host ends, whether the rebuilding one says 221 first),
+// picked by the running test's name: a case meets the same host alone as in
+// its whole program, and a program meets every way. A test that needs one
+// way sets StandInHost::variant itself.
+host::HostVariant variantOfThisTest();
+
 // A host with a fresh copy of the real plug-in (its globals start anew):
 // where another host still holds the file loaded, a copy of the file under
 // a name of this process's own.

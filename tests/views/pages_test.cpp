@@ -135,6 +135,38 @@ TEST(Pages, SecondPageTakesTheListAndTheSearchFillsIt)
     DestroyWindow(second);
 }
 
+// The rebuilding host's page made again, both ways, asked for by name in
+// every kind of host: with 221 first, and behind our back. Either way the
+// list lives in the new page alone, the search shows in it, and the old
+// page's procedure is its own until it goes.
+TEST(Pages, RebuiltWithAndWithout221)
+{
+    size_t events[2] = {};  // the action events the rebuild sent, without 221 and with it
+    for (bool tellsUs : {true, false}) {
+        SCOPED_TRACE(tellsUs ? "with 221" : "without 221");
+        auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
+        host->variant.rebuildTellsUs = tellsUs;
+        HWND old = host->page().window();
+        HWND oldList = host->page().slotControl(RESULTS);
+        host->clearExchanges();
+        host->page().rebuild();
+        EXPECT_FALSE(IsWindow(old));
+        EXPECT_FALSE(IsWindow(oldList));
+        events[tellsUs] = host->find(host::Op::Entry, ACTION_EVENT).size();
+        HWND list = host->page().slotControl(RESULTS);
+        ASSERT_NE(nullptr, list);
+        EXPECT_EQ(host->page().window(), GetParent(list));
+        EXPECT_EQ(1, support::listViewsIn(host->page().window()));
+        host->settings()[FIELD].value = "5";
+        host->settings()[CONDITION].value = "0";
+        host->settings()[VALUE].value = "opole";
+        host->actionEvent(VALUE, host::EVENT_CHANGED);
+        EXPECT_EQ(2u, host::readResultRows(list).size());
+        expectPageHearsItsList(*host, list);
+    }
+    EXPECT_EQ(events[false] + 1, events[true]) << "221 is the one event more";
+}
+
 WNDPROC behindHostProcedure = nullptr;
 
 // A host procedure in front of ours that ends the page's life itself and
