@@ -4,6 +4,8 @@
 # that match; its name carries the version
 # of CMakeLists.txt, and the README names that package.
 set -euo pipefail
+# The listing below is compared in the C locale's order, whatever the caller's.
+export LC_ALL=C
 source_dir="$1"
 built="$2"
 work="$(mktemp -d /tmp/lunetka-release.XXXXXX)"
