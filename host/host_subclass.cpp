@@ -64,10 +64,12 @@ void removePageSubclass(HWND page)
 
 bool hasPageSubclass(HWND page) { return subclassed.count(page) != 0; }
 
-void removeEveryPageSubclass()
+int removeEveryPageSubclass()
 {
-    while (!subclassed.empty())
+    int removed = 0;
+    for (; !subclassed.empty(); ++removed)
         removePageSubclass(*subclassed.begin());
+    return removed;
 }
 
 void restorePageProcedure(HWND page)

@@ -21,8 +21,9 @@ void restorePageProcedure(HWND page);
 // Whether the host's SetWindowSubclass is on page.
 bool hasPageSubclass(HWND page);
 // Before it stops the plug-in, the subclassing host takes its subclasses off
-// every page; a host that unloads it without a stop leaves them on.
-void removeEveryPageSubclass();
+// every page; a host that unloads it without a stop leaves them on. How many
+// it took off.
+int removeEveryPageSubclass();
 // Messages the host's subclasses of any page have heard.
 int hostSubclassMessages();
 

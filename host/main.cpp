@@ -31,6 +31,8 @@ const char USAGE[] =
     "  --profile FILE         keep the plug-in's settings in FILE between runs\n"
     "  --query-state N        what the host answers to queryState (1 hides the version)\n"
     "  --personality KIND     the kind of messenger the host is (ansi by default; see below)\n"
+    "  --unload-way WAY       how the unloading kind lets the plug-in go at the end: stop, message\n"
+    "                         (its procedure in front, a message, no stop; the default) or nothing\n"
     "  --locale NAME          setlocale(LC_CTYPE, NAME) before the plug-in starts\n"
     "  --search F C VALUE     search: field F and condition C by label or number, then VALUE\n"
     "  --sort COLUMN          click the header of result column 0 or 1 (repeatable)\n"
@@ -56,6 +58,7 @@ struct Options {
     int queryState = 0;
     size_t logTail = 0;
     bool transcript = false, trace = false, tree = false, log = false;
+    UnloadWay unloadWay = UnloadWay::WithoutStopAfterAMessage;
     bool pageOpened = false;  // a quick step opened the configuration page
 
     // The quick steps are script lines: one interpreter runs both.
@@ -160,6 +163,14 @@ Options parseOptions(const std::vector<std::string>& args)
         } else if (arg == "--personality") {
             need(i, 1, arg);
             setPersonality(personalityNamed(args[++i]));
+        } else if (arg == "--unload-way") {
+            need(i, 1, arg);
+            const std::string way = args[++i];
+            if (way != "stop" && way != "message" && way != "nothing")
+                throw HostError("--unload-way is stop, message or nothing, not '" + way + "'");
+            options.unloadWay = way == "stop"      ? UnloadWay::AfterStop
+                                : way == "message" ? UnloadWay::WithoutStopAfterAMessage
+                                                   : UnloadWay::WithoutStopNothingBetween;
         } else if (arg.compare(0, 2, "--") == 0 || !options.plugin.empty()) {
             throw HostError("unknown argument '" + arg + "' (see --help)");
         } else {
@@ -193,14 +204,22 @@ int run(const Options& options)
     if (options.tree)
         printf("declared actions:\n%s", actionTreeText(host.actions()).c_str());
 
+    // The unloading kind ends its own way, its page still there; the others stop us.
+    host.variant.unloadWay = options.unloadWay;
+    bool unloading = personality() == Personality::Unloading;
     if (options.gui || !options.script.empty()) {
         Messenger messenger(host, options.logFile);
         if (!options.script.empty())
             runScript(messenger, host, options.script, stdout);
         if (options.gui)
             messenger.run();
+        if (unloading)
+            host.unloadAndLoadAgain();
+    } else if (unloading) {
+        host.unloadAndLoadAgain();
     }
-    host.stop();
+    if (host.pluginLoaded())
+        host.stop();
     if (options.trace) {
         printf("after start (%u exchanges; cell reads and row counts not shown):\n",
                static_cast<unsigned>(host.exchanges().size() - started));
@@ -217,6 +236,11 @@ int run(const Options& options)
         printf("log (%u lines%s):\n", static_cast<unsigned>(log.size()), from ? ", the last ones" : "");
         for (size_t i = from; i < log.size(); ++i)
             printf("  %s\n", cp1250ToUtf8(log[i]).c_str());
+    }
+    if (!host.kindActs().empty()) {
+        printf("what the %s host did:\n", personalityName(personality()));
+        for (const std::string& act : host.kindActs())
+            printf("  %s\n", act.c_str());
     }
     if (!host.abiErrors().empty()) {
         fprintf(stderr, "lunetka-host: %u ABI error(s)\n", static_cast<unsigned>(host.abiErrors().size()));

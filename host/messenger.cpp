@@ -244,6 +244,9 @@ void Messenger::openConfiguration(int pageId)
     if (personality() == Personality::Rebuilding) {
         // The page made again, as a toolkit does when a style changes, with
         // or without a word to the plug-in first (the host's variant).
+        host_.noteKindAct(host_.variant.rebuildTellsUs
+                              ? "destroyed the configuration page and made it again, with 221 first"
+                              : "destroyed the configuration page and made it again, without a word first");
         if (!host_.variant.rebuildTellsUs)
             host_.page().abandon();
         page_.reset();

@@ -63,7 +63,10 @@ void PageSession::build()
 // host's variant says.
 void PageSession::rebuild()
 {
-    if (!host_.variant.rebuildTellsUs)
+    bool tellsUs = host_.variant.rebuildTellsUs;
+    host_.noteKindAct(tellsUs ? "destroyed its page and made it again, with 221 first"
+                              : "destroyed its page and made it again, without a word to the plug-in first");
+    if (!tellsUs)
         abandon();
     close();
     build();
@@ -73,8 +76,14 @@ void PageSession::adopt(HWND page, bool owned)
 {
     window_ = page;
     owned_ = owned;
-    if (subclassing())
+    char className[64] = "";
+    GetClassNameA(page, className, sizeof className);
+    host_.noteKindAct(std::string("its page is a ") + (IsWindowUnicode(page) ? "Unicode" : "narrow") +
+                      " window of class " + className);
+    if (subclassing()) {
         replacePageProcedure(page);
+        host_.noteKindAct("subclassed its page with SetWindowLongPtr before the plug-in's list");
+    }
 }
 
 ControlSlot PageSession::requestControl(int actionId, int x, int y)
@@ -94,8 +103,13 @@ ControlSlot PageSession::requestControl(int actionId, int x, int y)
     slot.endX = i32At(event.data(), action_event::X);
     slot.endY = i32At(event.data(), action_event::Y);
     slots_.push_back(slot);
-    if (subclassing())
+    if (personality() != Personality::Ansi)
+        host_.noteKindAct("asked for control " + std::to_string(actionId) + " (220): the plug-in answered with " +
+                          (slot.window ? "its list, in the page" : "no window"));
+    if (subclassing()) {
         addPageSubclass(window_);  // in front of the plug-in's procedure
+        host_.noteKindAct("put SetWindowSubclass on its page, in front of the plug-in's procedure");
+    }
     return slot;
 }
 
@@ -110,8 +124,10 @@ void PageSession::close()
     if (!window_)
         return;
     // Last in, first out: the host's subclass from after the list goes first.
-    if (subclassing())
+    if (subclassing() && hasPageSubclass(window_)) {
         removePageSubclass(window_);
+        host_.noteKindAct("took its SetWindowSubclass off the page it closes");
+    }
     // Taken out first: a plug-in may ask for a control again from inside a 221.
     std::vector<ControlSlot> given;
     given.swap(slots_);

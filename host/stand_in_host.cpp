@@ -137,8 +137,8 @@ intptr_t StandInHost::callPlugin(void* record, int messageId)
     }
     else if (messageId == MSG_STOP)
         started_ = false;
-    if (messageId == MSG_STOP && personality() == Personality::Subclassing)
-        removeEveryPageSubclass();
+    if (messageId == MSG_STOP && personality() == Personality::Subclassing && removeEveryPageSubclass() > 0)
+        noteKindAct("took its SetWindowSubclass off every page before HM_STOP");
     int stackDelta = 0;
     intptr_t reply = callStdcallChecked(entry_, record, &stackDelta);
     if (stackDelta != 0)

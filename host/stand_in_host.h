@@ -103,6 +103,10 @@ public:
     std::function<void(Op op, int message)> beforeAnswer;
     // The way this host does what its kind can do more ways than one.
     HostVariant variant;
+    // What this host did as its kind, and what the plug-in answered, in
+    // words for a person: lunetka-host prints them.
+    void noteKindAct(const std::string& what) { kindActs_.push_back(what); }
+    const std::vector<std::string>& kindActs() const { return kindActs_; }
     // The unloading host's end (its destructor's, in that kind), the way
     // variant.unloadWay says; a test may ask for it in any kind.
     void unloadAndLoadAgain();
@@ -189,6 +193,7 @@ private:
     std::unique_ptr<RawControl> control_;
     void* entry_ = nullptr;
     HMODULE pluginModule_ = nullptr;
+    std::vector<std::string> kindActs_;
     std::string pluginPath_;
     intptr_t lastStartReply_ = 0;
     bool ownsModule_ = false;

@@ -40,41 +40,56 @@ void StandInHost::unloadAndLoadAgain()
     onHostAction = nullptr;  // whoever set these may be gone by now
     onLog = nullptr;
     beforeAnswer = nullptr;
-    if (page && way != UnloadWay::AfterStop)
+    if (page && way != UnloadWay::AfterStop) {
         replacePageProcedure(page);
-    if (page && way == UnloadWay::WithoutStopAfterAMessage)
+        noteKindAct("put its own procedure in front of the plug-in's on its page");
+    }
+    if (page && way == UnloadWay::WithoutStopAfterAMessage) {
         SendMessageA(page, WM_NULL, 0, 0);
+        noteKindAct("sent its page a message");
+    }
     if (way == UnloadWay::AfterStop && started_)
-        send(MSG_STOP);
+        noteKindAct("sent HM_STOP: the plug-in answered " + std::to_string(send(MSG_STOP)));
     std::string path = pluginPath_;
     intptr_t startedAs = lastStartReply_;
     bool lastReference = holdsLastReference();
+    bool stopped = !started_;
     unloadPlugin();
     // The host frees its object: a call of the plug-in's from here on ends
     // the process. The library must be gone, and its page and list still work.
     poisonControl();
-    if (lastReference && GetModuleHandleW(utf8ToWide(path).c_str()))
+    bool gone = !GetModuleHandleW(utf8ToWide(path).c_str());
+    noteKindAct(std::string(stopped ? "unloaded the plug-in after a stop" : "unloaded the plug-in without a stop") +
+                ", and freed its control object: the library is " + (gone ? "gone" : "still loaded"));
+    if (lastReference && !gone)
         reportHostFault("the plug-in is still loaded after the host let it go");
     if (page) {
         int heard = messagesHeard(page);
         for (int i = 0; i < 4; ++i)
             SendMessageA(page, WM_NULL, 0, 0);
+        std::string heardText = std::to_string(messagesHeard(page) - heard) + " of 4 messages";
+        noteKindAct("sent its page 4 messages: its own procedure heard " + heardText);
         if (messagesHeard(page) != heard + 4)
-            reportHostFault("after the unload the page's own procedure heard " +
-                            std::to_string(messagesHeard(page) - heard) + " of 4 messages");
+            reportHostFault("after the unload the page's own procedure heard " + heardText);
         useLeftList(page_.slots().empty() ? nullptr : page_.slots().front().window);
     }
     page_.close();
     try {
         loadPlugin(path);
         // A copy that had its window class must have it again.
-        if (start() != 1 && startedAs == 1)
+        intptr_t startedAgain = start();
+        noteKindAct("loaded the plug-in again in the same process: HM_START answered " +
+                    std::to_string(startedAgain));
+        if (startedAgain != 1 && startedAs == 1)
             reportHostFault("the copy loaded again started without the window class the copy before it had");
         page_.open();
-        if (!page_.slots().empty() && !page_.slots().front().window)
+        bool madeList = !page_.slots().empty() && page_.slots().front().window;
+        if (!page_.slots().empty() && !madeList)
             reportHostFault("the copy loaded again made no list");
         stop();
         unloadPlugin();
+        noteKindAct(std::string("the copy loaded again ") + (madeList ? "made its list" : "made no list") +
+                    ", stopped and was unloaded");
     } catch (const HostError& error) {
         reportHostFault(std::string("loading the plug-in again: ") + error.what());
     }

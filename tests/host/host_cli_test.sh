@@ -59,5 +59,23 @@ for kind in unicode dialog subclassing unloading rebuilding; do
     expect_rows 1 --locale Polish_Poland.1250 --personality "$kind"
 done
 
+# The main command shows what each kind of host did, and what the plug-in answered.
+expect_error 2 "--unload-way is stop, message or nothing, not 'later'" "$bin/lunetka.dll" --unload-way later
+expect_kind_did() {  # expect_kind_did KIND TEXT...
+    local kind="$1"; shift
+    local out; out="$(run "$bin/lunetka.dll" --personality "$kind" --open-window 2>&1 | sed -n '/^what the /,$p')"
+    for text in "$@"; do
+        if grep -qF -- "$text" <<<"$out"; then passed=$((passed + 1)); else
+            failed=$((failed + 1)); echo "FAIL: --personality $kind does not tell '$text': $out"; fi
+    done
+}
+expect_kind_did ansi "what the ansi host did:" "narrow window"
+expect_kind_did unicode "a Unicode window"
+expect_kind_did dialog "window of class #32770"
+expect_kind_did subclassing "with SetWindowLongPtr before the plug-in's list" "SetWindowSubclass on its page, in front"
+expect_kind_did unloading "unloaded the plug-in without a stop" "the library is gone" "heard 4 of 4 messages" \
+    "HM_START answered 1" "made its list, stopped"
+expect_kind_did rebuilding "made it again, with 221 first"
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
