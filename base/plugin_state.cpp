@@ -7,6 +7,7 @@ void Session::reset()
 {
     resultList = nullptr;
     resultPage = nullptr;
+    foreignRows = false;
     NetIconMap().swap(netIcons);
     for (ColumnRanks& ranks : columnRanks)
         ranks = ColumnRanks();

@@ -81,6 +81,7 @@ struct Session {
     bool sortAscending = true;   // flipped before every header-click sort; lives from load to unload
     ColumnRanks columnRanks[2];  // each hit's place in a column's order, made at a click
     const void* activeSort = nullptr;  // the sort under way (result_sort.cpp); ends with its list
+    bool foreignRows = false;  // the host put a row in the list, or changed one's item data, since our fill
     int listMessages = 0;                // our messages to a list in flight (sendToList)
     std::vector<HWND> listsToDestroy;    // dropped during one of them, destroyed once all are back
 

@@ -84,6 +84,7 @@ bool fillPass(HWND list)
     DrawingPaused paused(list);
     if (list)
         sendToList(list, LVM_DELETEALLITEMS, 0, 0);
+    session.foreignRows = false;  // every row from here on is ours, or noticed (result_list.cpp)
     for (size_t i = 0; i < search.foundContacts.size(); ++i) {
         int net = search.foundContacts[i].net;
         int image = session.netIcons[net];

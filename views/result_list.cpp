@@ -94,8 +94,21 @@ void buildNetworkImages(HIMAGELIST images, NetIconMap& icons)
     }
 }
 
+// A row the host inserted, or whose item data it set, while none of our own
+// messages to the list ran: its item data may name no hit of ours, and the
+// next sort reads what it shows.
+bool hostChangedRows(const NMHDR* header, LPARAM lParam)
+{
+    if (session.listMessages != 0)
+        return false;
+    const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+    return header->code == LVN_INSERTITEM || (header->code == LVN_ITEMCHANGED && (change->uChanged & LVIF_PARAM));
+}
+
 void onListNotify(const NMHDR* header, LPARAM lParam)
 {
+    if (hostChangedRows(header, lParam))
+        session.foreignRows = true;
     if (header->code == LVN_COLUMNCLICK)
         sortByColumn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
     else if (header->code == NM_DBLCLK || header->code == NM_RETURN)  // Enter on a row is a double click

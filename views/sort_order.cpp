@@ -32,9 +32,6 @@ int caseInsensitiveCompare(const char* first, const char* second)
     return folded1 - folded2;
 }
 
-// A sort compares what a 256-byte read of the cell would have held.
-const size_t SORT_TEXT_LIMIT = 255;
-
 // text is NUL-terminated at length.
 const char* bounded(const char* text, size_t length, char* spill)
 {

@@ -10,6 +10,9 @@
 
 #include <stddef.h>
 
+// A sort compares what a 256-byte read of the cell would have held.
+const size_t SORT_TEXT_LIMIT = 255;
+
 int compareShownTexts(const char* first, size_t firstLength, const char* second, size_t secondLength,
                       bool ascending);
 inline int compareShownTexts(const std::string& first, const std::string& second, bool ascending)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <stdio.h>
 #include <string.h>
 #include <algorithm>
@@ -92,8 +93,8 @@ void expectAbandonedSearchesAreOwed(host::StandInHost& host, long n)
         << "the next event searched nothing after a failure at allocation " << n;
 }
 
-// Start, page, search, fill, sort, a contact request, stop; true when the
-// injected failure happened somewhere on the way.
+// Start, page, search, fill, a row of the host's, sort, a contact request,
+// stop; true when the injected failure happened somewhere on the way.
 bool runWithFailureAt(long n)
 {
     char number[16];
@@ -112,6 +113,13 @@ bool runWithFailureAt(long n)
     expectAbandonedSearchesAreOwed(*first, n);
     HWND list = first->page().slotControl(RESULTS);
     if (IsWindow(list)) {
+        // A row of the host's, whose text the sort must read and keep.
+        LVITEMA item;
+        ZeroMemory(&item, sizeof item);
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.pszText = const_cast<char*>("Bartosz Lewandowski-Zielinski");
+        item.lParam = 900;
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
         host::clickHeader(list, 0);
         host::clickHeader(list, 1);
         host::focusRow(list, 0, true);

@@ -205,6 +205,78 @@ TEST_F(ResultList, HeaderClickOnAColumnTheHostAdded)
     EXPECT_EQ((std::vector<std::string>{"celina", "bogdan", "ADELA", "Adam"}), names()) << "still descending first";
 }
 
+// Rows the host put in our list, whose item data names no hit of ours, sort
+// by what they show, among ours; so does a row of ours whose item data the
+// host set to a value of its own. The host's two share one item data: a
+// comparison knows rows by item data alone, so both sort as the first.
+TEST_F(ResultList, RowsTheHostInsertedSortByWhatTheyShow)
+{
+    auto insert = [this](const char* name, const char* value, LPARAM itemData) {
+        LVITEMA item;
+        ZeroMemory(&item, sizeof item);
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = 0;
+        item.pszText = const_cast<char*>(name);
+        item.lParam = itemData;
+        int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        item.iSubItem = 1;
+        item.pszText = const_cast<char*>(value);
+        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    };
+    insert("Bartek", "Zabrze", 1000);
+    insert("Cecylia", "Brzeg", 4);  // one past our last hit
+    host::clickHeader(list, 0);
+    EXPECT_EQ((std::vector<std::string>{"celina", "Cecylia", "bogdan", "Bartek", "ADELA", "Adam"}), names())
+        << "descending, by the text shown";
+    host::clickHeader(list, 1);
+    std::vector<std::string> values;
+    for (const host::ResultRow& row : host::readResultRows(list))
+        values.push_back(row.value);
+    EXPECT_EQ((std::vector<std::string>{"Brzeg", "Opole", "Opole", "Opole", "Opole", "Zabrze"}), values)
+        << "ascending, the second column";
+
+    // Our own row with the host's item data: it sorts by what it shows too.
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_PARAM;
+    item.iItem = rowOf("bogdan");
+    item.lParam = 2000;
+    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(rowOf("bogdan")), [] {
+        static LVITEMA text;
+        text.pszText = const_cast<char*>("Zenon");
+        return reinterpret_cast<LPARAM>(&text);
+    }());
+    host::clickHeader(list, 0);
+    EXPECT_EQ((std::vector<std::string>{"Zenon", "celina", "Cecylia", "Bartek", "ADELA", "Adam"}), names());
+
+    // Two rows of the host's with one item data: both sort as the first row
+    // of them in the list, the one inserted last at the top.
+    insert("Aaron", "", 1000);
+    host::clickHeader(list, 0);
+    std::vector<std::string> shown = names();
+    ASSERT_EQ(7u, shown.size());
+    EXPECT_TRUE((shown[0] == "Aaron" && shown[1] == "Bartek") || (shown[0] == "Bartek" && shown[1] == "Aaron"));
+    EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "Cecylia", "celina", "Zenon"}),
+              std::vector<std::string>(shown.begin() + 2, shown.end()));
+}
+
+// The host took one of our rows out and put its own in: as many rows as
+// hits, but the list told its page of the insert.
+TEST_F(ResultList, RowTheHostSwappedInForOneOfOursSortsByWhatItShows)
+{
+    SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(rowOf("celina")), 0);
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = 4;
+    item.pszText = const_cast<char*>("Borys");
+    item.lParam = 500;
+    ASSERT_EQ(3, SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    host::clickHeader(list, 0);
+    EXPECT_EQ((std::vector<std::string>{"Borys", "bogdan", "ADELA", "Adam"}), names()) << "descending";
+}
+
 TEST_F(ResultList, HeaderClicksSortDescendingFirstThenAlternate)
 {
     ASSERT_EQ((std::vector<std::string>{"bogdan", "Adam", "ADELA", "celina"}), names());
