@@ -11,6 +11,8 @@ namespace host {
 namespace {
 
 const UINT_PTR SUBCLASS_ID = 0x4C75;  // "Lu"
+// The host's subclasses, the one place of their state: a window procedure
+// is handed a window and no host, so it is kept per page, and goes with it.
 std::map<HWND, LONG_PTR> replaced;
 std::set<HWND> subclassed;  // pages with the host's SetWindowSubclass on them
 int heard = 0;

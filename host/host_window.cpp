@@ -13,7 +13,8 @@ namespace host {
 namespace {
 
 // Per window of the host's: what it last put in front, and what its own
-// procedure has heard.
+// procedure has heard. The one place of the host's windows' state: a window
+// procedure is handed a window and no host, and an entry goes with its window.
 struct OwnWindow {
     LONG_PTR procedure = 0;
     int heard = 0;

@@ -21,6 +21,8 @@ const size_t personalityCount = sizeof personalityTable / sizeof personalityTabl
 
 namespace {
 
+// The process's kind, one per run (the ways within a kind are each host's:
+// StandInHost::variant), and where a fault found in a teardown goes.
 Personality current = Personality::Ansi;
 void (*faultHook)(const std::string&) = nullptr;
 

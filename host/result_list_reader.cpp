@@ -44,6 +44,22 @@ std::vector<ResultRow> readResultRows(HWND list, size_t textLimit)
     return rows;
 }
 
+std::vector<std::string> shownNames(HWND list)
+{
+    std::vector<std::string> names;
+    for (const ResultRow& row : readResultRows(list))
+        names.push_back(row.contact);
+    return names;
+}
+
+std::vector<std::string> shownValues(HWND list)
+{
+    std::vector<std::string> values;
+    for (const ResultRow& row : readResultRows(list))
+        values.push_back(row.value);
+    return values;
+}
+
 void clickHeader(HWND list, int column)
 {
     // A press and release on the header item: the header tells the list view,

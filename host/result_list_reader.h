@@ -17,6 +17,9 @@ struct ResultRow {
 
 // Each text is read into textLimit bytes, as a host's buffer would be.
 std::vector<ResultRow> readResultRows(HWND list, size_t textLimit = 1024);
+// The contacts the rows show (column 0), and their values (column 1), top to bottom.
+std::vector<std::string> shownNames(HWND list);
+std::vector<std::string> shownValues(HWND list);
 // The list's header click, as the list view reports it to its parent.
 void clickHeader(HWND list, int column);
 void focusRow(HWND list, int row, bool select);

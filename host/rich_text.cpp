@@ -6,6 +6,7 @@
 
 namespace host {
 
+// Made once and never changed: shared by every window of the process.
 HFONT dialogFont(bool bold)
 {
     static HFONT normal = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, EASTEUROPE_CHARSET, 0, 0, CLEARTYPE_QUALITY,

@@ -19,6 +19,7 @@
 #include "host/exchange_log.h"
 #include "host/page_session.h"
 #include "host/host_layout.h"
+#include "host/plugin_ids.h"
 
 namespace host {
 
@@ -124,6 +125,16 @@ public:
     intptr_t start();   // HM_START (its reply), HM_SETTINGS_COLUMNS, HM_BUILD_UI
     void stop();    // HM_STOP
     intptr_t actionEvent(int actionId, int code);
+    // The user sets the three criteria as the host stores them (field and
+    // condition by number), and the value edit reports code.
+    intptr_t searchFor(const std::string& field, const std::string& condition, const std::string& value,
+                       int code = EVENT_CHANGED)
+    {
+        settings_[lunetka::FIELD].value = field;
+        settings_[lunetka::CONDITION].value = condition;
+        settings_[lunetka::VALUE].value = value;
+        return actionEvent(lunetka::VALUE, code);
+    }
     bool pluginLoaded() const { return entry_ != nullptr; }
     // The configuration page and the plug-in's controls on it (page_session.h).
     PageSession& page() { return page_; }

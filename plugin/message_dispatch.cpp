@@ -75,7 +75,7 @@ struct MessageRoute {
 };
 
 // A test build adds its rows here: the README's example message
-// (tests/search/contacts_reloaded_example.cpp).
+// (examples/contacts_reloaded.cpp).
 #ifndef LUNETKA_MORE_MESSAGE_ROUTES
 #define LUNETKA_MORE_MESSAGE_ROUTES
 #endif

@@ -75,13 +75,7 @@ protected:
         host->stop();
         host.reset();
     }
-    std::vector<std::string> shownNames()
-    {
-        std::vector<std::string> names;
-        for (const host::ResultRow& row : host::readResultRows(host->page().slotControl(RESULTS)))
-            names.push_back(row.contact);
-        return names;
-    }
+    std::vector<std::string> shownNames() { return host::shownNames(host->page().slotControl(RESULTS)); }
 
     std::string profile;
     std::unique_ptr<host::StandInHost> host;

@@ -52,14 +52,8 @@ int listViews()
 
 std::vector<std::string> searchOpole(host::StandInHost& host)
 {
-    host.settings()[FIELD].value = "5";
-    host.settings()[CONDITION].value = "0";
-    host.settings()[VALUE].value = "opole nad odra i mala panwia";
-    host.actionEvent(VALUE, host::EVENT_CHANGED);
-    std::vector<std::string> names;
-    for (const host::ResultRow& row : host::readResultRows(host.page().slotControl(RESULTS)))
-        names.push_back(row.contact);
-    return names;
+    host.searchFor("5", "0", "opole nad odra i mala panwia");
+    return host::shownNames(host.page().slotControl(RESULTS));
 }
 
 std::string failMode()

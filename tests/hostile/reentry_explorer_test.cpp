@@ -415,10 +415,7 @@ std::string freshCopyWorks()
         return "a fresh copy did not start";
     run.openList();
     run.searchOpole();
-    HWND shown = run.list();
-    std::vector<std::string> names;
-    for (const host::ResultRow& row : host::readResultRows(shown))
-        names.push_back(row.contact);
+    std::vector<std::string> names = host::shownNames(run.list());
     if (names != OPOLE)
         return "a fresh copy's search showed " + std::to_string(names.size()) + " rows";
     return violation(run, run.host->exchanges().size());

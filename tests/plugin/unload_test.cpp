@@ -29,10 +29,7 @@ const char CONTACTS[] = "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,
 std::unique_ptr<host::StandInHost> pageWithResults()
 {
     auto host = support::openPluginPage(CONTACTS);
-    host->settings()[FIELD].value = "5";
-    host->settings()[CONDITION].value = "0";
-    host->settings()[VALUE].value = "opole";
-    host->actionEvent(VALUE, host::EVENT_CHANGED);
+    host->searchFor("5", "0", "opole");
     EXPECT_EQ(2u, host::readResultRows(host->page().slotControl(RESULTS)).size());
     return host;
 }
@@ -241,10 +238,7 @@ HWND openListIn(host::StandInHost& host, HWND page)
     EXPECT_EQ(1, host.start()) << "the window class is ours";
     std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
     host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-    host.settings()[FIELD].value = "5";
-    host.settings()[CONDITION].value = "0";
-    host.settings()[VALUE].value = "opole";
-    host.actionEvent(VALUE, host::EVENT_CHANGED);
+    host.searchFor("5", "0", "opole");
     HWND list = support::slotWindow(event);
     EXPECT_EQ(2u, host::readResultRows(list).size());
     return list;
@@ -336,12 +330,7 @@ TEST(Unload, HostsCommonControlsSubclassTakenOffUnderOurList)
     HWND list = openListIn(host, page);
     host::removePageSubclass(page);
 
-    auto contacts = [list] {
-        std::vector<std::string> shown;
-        for (const host::ResultRow& row : host::readResultRows(list))
-            shown.push_back(row.contact);
-        return shown;
-    };
+    auto contacts = [list] { return host::shownNames(list); };
     host::clickHeader(list, 0);
     EXPECT_EQ((std::vector<std::string>{"Ola", "Ala"}), contacts()) << "the first click sorts descending";
     host::clickHeader(list, 0);

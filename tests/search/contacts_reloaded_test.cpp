@@ -1,4 +1,4 @@
-// The README's example message (contacts_reloaded_example.cpp), through the
+// The README's example message (examples/contacts_reloaded.cpp), through the
 // example build of the DLL: a reload is searched afresh with no row of the
 // old table left on screen, only where a page is open, and never under a
 // search that runs.
@@ -25,10 +25,7 @@ protected:
     void SetUp() override
     {
         host = support::openPluginPage(BEFORE, support::testBuildPath("lunetka-example.dll"));
-        host->settings()[FIELD].value = std::to_string(CITY);
-        host->settings()[CONDITION].value = std::to_string(EQUALS);
-        host->settings()[VALUE].value = "opole";
-        host->actionEvent(VALUE, host::EVENT_CHANGED);
+        host->searchFor(std::to_string(CITY), std::to_string(EQUALS), "opole");
         ASSERT_EQ(std::vector<std::string>({"Ala", "Ola"}), shownNames());
     }
     void TearDown() override
@@ -39,13 +36,7 @@ protected:
     }
 
     HWND list() const { return host->page().slotControl(RESULTS); }
-    std::vector<std::string> shownNames(HWND shown = nullptr) const
-    {
-        std::vector<std::string> names;
-        for (const host::ResultRow& row : host::readResultRows(shown ? shown : list()))
-            names.push_back(row.contact);
-        return names;
-    }
+    std::vector<std::string> shownNames(HWND shown = nullptr) const { return host::shownNames(shown ? shown : list()); }
 public:
     void reloadNow() { reload(); }
 

@@ -636,10 +636,7 @@ TEST_F(Reentrancy, HostCallsBackFromInsideTheSort)
                 if (c.move == Stop || c.move == StopThenSortAgain) {
                     host->send(STOP);
                 } else if (c.move == SearchElsewhere) {
-                    host->settings()[FIELD].value = "2";  // display names that contain "la"
-                    host->settings()[CONDITION].value = "1";
-                    host->settings()[VALUE].value = "la";
-                    host->actionEvent(VALUE, host::EVENT_CHANGED);
+                    host->searchFor("2", "1", "la");  // display names that contain "la"
                 } else if (c.move == SearchUnchanged) {
                     host->actionEvent(VALUE, host::EVENT_CHANGED);
                 } else if (c.move == ClickAgain) {

@@ -42,26 +42,11 @@ protected:
     // The user has set all three criteria; the value edit reports its change.
     void search(int field, int condition, const std::string& value)
     {
-        host->settings()[FIELD].value = std::to_string(field);
-        host->settings()[CONDITION].value = std::to_string(condition);
-        host->settings()[VALUE].value = value;
-        host->actionEvent(VALUE, host::EVENT_CHANGED);
+        host->searchFor(std::to_string(field), std::to_string(condition), value);
     }
 
-    std::vector<std::string> shownValues()
-    {
-        std::vector<std::string> values;
-        for (const host::ResultRow& row : host::readResultRows(list))
-            values.push_back(row.value);
-        return values;
-    }
-    std::vector<std::string> shownNames()
-    {
-        std::vector<std::string> names;
-        for (const host::ResultRow& row : host::readResultRows(list))
-            names.push_back(row.contact);
-        return names;
-    }
+    std::vector<std::string> shownValues() { return host::shownValues(list); }
+    std::vector<std::string> shownNames() { return host::shownNames(list); }
     bool searched() const
     {
         for (const std::string& line : host->log())
@@ -275,10 +260,7 @@ namespace {
 // The cities that contain "krak", searched with the event given.
 void searchKrak(host::StandInHost& host, int code)
 {
-    host.settings()[FIELD].value = "5";
-    host.settings()[CONDITION].value = "1";
-    host.settings()[VALUE].value = "krak";
-    host.actionEvent(VALUE, code);
+    host.searchFor("5", "1", "krak", code);
 }
 
 }  // namespace
@@ -322,10 +304,7 @@ void searchDescriptions(host::StandInHost& host, const host::ContactTable& table
     host.setContacts(table);
     host.start();
     host.page().open();
-    host.settings()[FIELD].value = "5";
-    host.settings()[CONDITION].value = std::to_string(ENDS);
-    host.settings()[VALUE].value = value;
-    host.actionEvent(VALUE, host::EVENT_CHANGED);
+    host.searchFor("5", std::to_string(ENDS), value);
 }
 
 }  // namespace
@@ -398,10 +377,7 @@ TEST(SearchRunAlone, StopGivesBackWhatTheSearchTook)
     host->start();
     host->page().open();
     size_t before = host::runtimeHeapInUse();
-    host->settings()[FIELD].value = "5";
-    host->settings()[CONDITION].value = std::to_string(ENDS);
-    host->settings()[VALUE].value = "z";
-    host->actionEvent(VALUE, host::EVENT_CHANGED);
+    host->searchFor("5", std::to_string(ENDS), "z");
     ASSERT_EQ(200u, host::readResultRows(host->page().slotControl(RESULTS)).size());
     EXPECT_GT(host::runtimeHeapInUse(), before + 800 * 1000) << "the hits keep their texts";
     host->stop();

@@ -64,10 +64,7 @@ void expectAnswers(HWND page, const std::string& when)
 // through the page: the page that holds the list forwards its notices to us.
 void expectPageHearsItsList(host::StandInHost& host, HWND list)
 {
-    host.settings()[FIELD].value = "5";
-    host.settings()[CONDITION].value = "0";
-    host.settings()[VALUE].value = "opole";
-    host.actionEvent(VALUE, host::EVENT_CHANGED);
+    host.searchFor("5", "0", "opole");
     EXPECT_EQ(2u, host::readResultRows(list).size());
     host::focusRow(list, 1, true);
     host::doubleClickRow(list, 1);
@@ -157,10 +154,7 @@ TEST(Pages, RebuiltWithAndWithout221)
         ASSERT_NE(nullptr, list);
         EXPECT_EQ(host->page().window(), GetParent(list));
         EXPECT_EQ(1, support::listViewsIn(host->page().window()));
-        host->settings()[FIELD].value = "5";
-        host->settings()[CONDITION].value = "0";
-        host->settings()[VALUE].value = "opole";
-        host->actionEvent(VALUE, host::EVENT_CHANGED);
+        host->searchFor("5", "0", "opole");
         EXPECT_EQ(2u, host::readResultRows(list).size());
         expectPageHearsItsList(*host, list);
     }

@@ -33,21 +33,12 @@ protected:
         list = host->page().slotControl(RESULTS);
         ASSERT_NE(nullptr, list);
         // Everyone in Opole: rows 1-4, in that order.
-        host->settings()[FIELD].value = "5";
-        host->settings()[CONDITION].value = "0";
-        host->settings()[VALUE].value = "opole";
-        host->actionEvent(VALUE, host::EVENT_CHANGED);
+        host->searchFor("5", "0", "opole");
         host->clearExchanges();
     }
     void TearDown() override { EXPECT_TRUE(host->abiErrors().empty()); }
 
-    std::vector<std::string> names()
-    {
-        std::vector<std::string> shown;
-        for (const host::ResultRow& row : host::readResultRows(list))
-            shown.push_back(row.contact);
-        return shown;
-    }
+    std::vector<std::string> names() { return host::shownNames(list); }
     int rowOf(const std::string& name)
     {
         std::vector<std::string> shown = names();
@@ -180,10 +171,7 @@ TEST(ResultListAlone, ImagesFollowTheNetworksTheHostNames)
 // differs, in another order than the names: a sort by them would show.
 TEST_F(ResultList, HeaderClickOnAColumnTheHostAdded)
 {
-    host->settings()[FIELD].value = "1";      // uid
-    host->settings()[CONDITION].value = "2";  // differs from the empty text: every row
-    host->settings()[VALUE].value = "";
-    host->actionEvent(VALUE, host::EVENT_CHANGED);
+    host->searchFor("1", "2", "");  // uid differs from the empty text: every row
     NMLISTVIEW click;
     ZeroMemory(&click, sizeof click);
     click.hdr.hwndFrom = list;
@@ -229,10 +217,7 @@ TEST_F(ResultList, RowsTheHostInsertedSortByWhatTheyShow)
     EXPECT_EQ((std::vector<std::string>{"celina", "Cecylia", "bogdan", "Bartek", "ADELA", "Adam"}), names())
         << "descending, by the text shown";
     host::clickHeader(list, 1);
-    std::vector<std::string> values;
-    for (const host::ResultRow& row : host::readResultRows(list))
-        values.push_back(row.value);
-    EXPECT_EQ((std::vector<std::string>{"Brzeg", "Opole", "Opole", "Opole", "Opole", "Zabrze"}), values)
+    EXPECT_EQ((std::vector<std::string>{"Brzeg", "Opole", "Opole", "Opole", "Opole", "Zabrze"}), host::shownValues(list))
         << "ascending, the second column";
 
     // Our own row with the host's item data: it sorts by what it shows too.
@@ -285,9 +270,7 @@ TEST_F(ResultList, HeaderClicksSortDescendingFirstThenAlternate)
     host::clickHeader(list, 0);
     EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), names()) << "case-insensitive";
     host::clickHeader(list, 1);  // every value is "Opole": ties keep no particular order, but all rows stay
-    EXPECT_EQ(4u, names().size());
-    for (const host::ResultRow& row : host::readResultRows(list))
-        EXPECT_EQ("Opole", row.value);
+    EXPECT_EQ(std::vector<std::string>(4, "Opole"), host::shownValues(list));
     host::clickHeader(list, 0);
     EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), names())
         << "the direction is shared by both columns";
@@ -568,10 +551,7 @@ TEST(ResultListAlone, ListCreatedAgainForgetsTheImagesOfTheOneBefore)
     host->networkPlugins().resize(1);  // network 3 is gone; its image with it
     host->page().open();
     HWND list = host->page().slotControl(RESULTS);
-    host->settings()[FIELD].value = "5";
-    host->settings()[CONDITION].value = "0";
-    host->settings()[VALUE].value = "opole";
-    host->actionEvent(VALUE, host::EVENT_CHANGED);
+    host->searchFor("5", "0", "opole");
     std::vector<host::ResultRow> rows = host::readResultRows(list);
     ASSERT_EQ(1u, rows.size());
     EXPECT_EQ(0, rows[0].image) << "the general icon, not an index into the earlier image list";
@@ -588,9 +568,7 @@ void expectOrder(HWND list, int column, RowOrder groups, bool ascending, const s
 {
     if (!ascending)
         std::reverse(groups.begin(), groups.end());
-    std::vector<std::string> shown;
-    for (const host::ResultRow& row : host::readResultRows(list))
-        shown.push_back(row.contact);
+    std::vector<std::string> shown = host::shownNames(list);
     size_t at = 0;
     for (const std::vector<std::string>& group : groups) {
         std::vector<std::string> part(shown.begin() + static_cast<long>(std::min(at, shown.size())),
