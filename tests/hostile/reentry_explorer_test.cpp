@@ -59,6 +59,11 @@ struct ExplorerRun {
     Action innerAction = ACTIONS;
     int points = 0, innerPoints = 0;
     int depth = 0;  // actions running
+    // Every point crossed outside an action, and the first copy's, which each
+    // fresh copy must cross alike up to its injection.
+    std::vector<std::pair<std::string, int>> path;
+    const std::vector<std::pair<std::string, int>>* firstPath = nullptr;
+    int divergedAt = -1;
     bool started = false;  // as the last start or stop to return left it
     bool trace = GetEnvironmentVariableA("LUNETKA_EXPLORE_TRACE", nullptr, 0) > 0;
     std::unique_ptr<host::StandInHost> host;
@@ -88,6 +93,10 @@ struct ExplorerRun {
         if (depth == 0) {
             if (trace)
                 fprintf(stderr, "point %d: %s %d\n", points, where, what);
+            path.emplace_back(where, what);
+            if (firstPath && divergedAt < 0 && (target < 0 || points <= target) &&
+                (static_cast<size_t>(points) >= firstPath->size() || (*firstPath)[points] != path.back()))
+                divergedAt = points;
             if (points++ == target)
                 inject(action);
         } else if (depth == 1) {
@@ -344,6 +353,13 @@ std::string describe(HWND window)
 std::string violation(ExplorerRun& run, size_t exchanges)
 {
     run.target = -1;  // the checks below inject nothing
+    if (run.divergedAt >= 0) {
+        size_t at = static_cast<size_t>(run.divergedAt);
+        const std::vector<std::pair<std::string, int>>& first = *run.firstPath;
+        return "a fresh copy did not do what the first did: its point " + std::to_string(at) + " was " +
+               run.path[at].first + " " + std::to_string(run.path[at].second) + ", the first copy's " +
+               (at < first.size() ? first[at].first + " " + std::to_string(first[at].second) : "none");
+    }
     if (exchanges > MAX_EXCHANGES)
         return std::to_string(exchanges) + " host calls: a loop";
     host::StandInHost& host = *run.host;
@@ -421,12 +437,16 @@ std::string freshCopyWorks()
     return violation(run, run.host->exchanges().size());
 }
 
+// Each scenario's path in the first copy that ran it (pointsOf).
+std::map<int, std::vector<std::pair<std::string, int>>> firstPaths;
+
 // Runs one case; the violation it found, or an empty text. innerPoints:
 // how many points the first action crossed.
 std::string explore(const Case& c, int* innerPoints = nullptr)
 {
     snprintf(running, sizeof running, "%s", caseName(c).c_str());
     ExplorerRun run(c.point, c.action < 0 ? ACTIONS : static_cast<Action>(c.action));
+    run.firstPath = firstPaths.count(c.scenario) ? &firstPaths[c.scenario] : nullptr;
     run.innerTarget = c.innerPoint;
     run.innerAction = c.innerAction < 0 ? ACTIONS : static_cast<Action>(c.innerAction);
     SCENARIOS[c.scenario].play(run);
@@ -435,7 +455,8 @@ std::string explore(const Case& c, int* innerPoints = nullptr)
     return violation(run, run.host->exchanges().size());
 }
 
-// The points a scenario has, run once without an action.
+// The points a scenario has, run once without an action; its path is the
+// one every later copy must follow up to its injection.
 int pointsOf(int scenario)
 {
     if (scenario < 0)
@@ -443,6 +464,7 @@ int pointsOf(int scenario)
     ExplorerRun counting(-1, ACTIONS);
     SCENARIOS[scenario].play(counting);
     int points = counting.points;
+    firstPaths[scenario] = counting.path;
     std::string found = violation(counting, counting.host->exchanges().size());
     EXPECT_EQ("", found) << SCENARIOS[scenario].name << " alone";
     return points;
@@ -460,6 +482,7 @@ TEST(ReentryExplorer, EveryActionAtEveryPointOfEveryScenario)
     if (length > 0 && length < sizeof alone &&
         sscanf(alone, "%d:%d:%d:%d:%d", &one.scenario, &one.point, &one.action, &one.innerPoint,
                &one.innerAction) >= 3) {
+        pointsOf(one.scenario);
         std::string found = explore(one);
         if (found.empty())
             found = freshCopyWorks();
