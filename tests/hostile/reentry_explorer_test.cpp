@@ -7,8 +7,9 @@
 // then once per point and action, with that action injected at that point
 // (depth 1), each run in a fresh copy of the library. Then a sample drawn
 // with a fixed seed nests a second action at a point inside the first one
-// (depth 2). After each run the invariants every host may rely on are
-// checked. The first violation ends the scenario with a one-line
+// (depth 2). Up to its injection, every copy must cross the first copy's
+// points alike: a fresh copy works as the first did. After each run the
+// invariants every host may rely on are checked. The first violation ends the scenario with a one-line
 // reproduction: LUNETKA_EXPLORE="scenario:point:action" (or, at depth 2,
 // "scenario:point:action:inner point:inner action") runs that case alone.
 #include <gtest/gtest.h>
