@@ -199,16 +199,20 @@ void sortByColumn(int listColumn)
     session.activeSort = &params;
     search.progress = SearchState::Running;
     ForeignRows foreign = readForeignRows(list, listColumn);
-    std::vector<int> ownRanks;
-    params.listColumn = listColumn;
-    params.ascending = session.sortAscending ? 1 : 0;
-    params.foreign = &foreign;
-    params.ranks = ranksOf(listColumn, foreign, ownRanks);
-    params.generation = search.generation;
-    // LVM_SORTITEMS hands the comparison each row's item data; reading texts
-    // back from the control during a sort gives stale rows on some list views.
-    if (session.activeSort == &params && session.resultList == list)
+    // Reading the rows let the host run: if it stopped us or dropped the
+    // list meanwhile, there is nothing to sort, and nothing to rank.
+    if (session.activeSort == &params && session.resultList == list) {
+        std::vector<int> ownRanks;
+        params.listColumn = listColumn;
+        params.ascending = session.sortAscending ? 1 : 0;
+        params.foreign = &foreign;
+        params.ranks = ranksOf(listColumn, foreign, ownRanks);
+        params.generation = search.generation;
+        // LVM_SORTITEMS hands the comparison each row's item data; reading
+        // texts back from the control during a sort gives stale rows on some
+        // list views.
         sendToList(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&params), reinterpret_cast<LPARAM>(compareRows));
+    }
     SearchState asked = search.progress;
     search.progress = SearchState::Idle;
     session.activeSort = nullptr;
