@@ -60,6 +60,39 @@ std::vector<std::string> shownValues(HWND list)
     return values;
 }
 
+int insertRow(HWND list, int row, const char* name, LPARAM itemData, const char* value)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = row;
+    item.pszText = const_cast<char*>(name);
+    item.lParam = itemData;
+    int inserted = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (inserted >= 0 && value)
+        setRowText(list, inserted, 1, value);
+    return inserted;
+}
+
+void setItemData(HWND list, int row, LPARAM itemData)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    item.lParam = itemData;
+    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void setRowText(HWND list, int row, int column, const char* text)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text);
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
 void clickHeader(HWND list, int column)
 {
     // A press and release on the header item: the header tells the list view,

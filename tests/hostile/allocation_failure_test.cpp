@@ -108,12 +108,7 @@ bool runWithFailureAt(long n)
     HWND list = first->page().slotControl(RESULTS);
     if (IsWindow(list)) {
         // A row of the host's, whose text the sort must read and keep.
-        LVITEMA item;
-        ZeroMemory(&item, sizeof item);
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.pszText = const_cast<char*>("Bartosz Lewandowski-Zielinski");
-        item.lParam = 900;
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        host::insertRow(list, 0, "Bartosz Lewandowski-Zielinski", 900);
         host::clickHeader(list, 0);
         host::clickHeader(list, 1);
         host::focusRow(list, 0, true);

@@ -199,20 +199,8 @@ TEST_F(ResultList, HeaderClickOnAColumnTheHostAdded)
 // comparison knows rows by item data alone, so both sort as the first.
 TEST_F(ResultList, RowsTheHostInsertedSortByWhatTheyShow)
 {
-    auto insert = [this](const char* name, const char* value, LPARAM itemData) {
-        LVITEMA item;
-        ZeroMemory(&item, sizeof item);
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = 0;
-        item.pszText = const_cast<char*>(name);
-        item.lParam = itemData;
-        int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        item.iSubItem = 1;
-        item.pszText = const_cast<char*>(value);
-        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    };
-    insert("Bartek", "Zabrze", 1000);
-    insert("Cecylia", "Brzeg", 4);  // one past our last hit
+    host::insertRow(list, 0, "Bartek", 1000, "Zabrze");
+    host::insertRow(list, 0, "Cecylia", 4, "Brzeg");  // one past our last hit
     host::clickHeader(list, 0);
     EXPECT_EQ((std::vector<std::string>{"celina", "Cecylia", "bogdan", "Bartek", "ADELA", "Adam"}), names())
         << "descending, by the text shown";
@@ -221,23 +209,14 @@ TEST_F(ResultList, RowsTheHostInsertedSortByWhatTheyShow)
         << "ascending, the second column";
 
     // Our own row with the host's item data: it sorts by what it shows too.
-    LVITEMA item;
-    ZeroMemory(&item, sizeof item);
-    item.mask = LVIF_PARAM;
-    item.iItem = rowOf("bogdan");
-    item.lParam = 2000;
-    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(rowOf("bogdan")), [] {
-        static LVITEMA text;
-        text.pszText = const_cast<char*>("Zenon");
-        return reinterpret_cast<LPARAM>(&text);
-    }());
+    host::setItemData(list, rowOf("bogdan"), 2000);
+    host::setRowText(list, rowOf("bogdan"), 0, "Zenon");
     host::clickHeader(list, 0);
     EXPECT_EQ((std::vector<std::string>{"Zenon", "celina", "Cecylia", "Bartek", "ADELA", "Adam"}), names());
 
     // Two rows of the host's with one item data: both sort as the first row
     // of them in the list, the one inserted last at the top.
-    insert("Aaron", "", 1000);
+    host::insertRow(list, 0, "Aaron", 1000, "");
     host::clickHeader(list, 0);
     std::vector<std::string> shown = names();
     ASSERT_EQ(7u, shown.size());
@@ -251,13 +230,7 @@ TEST_F(ResultList, RowsTheHostInsertedSortByWhatTheyShow)
 TEST_F(ResultList, RowTheHostSwappedInForOneOfOursSortsByWhatItShows)
 {
     SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(rowOf("celina")), 0);
-    LVITEMA item;
-    ZeroMemory(&item, sizeof item);
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = 4;
-    item.pszText = const_cast<char*>("Borys");
-    item.lParam = 500;
-    ASSERT_EQ(3, SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    ASSERT_EQ(3, host::insertRow(list, 4, "Borys", 500));
     host::clickHeader(list, 0);
     EXPECT_EQ((std::vector<std::string>{"Borys", "bogdan", "ADELA", "Adam"}), names()) << "descending";
 }
@@ -341,17 +314,11 @@ TEST_F(ResultList, NoFocusedRowSendsNothing)
 
 TEST_F(ResultList, RowWhoseItemDataNamesNoEntryIsNotUsed)
 {
-    LVITEMA item;
-    ZeroMemory(&item, sizeof item);
-    item.mask = LVIF_PARAM;
-    item.iItem = 1;
-    item.lParam = 4;  // one past the last entry
-    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    host::setItemData(list, 1, 4);  // one past the last entry
     host::focusRow(list, 1, true);
     host->actionEvent(PROPERTIES, host::EVENT_ACTIVATED);
     EXPECT_TRUE(requests().empty());
-    item.lParam = -1;
-    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    host::setItemData(list, 1, -1);
     host::doubleClickRow(list, 1);
     EXPECT_TRUE(requests().empty());
 }
@@ -631,12 +598,7 @@ TEST(ResultListSort, EveryClickOrdersAsTheRuntimeComparesAfterEverySearch)
     for (const auto& search : searches) {
         host->settings()[FIELD].value = search.field;
         host->actionEvent(VALUE, host::EVENT_CHANGED);
-        LVITEMA item;
-        ZeroMemory(&item, sizeof item);
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.pszText = const_cast<char*>("");
-        item.lParam = 777;  // names no hit
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        host::insertRow(list, 0, "", 777);  // names no hit
         for (int column : {0, 0, 1, 1, 0}) {
             host::clickHeader(list, column);
             ascending = !ascending;  // the first click of all descends
