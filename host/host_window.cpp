@@ -221,13 +221,18 @@ int addListRow(HWND list, const std::string& text, int image, const std::string&
     item.pszText = const_cast<char*>(text.c_str());
     item.iImage = image;
     int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    if (!second.empty()) {
-        ZeroMemory(&item, sizeof item);
-        item.iSubItem = 1;
-        item.pszText = const_cast<char*>(second.c_str());
-        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    }
+    if (!second.empty())
+        setListText(list, row, 1, second);
     return row;
+}
+
+void setListText(HWND list, int row, int column, const std::string& text)
+{
+    LVITEMA item;
+    ZeroMemory(&item, sizeof item);
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
 }  // namespace host

@@ -50,6 +50,8 @@ HWND createControl(HWND parent, const char* className, const char* text, DWORD s
 HWND makeListView(HWND parent, DWORD style, int x, int y, int width, int height);
 void addListColumn(HWND list, int index, const std::string& title, int width);
 int addListRow(HWND list, const std::string& text, int image, const std::string& second = std::string());
+// A row's text in one column, as a host sets it.
+void setListText(HWND list, int row, int column, const std::string& text);
 
 // The procedure in front of a window as Windows hands it to a caller of the
 // window's own character width (the other width gets a translating handle).

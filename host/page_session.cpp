@@ -103,9 +103,8 @@ ControlSlot PageSession::requestControl(int actionId, int x, int y)
     slot.endX = i32At(event.data(), action_event::X);
     slot.endY = i32At(event.data(), action_event::Y);
     slots_.push_back(slot);
-    if (personality() != Personality::Ansi)
-        host_.noteKindAct("asked for control " + std::to_string(actionId) + " (220): the plug-in answered with " +
-                          (slot.window ? "its list, in the page" : "no window"));
+    host_.noteKindAct("asked for control " + std::to_string(actionId) + " (220): the plug-in answered with " +
+                      (slot.window ? "its list, in the page" : "no window"));
     if (subclassing()) {
         addPageSubclass(window_);  // in front of the plug-in's procedure
         host_.noteKindAct("put SetWindowSubclass on its page, in front of the plug-in's procedure");

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <string.h>
 
+#include "host/host_window.h"
+
 namespace host {
 
 namespace {
@@ -70,7 +72,7 @@ int insertRow(HWND list, int row, const char* name, LPARAM itemData, const char*
     item.lParam = itemData;
     int inserted = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (inserted >= 0 && value)
-        setRowText(list, inserted, 1, value);
+        setListText(list, inserted, 1, value);
     return inserted;
 }
 
@@ -82,15 +84,6 @@ void setItemData(HWND list, int row, LPARAM itemData)
     item.iItem = row;
     item.lParam = itemData;
     SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-void setRowText(HWND list, int row, int column, const char* text)
-{
-    LVITEMA item;
-    ZeroMemory(&item, sizeof item);
-    item.iSubItem = column;
-    item.pszText = const_cast<char*>(text);
-    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
 void clickHeader(HWND list, int column)

@@ -23,9 +23,8 @@ std::vector<std::string> shownValues(HWND list);
 // A row put in the list as a host would: at row, showing name (and value in
 // the second column, when given), with itemData. Returns its row, or -1.
 int insertRow(HWND list, int row, const char* name, LPARAM itemData, const char* value = nullptr);
-// A row's item data, or its text in one column, set as a host would.
+// A row's item data, set as a host would (its texts: setListText, host_window.h).
 void setItemData(HWND list, int row, LPARAM itemData);
-void setRowText(HWND list, int row, int column, const char* text);
 // The list's header click, as the list view reports it to its parent.
 void clickHeader(HWND list, int column);
 void focusRow(HWND list, int row, bool select);

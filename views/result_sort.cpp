@@ -84,11 +84,14 @@ void rankTexts(int listColumn, const ForeignRows& foreign, std::vector<int>& ran
     std::vector<int> order(count);
     for (size_t i = 0; i < count; ++i) {
         order[i] = static_cast<int>(i);
-        HitText shown = i < hits ? shownText(static_cast<LPARAM>(i), listColumn, foreign)
-                        : i - hits < foreign.size()
-                            ? HitText{foreign[i - hits].text.c_str(), foreign[i - hits].text.size()}
-                            : HitText{"", 0};
-        texts.add(shown.text, shown.length);
+        if (i < hits) {
+            HitText shown = shownText(static_cast<LPARAM>(i), listColumn, foreign);
+            texts.add(shown.text, shown.length);
+        } else if (i - hits < foreign.size()) {
+            texts.add(foreign[i - hits].text.c_str(), foreign[i - hits].text.size());
+        } else {
+            texts.add("", 0);
+        }
     }
     auto less = [&texts](int a, int b) { return texts.less(static_cast<size_t>(a), static_cast<size_t>(b)); };
     std::sort(order.begin(), order.end(), less);

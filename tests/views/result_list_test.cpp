@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "host/host_window.h"
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "tests/support/plugin_session.h"
@@ -210,7 +211,7 @@ TEST_F(ResultList, RowsTheHostInsertedSortByWhatTheyShow)
 
     // Our own row with the host's item data: it sorts by what it shows too.
     host::setItemData(list, rowOf("bogdan"), 2000);
-    host::setRowText(list, rowOf("bogdan"), 0, "Zenon");
+    host::setListText(list, rowOf("bogdan"), 0, "Zenon");
     host::clickHeader(list, 0);
     EXPECT_EQ((std::vector<std::string>{"Zenon", "celina", "Cecylia", "Bartek", "ADELA", "Adam"}), names());
 
