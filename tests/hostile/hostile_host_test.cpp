@@ -94,18 +94,11 @@ public:
             callingBack = true;
             switch (callBackMove) {
             case 0: host->actionEvent(VALUE, host::EVENT_REFRESH); break;
-            case 1: {
-                std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, lastList);
-                host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+            case 1: support::giveListBack(*host, page, lastList); break;
+            case 2:
+                if (HWND made = support::askForList(*host, pick(0, 1) ? page : secondPage))
+                    lastList = made;
                 break;
-            }
-            case 2: {
-                std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, pick(0, 1) ? page : secondPage);
-                host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-                if (support::slotWindow(event))
-                    lastList = support::slotWindow(event);
-                break;
-            }
             case 3: host->send(STOP); break;
             default: host->actionEvent(pick(TALK, PROPERTIES), host::EVENT_ACTIVATED); break;
             }
@@ -171,32 +164,24 @@ public:
                 host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED);
                 break;
             case 12:  // stopped, maybe with the list open, and unloaded at once
-                host->send(STOP);
-                if (!mayReload())
-                    break;
-                host->unloadPlugin();
-                support::pokePage(page, lastList);
-                support::pokePage(secondPage, lastList);
-                host->loadPlugin(support::pluginPath());
-                break;
-            case 13: {  // the list asked for on the other page
-                std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, secondPage);
-                host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-                if (support::slotWindow(event))
-                    lastList = support::slotWindow(event);
-                break;
-            }
             case 14:  // unloaded without a stop: the host cleans up the windows it is left with
+                if (move == 12)
+                    host->send(STOP);
                 if (!mayReload())
                     break;
                 host->unloadPlugin();
                 support::pokePage(page, lastList);
                 support::pokePage(secondPage, lastList);
-                for (HWND window; (window = support::ownWindow("Lunetka")) != nullptr;)
+                for (HWND window; move == 14 && (window = support::ownWindow("Lunetka")) != nullptr;)
                     if (!DestroyWindow(window))
                         break;
-                UnregisterClassA("Lunetka", GetModuleHandleA(nullptr));
+                if (move == 14)
+                    UnregisterClassA("Lunetka", GetModuleHandleA(nullptr));
                 host->loadPlugin(support::pluginPath());
+                break;
+            case 13:  // the list asked for on the other page
+                if (HWND made = support::askForList(*host, secondPage))
+                    lastList = made;
                 break;
             }
             EXPECT_EQ(0, host->lockDepth()) << "a table lock was not released";

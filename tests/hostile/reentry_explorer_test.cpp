@@ -35,7 +35,7 @@ namespace {
 using namespace host::lunetka;
 
 const int START = host::MSG_START, STOP = host::MSG_STOP, ACTION_EVENT = host::MSG_ACTION_EVENT;
-const char CONTACTS[] = "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n";
+const char* const CONTACTS = support::TWO_IN_OPOLE;
 const std::vector<std::string> OPOLE = {"Ala", "Ola"};
 // Host calls one run may make at most: past it, a loop.
 const size_t MAX_EXCHANGES = 5000;
@@ -145,8 +145,7 @@ struct ExplorerRun {
     {
         if (!made || !IsWindow(made) || listProcedures.count(made))
             return;
-        listProcedures[made] = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(made, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProcedure)));
+        listProcedures[made] = support::putProcedure(made, listProcedure);
     }
 
     void act(Action what)
@@ -213,10 +212,8 @@ struct ExplorerRun {
     void openList() { act(ListHere); }
     void searchOpole()
     {
-        host->settings()[FIELD].value = "5";
-        host->settings()[CONDITION].value = "0";
-        host->settings()[VALUE].value = "opole";
-        actionEvent(VALUE, host::EVENT_CHANGED);
+        if (host->pluginLoaded())
+            host->searchFor("5", "0", "opole");
     }
 };
 

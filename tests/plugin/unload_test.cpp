@@ -24,7 +24,7 @@ using namespace host::lunetka;
 const int STOP = host::MSG_STOP, ACTION_EVENT = host::MSG_ACTION_EVENT;
 
 
-const char CONTACTS[] = "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n";
+const char* const CONTACTS = support::TWO_IN_OPOLE;
 
 std::unique_ptr<host::StandInHost> pageWithResults()
 {
@@ -177,23 +177,21 @@ TEST(Unload, LeftClassWithAWindowOnAnotherThread)
         ASSERT_NE(nullptr, keeper.window);
         host.unloadPlugin();
     }
-    {
+    auto startAnswers = [] {
         host::StandInHost host;
         host.loadPlugin(support::pluginPath());
-        EXPECT_EQ(0, host.start()) << "the class is still another thread's window's";
+        intptr_t answer = host.start();
         host.stop();
         host.unloadPlugin();
-    }
+        return answer;
+    };
+    EXPECT_EQ(0, startAnswers()) << "the class is still another thread's window's";
     SetEvent(keeper.done);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     CloseHandle(keeper.done);
     CloseHandle(keeper.made);
-    host::StandInHost host;
-    host.loadPlugin(support::pluginPath());
-    EXPECT_EQ(1, host.start()) << "the class is ours again";
-    host.stop();
-    host.unloadPlugin();
+    EXPECT_EQ(1, startAnswers()) << "the class is ours again";
 }
 
 namespace {
@@ -236,10 +234,8 @@ HWND openListIn(host::StandInHost& host, HWND page)
     host.loadPlugin(support::pluginPath());
     host.setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
     EXPECT_EQ(1, host.start()) << "the window class is ours";
-    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
-    host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+    HWND list = support::askForList(host, page);
     host.searchFor("5", "0", "opole");
-    HWND list = support::slotWindow(event);
     EXPECT_EQ(2u, host::readResultRows(list).size());
     return list;
 }
@@ -267,13 +263,11 @@ TEST(Unload, BehindTheHostsProcedure)
         {
             host::StandInHost host;
             list = openListIn(host, page);
-            behindHostProcedure = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostSubclassProc)));
+            behindHostProcedure = support::putProcedure(page, hostSubclassProc);
             if (way == 1)
                 SendMessageA(page, WM_NULL, 0, 0);
             if (way == 0) {
-                std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, list);
-                host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+                support::giveListBack(host, page, list);
                 host.send(STOP);
             }
             host.clearExchanges();
@@ -341,8 +335,7 @@ TEST(Unload, HostsCommonControlsSubclassTakenOffUnderOurList)
     host::doubleClickRow(list, 0);
     EXPECT_EQ(std::vector<int>{202}, asked) << "the double click reached us";
 
-    std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, list);
-    host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+    support::giveListBack(host, page, list);
     host.send(STOP);
     host.unloadPlugin();
     EXPECT_TRUE(support::hasOwnProcedure(page)) << "the page's own procedure is in front";
@@ -420,12 +413,9 @@ TEST(Unload, RepeatedLoadsLeaveABoundedNumberOfThunks)
         for (int i = 0; i < 200 && !logged(host, NOT_SUBCLASSED); ++i) {
             HWND page = support::createHostPage("strona");
             pages.push_back(page);
-            std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
-            host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-            behindHostProcedure = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostSubclassProc)));
-            std::vector<uint8_t> destroy = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, support::slotWindow(event));
-            host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(destroy.data()));
+            HWND list = support::askForList(host, page);
+            behindHostProcedure = support::putProcedure(page, hostSubclassProc);
+            support::giveListBack(host, page, list);
         }
         ASSERT_TRUE(logged(host, NOT_SUBCLASSED)) << "no bound";
         EXPECT_LE(pages.size(), 8u * 15u) << "more pages kept thunks than eight pages of memory hold";
@@ -491,10 +481,8 @@ void loadWithAPageBehindTheHost(const std::string& plugin, bool stopFirst)
     host.recording().exchanges = false;
     host.loadPlugin(plugin);
     host.start();
-    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
-    host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-    behindHostProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostSubclassProc)));
+    support::askForList(host, page);
+    behindHostProcedure = support::putProcedure(page, hostSubclassProc);
     if (stopFirst)
         host.stop();
     host.unloadPlugin();

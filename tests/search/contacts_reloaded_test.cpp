@@ -16,7 +16,7 @@ namespace {
 
 using namespace host::lunetka;
 
-const char BEFORE[] = "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n";
+const char* const BEFORE = support::TWO_IN_OPOLE;
 const char AFTER[] = "uid,net,display,city\n0,1,Ja,x\n1,1,Ela,Opole\n2,2,Iza,Nysa\n3,1,Ula,opole\n";
 const int CITY = 5, EQUALS = 0;
 
@@ -83,8 +83,7 @@ TEST_F(ContactsReloaded, TheNewTableIsWalkedWithNoRowOfTheOldOneOnScreen)
 TEST_F(ContactsReloaded, WithNoPageOpenTheSearchWaitsForThePage)
 {
     HWND page = host->page().window();
-    std::vector<uint8_t> giveBack = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, list());
-    host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(giveBack.data()));
+    support::giveListBack(*host, page, list());
     host->clearExchanges();
     reload();
     EXPECT_EQ(0u, walks());
@@ -113,8 +112,7 @@ LRESULT CALLBACK reloadAtFirstInsert(HWND list, UINT message, WPARAM wParam, LPA
 
 TEST_F(ContactsReloaded, DuringAFillItWaitsForThatSearchToBeShown)
 {
-    listBefore = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(list(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(reloadAtFirstInsert)));
+    listBefore = support::putProcedure(list(), reloadAtFirstInsert);
     filling = this;
     host->clearExchanges();
     host->actionEvent(VALUE, host::EVENT_REFRESH);  // a forced search of the old table

@@ -63,20 +63,28 @@ protected:
         host->settings()[VALUE].value = city;
     }
     void search() { host->actionEvent(VALUE, host::EVENT_REFRESH); }
+    void searchFrom(const char* city) { host->searchFor("5", "0", city, host::EVENT_REFRESH); }
     // The host destroys our list (221) and has us make another (220).
     void replaceList()
     {
-        std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, list);
-        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-        event = support::slotEvent(host::EVENT_CREATE_CONTROL, page, nullptr, 10, 10);
-        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-        list = support::slotWindow(event);
+        support::giveListBack(*host, page, list);
+        list = support::askForList(*host, page, 10, 10);
     }
-    void searchFrom(const char* city)
+    // The host's own subclass in front of our list (hostListProcedure).
+    void subclassList(HWND ours) { listProcedure = support::putProcedure(ours, hostListProcedure); }
+    void unsubclassList(HWND ours)
     {
-        criteria(city);
-        search();
+        if (IsWindow(ours))
+            support::putProcedure(ours, listProcedure);
     }
+    // A host that did so answers most messages itself: this one, the rest as the list would.
+    static LRESULT CALLBACK hostListProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        return onListMessage ? onListMessage(hwnd, message, wParam, lParam)
+                             : CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
+    }
+    static WNDPROC listProcedure;
+    static std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> onListMessage;
 
     // The rows shown, each checked against the hit its item data names.
     std::vector<std::string> shown()
@@ -110,6 +118,9 @@ protected:
     int calls = 0;
 };
 
+WNDPROC Reentrancy::listProcedure = nullptr;
+std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> Reentrancy::onListMessage;
+
 const std::vector<std::string> OPOLE = {"Ala", "Ola", "Iza", "Ewa"};
 // The log line that starts a search's walk from row 1 (field 5, equals).
 const char WALK_FROM_ROW_1[] = "searching : 13 opole 0 1";
@@ -123,36 +134,60 @@ int countLines(const std::vector<std::string>& log, const std::string& start)
 
 }  // namespace
 
-TEST_F(Reentrancy, SearchAskedForDuringTheFillRunsAfterIt)
+// One move of the host's from inside the fill (a hit's log line, a row's
+// insert notice) or the walk (a cell read): another search, or another list.
+// The one list shows the rows of the search that finished last, each leading
+// to its own contact.
+TEST_F(Reentrancy, OneMoveFromInsideTheFillOrTheWalk)
 {
-    host->onLog = [&](const std::string& line) {
-        if (line.compare(0, 4, "net ") == 0 && calls++ == 0)
-            searchFrom("Gdynia");
+    enum When { HitLogged, CellRead, RowInserted };
+    const struct {
+        const char* what;
+        When when;
+        int at;            // the how-many-th such point, from 0
+        const char* city;  // the search asked for; null: the list replaced
+        std::vector<std::string> rows;
+    } cases[] = {
+        {"a search during the fill", HitLogged, 0, "Gdynia", {"Ela"}},
+        {"a search that finds nothing during the fill", HitLogged, 0, "nikt", {}},
+        {"a search during the walk", CellRead, 3, "Gdynia", {"Ela"}},
+        {"the list replaced during the fill", HitLogged, 1, nullptr, OPOLE},
+        {"the list replaced from the last row's insert", RowInserted, 3, nullptr, OPOLE},
     };
-    searchFrom("opole");
-    EXPECT_EQ(std::vector<std::string>{"Ela"}, shown()) << "the search that finished last";
-    expectRowsLeadToTheirContacts();
-}
-
-TEST_F(Reentrancy, SearchThatFindsNothingDuringTheFillEmptiesTheList)
-{
-    host->onLog = [&](const std::string& line) {
-        if (line.compare(0, 4, "net ") == 0 && calls++ == 0)
-            searchFrom("nikt");
-    };
-    searchFrom("opole");
-    EXPECT_TRUE(shown().empty());
-}
-
-TEST_F(Reentrancy, SearchAskedForDuringTheWalkRunsAfterIt)
-{
-    host->beforeAnswer = [&](host::Op op, int) {
-        if (op == host::Op::ReadCell && calls++ == 3)
-            searchFrom("Gdynia");
-    };
-    searchFrom("opole");
-    EXPECT_EQ(std::vector<std::string>{"Ela"}, shown());
-    expectRowsLeadToTheirContacts();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        int seen = 0;
+        auto point = [&](When when) {
+            if (when != c.when || seen++ != c.at)
+                return;
+            if (c.city)
+                searchFrom(c.city);
+            else
+                replaceList();
+        };
+        host->onLog = [&](const std::string& line) {
+            if (line.compare(0, 4, "net ") == 0)
+                point(HitLogged);
+        };
+        host->beforeAnswer = [&](host::Op op, int) {
+            if (op == host::Op::ReadCell)
+                point(CellRead);
+        };
+        support::onHostPageMessage = [&](HWND, UINT message, WPARAM, LPARAM lParam) {
+            if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(LVN_INSERTITEM))
+                point(RowInserted);
+        };
+        searchFrom("opole");
+        support::onHostPageMessage = nullptr;
+        host->onLog = nullptr;
+        host->beforeAnswer = nullptr;
+        ASSERT_GT(seen, c.at) << "the point came";
+        EXPECT_EQ(1, support::listViewsIn(page));
+        EXPECT_EQ(c.rows, shown());
+        expectRowsLeadToTheirContacts();
+    }
 }
 
 TEST_F(Reentrancy, ListDestroyedDuringTheFill)
@@ -164,10 +199,7 @@ TEST_F(Reentrancy, ListDestroyedDuringTheFill)
     searchFrom("opole");
     EXPECT_FALSE(IsWindow(list));
     EXPECT_GIVEN_BACK(page);
-    std::vector<std::string> log = host->log();
-    EXPECT_EQ(4, std::count_if(log.begin(), log.end(),
-                               [](const std::string& line) { return line.compare(0, 4, "net ") == 0; }))
-        << "every hit is still logged";
+    EXPECT_EQ(4, countLines(host->log(), "net ")) << "every hit is still logged";
     host->onLog = nullptr;
     searchFrom("Gdynia");  // with no list: no window touched, no crash
 }
@@ -194,12 +226,10 @@ TEST_F(Reentrancy, ListDroppedWhileItEmptiesItself)
             const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
             if (message != WM_NOTIFY || header->code != static_cast<UINT>(LVN_DELETEALLITEMS) || calls++)
                 return;
-            if (m.move == STOP) {
+            if (m.move == STOP)
                 host->send(STOP);
-                return;
-            }
-            event = support::slotEvent(m.move, page, m.move == DESTROY ? ours : nullptr, 10, 10);
-            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+            else
+                event = support::sendSlotEvent(*host, m.move, page, m.move == DESTROY ? ours : nullptr, 10, 10);
         };
         calls = 0;
         searchFrom("gdynia");
@@ -215,20 +245,6 @@ TEST_F(Reentrancy, ListDroppedWhileItEmptiesItself)
         if (m.move == STOP)
             host->start();
     }
-}
-
-TEST_F(Reentrancy, ListReplacedDuringTheFillIsFilledWhole)
-{
-    host->onLog = [&](const std::string& line) {
-        if (line.compare(0, 4, "net ") == 0 && calls++ == 1) {
-            replaceList();
-        }
-    };
-    searchFrom("opole");
-    ASSERT_TRUE(IsWindow(list));
-    EXPECT_EQ(1, support::listViewsIn(page));
-    EXPECT_EQ(OPOLE, shown());
-    expectRowsLeadToTheirContacts();
 }
 
 TEST_F(Reentrancy, StopDuringTheFillOrTheWalk)
@@ -276,16 +292,13 @@ TEST_F(Reentrancy, ListReplacedOrDroppedWhileItIsBuilt)
         host->beforeAnswer = [&](host::Op op, int message) {
             if (op != host::Op::Send || message != ICON_GET || calls++ != 1)
                 return;
-            if (move == STOP) {
+            if (move == STOP)
                 host->send(STOP);
-                return;
-            }
-            inner = support::slotEvent(move, page, nullptr, 10, 10);
-            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(inner.data()));
+            else
+                inner = support::sendSlotEvent(*host, move, page, nullptr, 10, 10);
         };
         calls = 0;
-        std::vector<uint8_t> outer = support::slotEvent(host::EVENT_CREATE_CONTROL, page, nullptr, 10, 10);
-        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(outer.data()));
+        std::vector<uint8_t> outer = support::sendSlotEvent(*host, CREATE, page, nullptr, 10, 10);
         host->beforeAnswer = nullptr;
 
         HWND kept = move == CREATE ? support::slotWindow(inner) : nullptr;
@@ -405,23 +418,20 @@ TEST_F(Reentrancy, ListAskedForWhileThePreviousOneGoes)
         support::onHostPageMessage = [&](HWND, UINT message, WPARAM wParam, LPARAM lParam) {
             if (move == AT_EVERY_DROP && message == WM_PARENTNOTIFY && LOWORD(wParam) == WM_DESTROY &&
                 everyDrop.size() < 3) {  // a host that went on for ever would never end either
-                everyDrop.push_back(support::slotEvent(host::EVENT_CREATE_CONTROL, page, nullptr, 10, 10));
-                host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(everyDrop.back().data()));
+                everyDrop.push_back(support::slotEvent(CREATE, page, nullptr, 10, 10));
+                host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(everyDrop.back().data()));  // kept where it is read
                 return;
             }
             if (move == AT_EVERY_DROP || message != WM_PARENTNOTIFY || LOWORD(wParam) != WM_DESTROY ||
                 reinterpret_cast<HWND>(lParam) != previous || calls++)
                 return;
-            if (move == STOP) {
+            if (move == STOP)
                 host->send(STOP);
-                return;
-            }
-            inner = support::slotEvent(host::EVENT_CREATE_CONTROL, page, nullptr, 10, 10);
-            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(inner.data()));
+            else
+                inner = support::sendSlotEvent(*host, CREATE, page, nullptr, 10, 10);
         };
         calls = 0;
-        std::vector<uint8_t> outer = support::slotEvent(host::EVENT_CREATE_CONTROL, page, nullptr, 10, 10);
-        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(outer.data()));
+        std::vector<uint8_t> outer = support::sendSlotEvent(*host, CREATE, page, nullptr, 10, 10);
         support::onHostPageMessage = nullptr;
         if (move == AT_EVERY_DROP) {
             ASSERT_EQ(3u, everyDrop.size());
@@ -452,21 +462,6 @@ TEST_F(Reentrancy, ListAskedForWhileThePreviousOneGoes)
         host->start();
     }
 }
-
-namespace {
-
-WNDPROC listProcedure = nullptr;
-std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> onListMessage;
-
-// The host's own subclass of our list: it may answer a message itself, or
-// drop or replace the list from inside it.
-LRESULT CALLBACK hostListProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return onListMessage ? onListMessage(hwnd, message, wParam, lParam)
-                         : CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
-}
-
-}  // namespace
 
 // A host that subclasses our list may refuse a row, answer a question with
 // nothing, or drop or replace the list from inside any message to it: the
@@ -506,16 +501,13 @@ TEST_F(Reentrancy, HostSubclassOfOurList)
             if (c.does == Case::Refuse)
                 return message == LVM_INSERTITEMA ? -1 : 0;
             LRESULT answer = CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
-            if (c.does == Case::ReplaceAfter) {
+            if (c.does == Case::ReplaceAfter)
                 replaceList();
-            } else {
-                std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, ours);
-                host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-            }
+            else
+                support::giveListBack(*host, page, ours);
             return answer;  // about a list that is no longer ours
         };
-        listProcedure = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(ours, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostListProcedure)));
+        subclassList(ours);
         host->clearExchanges();
         if (c.contactRequest) {
             seen = 1;  // the very first such message
@@ -525,8 +517,7 @@ TEST_F(Reentrancy, HostSubclassOfOurList)
             searchFrom("opole");
         }
         onListMessage = nullptr;
-        if (IsWindow(ours))
-            SetWindowLongPtrA(ours, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProcedure));
+        unsubclassList(ours);
         if (c.does == Case::Refuse && !c.contactRequest) {
             EXPECT_EQ((std::vector<std::string>{"Ala", "Iza", "Ewa"}), shown()) << "no other row shifts";
             EXPECT_EQ((std::vector<WPARAM>{0, 1, 2}), secondColumns) << "none on the refused row";
@@ -576,25 +567,6 @@ TEST_F(Reentrancy, WaitingSearchKeepsItsOwnForcedFlag)
     }
 }
 
-// The list the host puts in place from the last row's insert notification
-// is filled whole.
-TEST_F(Reentrancy, ListReplacedFromTheLastInsertIsFilledWhole)
-{
-    int inserted = 0;
-    support::onHostPageMessage = [&](HWND, UINT message, WPARAM, LPARAM lParam) {
-        if (message != WM_NOTIFY || reinterpret_cast<const NMHDR*>(lParam)->code != static_cast<UINT>(LVN_INSERTITEM))
-            return;
-        if (++inserted != static_cast<int>(OPOLE.size()) || calls++)
-            return;
-        replaceList();
-    };
-    searchFrom("opole");
-    support::onHostPageMessage = nullptr;
-    ASSERT_EQ(1, calls);
-    EXPECT_EQ(OPOLE, shown());
-    expectRowsLeadToTheirContacts();
-}
-
 // A host that subclassed our list calls us back while it is asked to sort,
 // before the list view compares a row: it stops us, asks for a search
 // (another city, or the same texts), clicks a header again, or has us drop
@@ -633,30 +605,27 @@ TEST_F(Reentrancy, HostCallsBackFromInsideTheSort)
                 moved = true;
                 sortParams = wParam;
                 sortCompare = lParam;
-                if (c.move == Stop || c.move == StopThenSortAgain) {
+                if (c.move == Stop || c.move == StopThenSortAgain)
                     host->send(STOP);
-                } else if (c.move == SearchElsewhere) {
+                else if (c.move == SearchElsewhere)
                     host->searchFor("2", "1", "la");  // display names that contain "la"
-                } else if (c.move == SearchUnchanged) {
+                else if (c.move == SearchUnchanged)
                     host->actionEvent(VALUE, host::EVENT_CHANGED);
-                } else if (c.move == ClickAgain) {
+                else if (c.move == ClickAgain)
                     host::clickHeader(hwnd, 0);
-                } else {
-                    std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, ours);
-                    host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-                }
+                else
+                    support::giveListBack(*host, page, ours);
             }
             return CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
         };
-        listProcedure = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(ours, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostListProcedure)));
+        subclassList(ours);
         host::clickHeader(ours, 0);  // descending: Ola, Iza, Ewa, Ala
         onListMessage = nullptr;
         ASSERT_TRUE(moved);
+        unsubclassList(ours);
         if (c.after.empty()) {
             EXPECT_FALSE(IsWindow(ours)) << "the list went";
         } else {
-            SetWindowLongPtrA(ours, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProcedure));
             EXPECT_EQ(c.after, shown());
             expectRowsLeadToTheirContacts();
         }

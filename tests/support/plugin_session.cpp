@@ -163,6 +163,25 @@ HWND slotWindow(const std::vector<uint8_t>& event)
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(host::u32At(event.data(), host::action_event::WINDOW)));
 }
 
+std::vector<uint8_t> sendSlotEvent(host::StandInHost& host, int code, HWND page, HWND window, int x, int y)
+{
+    std::vector<uint8_t> event = slotEvent(code, page, window, x, y);
+    host.send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+    return event;
+}
+
+HWND askForList(host::StandInHost& host, HWND page, int x, int y)
+{
+    return slotWindow(sendSlotEvent(host, host::EVENT_CREATE_CONTROL, page, nullptr, x, y));
+}
+
+WNDPROC putProcedure(HWND window, WNDPROC procedure)
+{
+    return reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+}
+
+const char TWO_IN_OPOLE[] = "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n";
+
 std::function<void(HWND, UINT, WPARAM, LPARAM)> onHostPageMessage;
 
 namespace {

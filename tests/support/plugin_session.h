@@ -48,6 +48,21 @@ std::vector<uint8_t> messageRecord(uint16_t size, int32_t id, intptr_t p1 = 0, i
 std::vector<uint8_t> slotEvent(int code, HWND page, HWND window = nullptr, int x = 0, int y = 0);
 // The control a 220 record was handed back with.
 HWND slotWindow(const std::vector<uint8_t>& event);
+// The host sends that event and keeps its record, to read what came back.
+std::vector<uint8_t> sendSlotEvent(host::StandInHost& host, int code, HWND page, HWND window = nullptr, int x = 0,
+                                   int y = 0);
+// 220 on page: the list handed back, or null.
+HWND askForList(host::StandInHost& host, HWND page, int x = 0, int y = 0);
+// 221: the host gives list back.
+inline void giveListBack(host::StandInHost& host, HWND page, HWND list)
+{
+    sendSlotEvent(host, host::EVENT_DESTROY_CONTROL, page, list);
+}
+// Puts procedure in front of window's own, as a host's subclass; returns what stood there.
+WNDPROC putProcedure(HWND window, WNDPROC procedure);
+
+// Three contacts: "Ja" (row 0), then Ala and Ola, both in Opole.
+extern const char TWO_IN_OPOLE[];
 
 // A page window of the host's whose procedure runs onMessage first (if set),
 // then DefWindowProc: a host page that can call the plug-in back.

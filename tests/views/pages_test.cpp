@@ -78,14 +78,13 @@ TEST(Pages, EveryOrderOfCreateAndDestroyOnTwoPages)
     std::vector<std::vector<Step>> orders = everyOrder();
     ASSERT_EQ(6u, orders.size());
     for (const std::vector<Step>& order : orders) {
-        auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
+        auto host = support::openPluginPage(support::TWO_IN_OPOLE);
         host->page().close();
         HWND pages[2] = {support::createHostPage("A"), support::createHostPage("B")};
         HWND lists[2] = {nullptr, nullptr};
         for (size_t i = 0; i < order.size(); ++i) {
             const Step& step = order[i];
-            std::vector<uint8_t> event = support::slotEvent(step.code, pages[step.page], lists[step.page]);
-            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+            std::vector<uint8_t> event = support::sendSlotEvent(*host, step.code, pages[step.page], lists[step.page]);
             if (step.code == CREATE)
                 lists[step.page] = support::slotWindow(event);
             std::string when = describe(order, i + 1);
@@ -112,12 +111,10 @@ TEST(Pages, EveryOrderOfCreateAndDestroyOnTwoPages)
 
 TEST(Pages, SecondPageTakesTheListAndTheSearchFillsIt)
 {
-    auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
+    auto host = support::openPluginPage(support::TWO_IN_OPOLE);
     HWND first = host->page().window();
     HWND second = support::createHostPage("B");
-    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, second);
-    host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-    HWND list = support::slotWindow(event);
+    HWND list = support::askForList(*host, second);
     ASSERT_NE(nullptr, list);
     EXPECT_EQ(second, GetParent(list));
     EXPECT_GIVEN_BACK(first);
@@ -141,7 +138,7 @@ TEST(Pages, RebuiltWithAndWithout221)
     size_t events[2] = {};  // the action events the rebuild sent, without 221 and with it
     for (bool tellsUs : {true, false}) {
         SCOPED_TRACE(tellsUs ? "with 221" : "without 221");
-        auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
+        auto host = support::openPluginPage(support::TWO_IN_OPOLE);
         host->variant.rebuildTellsUs = tellsUs;
         HWND old = host->page().window();
         HWND oldList = host->page().slotControl(RESULTS);
@@ -180,15 +177,13 @@ TEST(Pages, PageTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
 {
     for (bool destroyUnheard : {false, true}) {
         SCOPED_TRACE(destroyUnheard ? "destroyed behind the host's procedure, then a stop" : "destroyed");
-        auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
+        auto host = support::openPluginPage(support::TWO_IN_OPOLE);
         host->page().close();
         HWND first = support::createHostPage("A");
-        std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, first);
-        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        std::vector<uint8_t> event = support::sendSlotEvent(*host, host::EVENT_CREATE_CONTROL, first);
         ASSERT_NE(nullptr, support::slotWindow(event));
         if (destroyUnheard)
-            behindHostProcedure = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrA(first, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostKeepsItsDestroyProc)));
+            behindHostProcedure = support::putProcedure(first, hostKeepsItsDestroyProc);
         DestroyWindow(first);
         if (destroyUnheard)
             host->send(STOP);
@@ -197,8 +192,7 @@ TEST(Pages, PageTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
         if (destroyUnheard)
             host->start();
 
-        event = support::slotEvent(host::EVENT_CREATE_CONTROL, second);
-        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        event = support::sendSlotEvent(*host, host::EVENT_CREATE_CONTROL, second);
         HWND list = support::slotWindow(event);
         ASSERT_NE(nullptr, list);
         expectPageHearsItsList(*host, list);
@@ -249,25 +243,18 @@ TEST(Pages, SeveralPagesInTheTableEachKeepTheirOwnProcedure)
     HWND pages[3];
     for (int i = 0; i < 3; ++i) {
         pages[i] = support::createHostPage("strona");
-        classProcedure = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(pages[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OWN[i])));
+        classProcedure = support::putProcedure(pages[i], OWN[i]);
     }
-    auto slot = [&](int code, int page, HWND window) {
-        std::vector<uint8_t> event = support::slotEvent(code, pages[page], window);
-        host.send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-        return support::slotWindow(event);
-    };
     // Pages 0 and 1: the host's subclass over ours while their list goes,
     // then taken away again, which leaves ours in front.
     for (int i = 0; i < 2; ++i) {
-        HWND list = slot(CREATE, i, nullptr);
-        behindHost = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(pages[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostInFront)));
-        slot(DESTROY, i, list);
-        SetWindowLongPtrA(pages[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(behindHost));
+        HWND list = support::askForList(host, pages[i]);
+        behindHost = support::putProcedure(pages[i], hostInFront);
+        support::giveListBack(host, pages[i], list);
+        support::putProcedure(pages[i], behindHost);
     }
     // Page 2 holds the list at the stop.
-    slot(CREATE, 2, nullptr);
+    support::askForList(host, pages[2]);
     for (int i = 0; i < 3; ++i) {
         ownCalls[i] = 0;
         SendMessageA(pages[i], WM_NULL, 0, 0);
@@ -306,16 +293,14 @@ public:
 // reach us through it.
 TEST(Pages, UnicodePageKeepsItsTextsAndCharactersWhileOurListLivesInIt)
 {
-    auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
+    auto host = support::openPluginPage(support::TWO_IN_OPOLE);
     host->page().close();
     UnicodePage own;
     host::WindowSpec plan;
     plan.handler = &own;
     HWND page = host::createHostWindow(host::WindowKind::Unicode, plan);
     ASSERT_TRUE(IsWindowUnicode(page));
-    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
-    host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-    HWND list = support::slotWindow(event);
+    HWND list = support::askForList(*host, page);
     ASSERT_NE(nullptr, list);
     expectPageHearsItsList(*host, list);
 
@@ -339,8 +324,7 @@ TEST(Pages, UnicodePageKeepsItsTextsAndCharactersWhileOurListLivesInIt)
         std::vector<WPARAM> twice = typed;
         twice.insert(twice.end(), typed.begin(), typed.end());
         EXPECT_EQ(twice, own.characters);
-        event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, list);
-        host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        support::giveListBack(*host, page, list);
     }
     EXPECT_GIVEN_BACK(page);
     host->stop();
@@ -374,27 +358,21 @@ TEST(Pages, PagesTheHostTreatsOddly)
     };
     for (int which = 0; which < 4; ++which) {
         SCOPED_TRACE(cases[which]);
-        auto host = support::openPluginPage("uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n");
+        auto host = support::openPluginPage(support::TWO_IN_OPOLE);
         host->page().close();
         HWND page = support::createHostPage("A");
-        auto slot = [&](int code, HWND target, HWND window) {
-            std::vector<uint8_t> event = support::slotEvent(code, target, window);
-            host->send(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-            return support::slotWindow(event);
-        };
-        HWND list = slot(host::EVENT_CREATE_CONTROL, page, nullptr);
+        HWND list = support::askForList(*host, page);
         ASSERT_NE(nullptr, list);
         if (which == 0) {
-            behindHostInFront = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countingHostProcedure)));
-            slot(host::EVENT_DESTROY_CONTROL, page, list);  // ours cannot leave the chain: the page stays ours
-            list = slot(host::EVENT_CREATE_CONTROL, page, nullptr);
+            behindHostInFront = support::putProcedure(page, countingHostProcedure);
+            support::giveListBack(*host, page, list);  // ours cannot leave the chain: the page stays ours
+            list = support::askForList(*host, page);
             hostInFrontHeard = 0;
             int heard = host::messagesHeard(page);
             expectPageHearsItsList(*host, list);
             EXPECT_EQ(1, requestsSent(*host)) << "one double click, one request: our procedure runs once";
             EXPECT_EQ(hostInFrontHeard, host::messagesHeard(page) - heard) << "the page's own heard each once";
-            SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(behindHostInFront));  // ours in front again
+            support::putProcedure(page, behindHostInFront);  // ours in front again
         } else if (which == 1) {
             HWND copy = support::createHostPage("B");
             SetWindowLongPtrA(copy, GWLP_WNDPROC, GetWindowLongPtrA(page, GWLP_WNDPROC));
@@ -402,14 +380,14 @@ TEST(Pages, PagesTheHostTreatsOddly)
             SendMessageA(copy, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("kopia"));
             GetWindowTextA(copy, title, sizeof title);
             EXPECT_STREQ("kopia", title) << "Windows' default answers a page we do not know";
-            list = slot(host::EVENT_CREATE_CONTROL, copy, nullptr);
+            list = support::askForList(*host, copy);
             ASSERT_EQ(copy, GetParent(list));
             expectPageHearsItsList(*host, list);
             DestroyWindow(copy);  // its last message goes by a table it is not in
         } else if (which == 2) {
             HWND desktop = GetDesktopWindow();
             LONG_PTR before = GetWindowLongPtrA(desktop, GWLP_WNDPROC);
-            HWND made = slot(host::EVENT_CREATE_CONTROL, desktop, nullptr);
+            HWND made = support::askForList(*host, desktop);
             EXPECT_EQ(before, GetWindowLongPtrA(desktop, GWLP_WNDPROC)) << "not ours to subclass";
             EXPECT_FALSE(IsWindow(list)) << "one list at a time";
             host->stop();
@@ -420,7 +398,7 @@ TEST(Pages, PagesTheHostTreatsOddly)
                 if (hwnd == page && message == WM_PARENTNOTIFY && LOWORD(wParam) == WM_DESTROY)
                     DestroyWindow(second);
             };
-            HWND made = slot(host::EVENT_CREATE_CONTROL, second, nullptr);
+            HWND made = support::askForList(*host, second);
             support::onHostPageMessage = nullptr;
             EXPECT_FALSE(IsWindow(second));
             EXPECT_EQ(nullptr, made) << "the dead list's handle is not handed back";

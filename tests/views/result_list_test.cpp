@@ -259,11 +259,8 @@ TEST_F(ResultList, NextSessionKeepsTheCriteriaAndTheSortDirection)
     host::clickHeader(list, 0);  // descending; the next click sorts ascending
     host->stop();
     host->start();
-    host->settings()[FIELD].value = "5";  // the same texts as the last session's search
-    host->settings()[CONDITION].value = "0";
-    host->settings()[VALUE].value = "opole";
     host->clearExchanges();
-    host->actionEvent(VALUE, host::EVENT_CHANGED);
+    host->searchFor("5", "0", "opole");  // the same texts as the last session's search
     EXPECT_TRUE(host->find(host::Op::LockTable).empty()) << "an unchanged event searched";
     host->page().open();  // its refresh searches
     list = host->page().slotControl(RESULTS);
@@ -352,9 +349,7 @@ TEST_F(ResultList, DestroyAndCreateAgain)
 TEST_F(ResultList, SecondCreationOnASubclassedPageKeepsForwarding)
 {
     HWND page = host->page().window();
-    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page, nullptr, 0, 300);
-    host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-    HWND second = support::slotWindow(event);
+    HWND second = support::askForList(*host, page, 0, 300);
     ASSERT_NE(nullptr, second);
 
     // Any message to the page still reaches the host's own procedure, once.
@@ -364,8 +359,7 @@ TEST_F(ResultList, SecondCreationOnASubclassedPageKeepsForwarding)
     GetWindowTextA(page, title, sizeof title);
     EXPECT_STREQ("strona", title);
 
-    event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, second);
-    host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+    support::giveListBack(*host, page, second);
     EXPECT_FALSE(IsWindow(second));
     EXPECT_NE(0, GetWindowLongPtrA(page, GWLP_WNDPROC));
     EXPECT_GIVEN_BACK(page);  // nothing of the plug-in is left in it
@@ -438,8 +432,7 @@ TEST_F(ResultList, DestroyedListIsNeitherTouchedNorActedOn)
 {
     host::focusRow(list, 1, true);
     HWND page = host->page().window();
-    std::vector<uint8_t> event = support::slotEvent(host::EVENT_DESTROY_CONTROL, page, list);
-    host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+    support::giveListBack(*host, page, list);
     ASSERT_FALSE(IsWindow(list));
     host->clearExchanges();
 
@@ -484,10 +477,8 @@ TEST_F(ResultList, ListTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
         host->settings()[VALUE].value = "Opole";
         host->actionEvent(VALUE, host::EVENT_CHANGED);
         EXPECT_EQ(0, SendMessageA(hosts, LVM_GETITEMCOUNT, 0, 0)) << "a search filled the host's list";
-        std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, page);
-        host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
+        EXPECT_NE(nullptr, support::askForList(*host, page));
         EXPECT_TRUE(IsWindow(hosts)) << "a new list destroyed the host's";
-        EXPECT_NE(nullptr, support::slotWindow(event));
         DestroyWindow(hosts);
         if (withItsPage) {
             host->stop();
@@ -503,9 +494,7 @@ TEST_F(ResultList, StopGivesBackThePageOfAListTheHostDestroyed)
     HWND first = host->page().window();
     DestroyWindow(list);
     HWND second = support::createHostPage("B");
-    std::vector<uint8_t> event = support::slotEvent(host::EVENT_CREATE_CONTROL, second);
-    host->send(host::MSG_ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()));
-    ASSERT_NE(nullptr, support::slotWindow(event));
+    ASSERT_NE(nullptr, support::askForList(*host, second));
     host->send(host::MSG_STOP);  // the pages stay
     EXPECT_GIVEN_BACK(first);
     EXPECT_GIVEN_BACK(second);
