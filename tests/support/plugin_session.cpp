@@ -123,6 +123,24 @@ size_t committedBytes()
     return counters.PagefileUsage;
 }
 
+namespace {
+
+// Every temporary file this process named goes when it ends, with the backup
+// a settings profile keeps beside itself: else each run would leave its
+// copies of the plug-in in the prefix. A copy still loaded then stays.
+struct TemporaryFiles {
+    std::vector<std::string> paths;
+    ~TemporaryFiles()
+    {
+        for (const std::string& path : paths) {
+            DeleteFileA(path.c_str());
+            DeleteFileA((path + ".bak").c_str());
+        }
+    }
+} temporaryFiles;
+
+}  // namespace
+
 std::string temporaryPath(const char* name)
 {
     char directory[MAX_PATH];
@@ -131,6 +149,7 @@ std::string temporaryPath(const char* name)
     // plug-in that one of them keeps loaded cannot be written over.
     std::string path = std::string(directory) + std::to_string(GetCurrentProcessId()) + "-" + name;
     DeleteFileA(path.c_str());
+    temporaryFiles.paths.push_back(path);
     return path;
 }
 

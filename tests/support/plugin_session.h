@@ -112,7 +112,7 @@ bool zeroBytes(const std::vector<uint8_t>& bytes, size_t from, size_t to);
 // The process's committed memory (Wine leaves PrivateUsage at 0).
 size_t committedBytes();
 
-// A path in the temporary folder, with no file there yet.
+// A path in the temporary folder, with no file there yet; the file goes when the process ends.
 std::string temporaryPath(const char* name);
 // A whole file's bytes ("" when it cannot be read).
 std::string fileText(const std::string& path);
