@@ -9,13 +9,18 @@ void Session::reset()
     resultPage = nullptr;
     foreignRows = false;
     NetIconMap().swap(netIcons);
-    for (ColumnRanks& ranks : columnRanks)
-        ranks = ColumnRanks();
+    forgetRanks();
     std::vector<SubclassedPage>().swap(pages);
     searchWindow = nullptr;
     windowClass = WNDCLASSEXA();
     registeredUnder = nullptr;
     classThunk = nullptr;
+}
+
+void Session::forgetRanks()
+{
+    for (ColumnRanks& ranks : columnRanks)
+        ranks = ColumnRanks();
 }
 
 void Search::reset()

@@ -103,6 +103,8 @@ struct Session {
     // A fresh session: no list, no window, no class, the images anew, their
     // memory given back; the sort direction stays.
     void reset();
+    // The sort ranks describe the hits of one search: forgotten at every fill.
+    void forgetRanks();
 };
 
 struct Search {

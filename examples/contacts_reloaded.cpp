@@ -6,7 +6,7 @@
 #include "base/host_abi.h"
 #include "base/plugin_state.h"
 #include "search/search_run.h"
-#include "views/result_list.h"
+#include "views/result_fill.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "base/action_ids.h"
 #include "search/search_run.h"
 #include "views/contact_actions.h"
+#include "views/result_fill.h"
 #include "views/result_list.h"
 #include "views/search_window.h"
 

@@ -1,7 +1,8 @@
 // The fill: the list emptied and one row inserted per hit, in the order the
 // hits were found, each row's item data its hit's index.
-#include "views/result_list.h"
+#include "views/result_fill.h"
 
+#include <windows.h>
 #include <commctrl.h>
 #include <string.h>
 
@@ -9,6 +10,7 @@
 #include "base/invariant.h"
 #include "base/plugin_state.h"
 #include "search/found_contacts.h"
+#include "views/list_messages.h"
 
 namespace {
 
@@ -103,7 +105,7 @@ bool fillPass(HWND list)
 
 bool fillResultList()
 {
-    forgetRanks();  // they ranked the hits of the search before
+    session.forgetRanks();  // they ranked the hits of the search before
     for (int pass = 0; pass < MAX_FILL_PASSES; ++pass) {
         if (fillPass(session.resultList))
             return true;

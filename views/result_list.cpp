@@ -10,13 +10,11 @@
 #include "base/plugin_state.h"
 #include "search/found_contacts.h"
 #include "ui/texts.h"
+#include "views/list_messages.h"
 #include "views/page_subclass.h"
+#include "views/result_sort.h"
 
 namespace {
-
-// Lists dropped at most before one 220 keeps its own: a host may have us make
-// another list while the previous one is being destroyed.
-const int MAX_LIST_DROPS = 3;
 
 const int LIST_WIDTH = 415;
 const int LIST_HEIGHT = 200;
@@ -188,22 +186,6 @@ void dressResultList(HWND list, HWND page)
 }  // namespace
 
 void releaseResultList(Release moment) { dropResultList(moment); }
-
-LRESULT sendToList(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    // Room for the lists this message may see dropped, taken before it goes.
-    session.listsToDestroy.reserve(MAX_LIST_DROPS + 1);
-    ++session.listMessages;
-    LRESULT result = SendMessageA(list, message, wParam, lParam);
-    // Destroying one lets the host run, and it may drop another meanwhile.
-    while (--session.listMessages == 0 && !session.listsToDestroy.empty()) {
-        HWND gone = session.listsToDestroy.back();
-        session.listsToDestroy.pop_back();
-        ++session.listMessages;
-        DestroyWindow(gone);
-    }
-    return result;
-}
 
 void releasePages(Release moment) { releaseAllPages(moment); }
 

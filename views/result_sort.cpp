@@ -2,8 +2,9 @@
 // Windows' C runtime's _strcmpi orders their first 255 bytes (sort_order.h), the
 // direction flipped before every click. Our rows' texts are the hits'; a row
 // the host put in our list is read from the list.
-#include "views/result_list.h"
+#include "views/result_sort.h"
 
+#include <windows.h>
 #include <commctrl.h>
 #include <string.h>
 #include <algorithm>
@@ -15,6 +16,8 @@
 #include "base/plugin_state.h"
 #include "search/found_contacts.h"
 #include "search/search_run.h"
+#include "views/list_messages.h"
+#include "views/result_fill.h"
 #include "views/sort_order.h"
 
 namespace {
@@ -222,10 +225,4 @@ void sortByColumn(int listColumn)
     if (asked != SearchState::Running && session.lifecycle == PluginState::Started)
         runSearch(asked == SearchState::RunningForcedOneWaiting ? SearchAsk::Forced : SearchAsk::IfChanged,
                   fillResultList);
-}
-
-void forgetRanks()
-{
-    for (ColumnRanks& ranks : session.columnRanks)
-        ranks = ColumnRanks();
 }
