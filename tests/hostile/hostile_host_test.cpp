@@ -72,6 +72,15 @@ host::ContactTable hostileTable(std::mt19937& random)
     return table;
 }
 
+// The search windows an unload without a stop left, and their class.
+void destroyWhatAnUnloadLeft()
+{
+    for (HWND window; (window = support::ownWindow("Lunetka")) != nullptr;)
+        if (!DestroyWindow(window))
+            break;
+    UnregisterClassA("Lunetka", GetModuleHandleA(nullptr));
+}
+
 class HostileRun {
 public:
     HostileRun(unsigned seed) : random_(seed) {}
@@ -172,11 +181,8 @@ public:
                 host->unloadPlugin();
                 support::pokePage(page, lastList);
                 support::pokePage(secondPage, lastList);
-                for (HWND window; move == 14 && (window = support::ownWindow("Lunetka")) != nullptr;)
-                    if (!DestroyWindow(window))
-                        break;
                 if (move == 14)
-                    UnregisterClassA("Lunetka", GetModuleHandleA(nullptr));
+                    destroyWhatAnUnloadLeft();
                 host->loadPlugin(support::pluginPath());
                 break;
             case 13:  // the list asked for on the other page
