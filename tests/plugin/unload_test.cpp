@@ -21,7 +21,7 @@ namespace {
 
 using namespace host::lunetka;
 
-const int STOP = host::MSG_STOP, ACTION_EVENT = host::MSG_ACTION_EVENT;
+const int STOP = host::MSG_STOP;
 
 
 const char* const CONTACTS = support::TWO_IN_OPOLE;

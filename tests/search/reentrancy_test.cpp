@@ -20,7 +20,7 @@ using namespace host::lunetka;
 
 const int STOP = host::MSG_STOP, ACTION_EVENT = host::MSG_ACTION_EVENT;
 const int CREATE = host::EVENT_CREATE_CONTROL, DESTROY = host::EVENT_DESTROY_CONTROL;
-const int LOG = host::MSG_LOG, ICON_GET = host::MSG_ICON_GET;
+const int ICON_GET = host::MSG_ICON_GET;
 
 const char CONTACTS[] =
     "uid,net,display,city\n"

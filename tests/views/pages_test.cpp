@@ -180,8 +180,7 @@ TEST(Pages, PageTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
         auto host = support::openPluginPage(support::TWO_IN_OPOLE);
         host->page().close();
         HWND first = support::createHostPage("A");
-        std::vector<uint8_t> event = support::sendSlotEvent(*host, host::EVENT_CREATE_CONTROL, first);
-        ASSERT_NE(nullptr, support::slotWindow(event));
+        ASSERT_NE(nullptr, support::askForList(*host, first));
         if (destroyUnheard)
             behindHostProcedure = support::putProcedure(first, hostKeepsItsDestroyProc);
         DestroyWindow(first);
@@ -192,8 +191,7 @@ TEST(Pages, PageTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
         if (destroyUnheard)
             host->start();
 
-        event = support::sendSlotEvent(*host, host::EVENT_CREATE_CONTROL, second);
-        HWND list = support::slotWindow(event);
+        HWND list = support::askForList(*host, second);
         ASSERT_NE(nullptr, list);
         expectPageHearsItsList(*host, list);
 
