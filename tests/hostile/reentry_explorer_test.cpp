@@ -50,7 +50,6 @@ const char* const ACTION_NAMES[ACTIONS] = {
 
 struct ExplorerRun;
 ExplorerRun* current = nullptr;  // the run the hooks serve
-std::map<HWND, WNDPROC> listProcedures;  // our lists, with what the explorer's subclass replaced
 
 // One run of a scenario, in a fresh copy of the plug-in and fresh pages.
 struct ExplorerRun {
@@ -140,12 +139,15 @@ struct ExplorerRun {
     }
     // The explorer's own subclass of each list we hand back: our messages to
     // it are points too.
-    static LRESULT CALLBACK listProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void watchList(HWND made)
     {
-        if (!made || !IsWindow(made) || listProcedures.count(made))
+        if (!made || !IsWindow(made) || support::hostProcedureInFront(made))
             return;
-        listProcedures[made] = support::putProcedure(made, listProcedure);
+        support::putHostProcedure(made, [](WNDPROC next, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+            if (current && message >= LVM_FIRST && message < LVM_FIRST + 0x100)
+                current->crossing("list hears", static_cast<int>(message));
+            return CallWindowProcA(next, hwnd, message, wParam, lParam);
+        });
     }
 
     void act(Action what)
@@ -216,16 +218,6 @@ struct ExplorerRun {
             host->searchFor("5", "0", "opole");
     }
 };
-
-LRESULT CALLBACK ExplorerRun::listProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    WNDPROC next = listProcedures[hwnd];
-    if (message == WM_NCDESTROY)
-        listProcedures.erase(hwnd);
-    else if (current && message >= LVM_FIRST && message < LVM_FIRST + 0x100)
-        current->crossing("list hears", static_cast<int>(message));
-    return CallWindowProcA(next, hwnd, message, wParam, lParam);
-}
 
 // The base scenarios. One line each. A scenario that begins as another
 // (its prefix) explores only its own points past the other's.

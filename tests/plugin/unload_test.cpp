@@ -196,18 +196,6 @@ TEST(Unload, LeftClassWithAWindowOnAnotherThread)
 
 namespace {
 
-int hostProcedureCalls = 0;
-WNDPROC behindHostProcedure = nullptr;
-
-// The host's own subclass of its page, put in front of ours after the list
-// was made: it forwards to whatever was there before, our procedure.
-LRESULT CALLBACK hostSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    ++hostProcedureCalls;
-    return CallWindowProcA(behindHostProcedure, hwnd, message, wParam, lParam);
-}
-
-
 // Whatever the unload freed is taken again and written over, so that
 // anything of ours still read after it would read garbage.
 void reuseFreedMemory()
@@ -263,7 +251,7 @@ TEST(Unload, BehindTheHostsProcedure)
         {
             host::StandInHost host;
             list = openListIn(host, page);
-            behindHostProcedure = support::putProcedure(page, hostSubclassProc);
+            support::putHostProcedure(page);  // forwards to whatever was there before: ours
             if (way == 1)
                 SendMessageA(page, WM_NULL, 0, 0);
             if (way == 0) {
@@ -279,13 +267,13 @@ TEST(Unload, BehindTheHostsProcedure)
             if (way > 0)
                 useList(list);
         }
-        hostProcedureCalls = 0;
-        int heard = host::messagesHeard(page);
+        int hostsHeard = support::heardByHostProcedure(page), heard = host::messagesHeard(page);
         for (int i = 0; i < 4; ++i)
             SendMessageA(page, WM_NULL, 0, 0);
-        EXPECT_EQ(4, hostProcedureCalls) << "the host's procedure stays in front and hears its page";
+        EXPECT_EQ(hostsHeard + 4, support::heardByHostProcedure(page))
+            << "the host's procedure stays in front and hears its page";
         EXPECT_EQ(heard + 4, host::messagesHeard(page)) << "the page's own procedure heard every message";
-        EXPECT_EQ(reinterpret_cast<LONG_PTR>(hostSubclassProc), GetWindowLongPtrA(page, GWLP_WNDPROC));
+        EXPECT_TRUE(support::hostProcedureInFront(page));
         support::pokePage(page, list);
 
         host::StandInHost again;
@@ -298,8 +286,7 @@ TEST(Unload, BehindTheHostsProcedure)
         host::doubleClickRow(second, 0);
         EXPECT_EQ(std::vector<int>{202}, asked) << "the new list's page leads to us";
         again.stop();
-        EXPECT_EQ(reinterpret_cast<LONG_PTR>(hostSubclassProc), GetWindowLongPtrA(page, GWLP_WNDPROC))
-            << "the host's procedure is in front again";
+        EXPECT_TRUE(support::hostProcedureInFront(page)) << "the host's procedure is in front again";
         again.unloadPlugin();
         EXPECT_FALSE(support::pluginStillLoaded(again));
         heard = host::messagesHeard(page);
@@ -414,17 +401,18 @@ TEST(Unload, RepeatedLoadsLeaveABoundedNumberOfThunks)
             HWND page = support::createHostPage("strona");
             pages.push_back(page);
             HWND list = support::askForList(host, page);
-            behindHostProcedure = support::putProcedure(page, hostSubclassProc);
+            support::putHostProcedure(page);
             support::giveListBack(host, page, list);
         }
         ASSERT_TRUE(logged(host, NOT_SUBCLASSED)) << "no bound";
         EXPECT_LE(pages.size(), 8u * 15u) << "more pages kept thunks than eight pages of memory hold";
         host.unloadPlugin();  // without a stop: the class keeps its thunk too
     }
-    hostProcedureCalls = 0;
-    for (HWND page : pages)
+    for (HWND page : pages) {
+        int heard = support::heardByHostProcedure(page);
         SendMessageA(page, WM_NULL, 0, 0);
-    EXPECT_EQ(static_cast<int>(pages.size()), hostProcedureCalls) << "every page still works";
+        EXPECT_EQ(heard + 1, support::heardByHostProcedure(page)) << "every page still works";
+    }
     {
         host::StandInHost full;
         full.loadPlugin(support::pluginPath());
@@ -482,7 +470,7 @@ void loadWithAPageBehindTheHost(const std::string& plugin, bool stopFirst)
     host.loadPlugin(plugin);
     host.start();
     support::askForList(host, page);
-    behindHostProcedure = support::putProcedure(page, hostSubclassProc);
+    support::putHostProcedure(page);
     if (stopFirst)
         host.stop();
     host.unloadPlugin();

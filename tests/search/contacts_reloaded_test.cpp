@@ -37,10 +37,6 @@ protected:
 
     HWND list() const { return host->page().slotControl(RESULTS); }
     std::vector<std::string> shownNames(HWND shown = nullptr) const { return host::shownNames(shown ? shown : list()); }
-public:
-    void reloadNow() { reload(); }
-
-protected:
     void reload()
     {
         host->setContacts(host::ContactTable::fromCsvText(AFTER, "reloaded"));
@@ -98,25 +94,20 @@ TEST_F(ContactsReloaded, WithNoPageOpenTheSearchWaitsForThePage)
 // The host hears of the reload while our list is being filled (it subclassed
 // our list, and its first insert tells it): the fill goes on with the hits it
 // began with, and the new table is searched once it is done.
-ContactsReloaded* filling = nullptr;
-WNDPROC listBefore = nullptr;
-LRESULT CALLBACK reloadAtFirstInsert(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == LVM_INSERTITEMA && filling) {
-        ContactsReloaded* fixture = filling;
-        filling = nullptr;
-        fixture->reloadNow();
-    }
-    return CallWindowProcA(listBefore, list, message, wParam, lParam);
-}
-
 TEST_F(ContactsReloaded, DuringAFillItWaitsForThatSearchToBeShown)
 {
-    listBefore = support::putProcedure(list(), reloadAtFirstInsert);
-    filling = this;
+    bool reloaded = false;
+    support::putHostProcedure(list(), [&](WNDPROC next, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == LVM_INSERTITEMA && !reloaded) {
+            reloaded = true;
+            reload();
+        }
+        return CallWindowProcA(next, hwnd, message, wParam, lParam);
+    });
     host->clearExchanges();
     host->actionEvent(VALUE, host::EVENT_REFRESH);  // a forced search of the old table
-    EXPECT_EQ(nullptr, filling);
+    support::takeHostProcedureAway(list());
+    EXPECT_TRUE(reloaded);
     EXPECT_EQ(2u, walks());
     EXPECT_EQ(std::vector<std::string>({"Ela", "Ula"}), shownNames());
 }

@@ -7,7 +7,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <functional>
 
 #include "host/host_layout.h"
 #include "host/plugin_ids.h"
@@ -70,22 +69,6 @@ protected:
         support::giveListBack(*host, page, list);
         list = support::askForList(*host, page, 10, 10);
     }
-    // The host's own subclass in front of our list (hostListProcedure).
-    void subclassList(HWND ours) { listProcedure = support::putProcedure(ours, hostListProcedure); }
-    void unsubclassList(HWND ours)
-    {
-        if (IsWindow(ours))
-            support::putProcedure(ours, listProcedure);
-    }
-    // A host that did so answers most messages itself: this one, the rest as the list would.
-    static LRESULT CALLBACK hostListProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        return onListMessage ? onListMessage(hwnd, message, wParam, lParam)
-                             : CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
-    }
-    static WNDPROC listProcedure;
-    static std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> onListMessage;
-
     // The rows shown, each checked against the hit its item data names.
     std::vector<std::string> shown()
     {
@@ -117,9 +100,6 @@ protected:
     HWND list = nullptr;
     int calls = 0;
 };
-
-WNDPROC Reentrancy::listProcedure = nullptr;
-std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> Reentrancy::onListMessage;
 
 const std::vector<std::string> OPOLE = {"Ala", "Ola", "Iza", "Ewa"};
 // The log line that starts a search's walk from row 1 (field 5, equals).
@@ -493,21 +473,21 @@ TEST_F(Reentrancy, HostSubclassOfOurList)
         HWND ours = list;
         int seen = 0;
         std::vector<WPARAM> secondColumns;  // the rows whose second column was set on our list
-        onListMessage = [&](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            if (message == LVM_SETITEMTEXTA && hwnd == ours)
+        // A host that did so answers most messages itself: this one, the rest as the list would.
+        support::putHostProcedure(ours, [&](WNDPROC next, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+            if (message == LVM_SETITEMTEXTA)
                 secondColumns.push_back(wParam);
             if (message != c.message || seen++ != 1)
-                return CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
+                return CallWindowProcA(next, hwnd, message, wParam, lParam);
             if (c.does == Case::Refuse)
-                return message == LVM_INSERTITEMA ? -1 : 0;
-            LRESULT answer = CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
+                return message == LVM_INSERTITEMA ? LRESULT(-1) : 0;
+            LRESULT answer = CallWindowProcA(next, hwnd, message, wParam, lParam);
             if (c.does == Case::ReplaceAfter)
                 replaceList();
             else
                 support::giveListBack(*host, page, ours);
             return answer;  // about a list that is no longer ours
-        };
-        subclassList(ours);
+        });
         host->clearExchanges();
         if (c.contactRequest) {
             seen = 1;  // the very first such message
@@ -516,8 +496,7 @@ TEST_F(Reentrancy, HostSubclassOfOurList)
         } else {
             searchFrom("opole");
         }
-        onListMessage = nullptr;
-        unsubclassList(ours);
+        support::takeHostProcedureAway(ours);
         if (c.does == Case::Refuse && !c.contactRequest) {
             EXPECT_EQ((std::vector<std::string>{"Ala", "Iza", "Ewa"}), shown()) << "no other row shifts";
             EXPECT_EQ((std::vector<WPARAM>{0, 1, 2}), secondColumns) << "none on the refused row";
@@ -598,9 +577,9 @@ TEST_F(Reentrancy, HostCallsBackFromInsideTheSort)
         bool moved = false;
         WPARAM sortParams = 0;
         LPARAM sortCompare = 0;
-        onListMessage = [&](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        support::putHostProcedure(ours, [&](WNDPROC next, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             if (message == WM_DESTROY && c.move == StopThenSortAgain)  // the list still has its rows
-                CallWindowProcA(listProcedure, hwnd, LVM_SORTITEMS, sortParams, sortCompare);
+                CallWindowProcA(next, hwnd, LVM_SORTITEMS, sortParams, sortCompare);
             if (message == LVM_SORTITEMS && !moved) {
                 moved = true;
                 sortParams = wParam;
@@ -616,13 +595,11 @@ TEST_F(Reentrancy, HostCallsBackFromInsideTheSort)
                 else
                     support::giveListBack(*host, page, ours);
             }
-            return CallWindowProcA(listProcedure, hwnd, message, wParam, lParam);
-        };
-        subclassList(ours);
+            return CallWindowProcA(next, hwnd, message, wParam, lParam);
+        });
         host::clickHeader(ours, 0);  // descending: Ola, Iza, Ewa, Ala
-        onListMessage = nullptr;
+        support::takeHostProcedureAway(ours);
         ASSERT_TRUE(moved);
-        unsubclassList(ours);
         if (c.after.empty()) {
             EXPECT_FALSE(IsWindow(ours)) << "the list went";
         } else {

@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <algorithm>
 #include <fstream>
+#include <map>
 
 #include "host/host_error.h"
 #include "host/host_layout.h"
@@ -197,6 +198,63 @@ HWND askForList(host::StandInHost& host, HWND page, int x, int y)
 WNDPROC putProcedure(HWND window, WNDPROC procedure)
 {
     return reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+}
+
+namespace {
+
+struct HostProcedureInFront {
+    WNDPROC next;
+    HostProcedure onMessage;
+    int heard = 0;
+};
+std::map<HWND, std::shared_ptr<HostProcedureInFront>> hostProcedures;
+
+LRESULT CALLBACK hostProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto found = hostProcedures.find(hwnd);
+    if (found == hostProcedures.end())
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    std::shared_ptr<HostProcedureInFront> here = found->second;  // it may be taken away inside
+    ++here->heard;
+    if (message == WM_NCDESTROY)
+        hostProcedures.erase(found);
+    return here->onMessage ? here->onMessage(here->next, hwnd, message, wParam, lParam)
+                           : CallWindowProcA(here->next, hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+void putHostProcedure(HWND window, HostProcedure onMessage)
+{
+    if (hostProcedures.count(window)) {
+        ADD_FAILURE() << "the host's procedure stands in front of that window already";
+        return;
+    }
+    auto here = std::make_shared<HostProcedureInFront>();
+    here->onMessage = std::move(onMessage);
+    hostProcedures[window] = here;
+    here->next = putProcedure(window, hostProcedure);
+}
+
+void takeHostProcedureAway(HWND window)
+{
+    auto found = hostProcedures.find(window);
+    if (found == hostProcedures.end())
+        return;
+    if (IsWindow(window))
+        putProcedure(window, found->second->next);
+    hostProcedures.erase(found);
+}
+
+bool hostProcedureInFront(HWND window)
+{
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)) == hostProcedure;
+}
+
+int heardByHostProcedure(HWND window)
+{
+    auto found = hostProcedures.find(window);
+    return found == hostProcedures.end() ? 0 : found->second->heard;
 }
 
 const char TWO_IN_OPOLE[] = "uid,net,display,city\n0,1,Ja,x\n1,1,Ala,Opole\n2,2,Ola,Opole\n";

@@ -60,6 +60,18 @@ inline void giveListBack(host::StandInHost& host, HWND page, HWND list)
 }
 // Puts procedure in front of window's own, as a host's subclass; returns what stood there.
 WNDPROC putProcedure(HWND window, WNDPROC procedure);
+// A procedure of the host's put in front of window's own, each window's
+// keeping what it found there: onMessage (if given) answers every message,
+// handed that procedure to pass it on to; else the message passes on. It
+// stays until the window ends or takeHostProcedureAway.
+using HostProcedure = std::function<LRESULT(WNDPROC next, HWND, UINT, WPARAM, LPARAM)>;
+void putHostProcedure(HWND window, HostProcedure onMessage = nullptr);
+// Puts back what it found, where the window still lives.
+void takeHostProcedureAway(HWND window);
+// Whether it stands in front of window now.
+bool hostProcedureInFront(HWND window);
+// The messages it heard in window since it was put there.
+int heardByHostProcedure(HWND window);
 
 // Three contacts: "Ja" (row 0), then Ala and Ola, both in Opole.
 extern const char TWO_IN_OPOLE[];

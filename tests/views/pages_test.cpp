@@ -158,17 +158,6 @@ TEST(Pages, RebuiltWithAndWithout221)
     EXPECT_EQ(events[false] + 1, events[true]) << "221 is the one event more";
 }
 
-WNDPROC behindHostProcedure = nullptr;
-
-// A host procedure in front of ours that ends the page's life itself and
-// tells nobody behind it.
-LRESULT CALLBACK hostKeepsItsDestroyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_DESTROY || message == WM_NCDESTROY)
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    return CallWindowProcA(behindHostProcedure, hwnd, message, wParam, lParam);
-}
-
 // The host destroys the page that holds our list, and Windows later gives the
 // page's handle to a new page: that one is a stranger to us, subclassed and
 // heard like any other, and handed back with its own procedure. So too when
@@ -181,8 +170,12 @@ TEST(Pages, PageTheHostDestroyedIsForgottenEvenWhenItsHandleComesBack)
         host->page().close();
         HWND first = support::createHostPage("A");
         ASSERT_NE(nullptr, support::askForList(*host, first));
-        if (destroyUnheard)
-            behindHostProcedure = support::putProcedure(first, hostKeepsItsDestroyProc);
+        if (destroyUnheard)  // a host procedure in front of ours that ends the page's life itself
+            support::putHostProcedure(first, [](WNDPROC next, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+                return message == WM_DESTROY || message == WM_NCDESTROY
+                           ? DefWindowProcA(hwnd, message, wParam, lParam)
+                           : CallWindowProcA(next, hwnd, message, wParam, lParam);
+            });
         DestroyWindow(first);
         if (destroyUnheard)
             host->send(STOP);
@@ -216,12 +209,6 @@ LRESULT CALLBACK ownProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }
 const WNDPROC OWN[3] = {ownProcedure<0>, ownProcedure<1>, ownProcedure<2>};
 
-WNDPROC behindHost = nullptr;
-LRESULT CALLBACK hostInFront(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return CallWindowProcA(behindHost, hwnd, message, wParam, lParam);
-}
-
 WNDPROC procedureOf(HWND page) { return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(page, GWLP_WNDPROC)); }
 
 }  // namespace
@@ -247,9 +234,9 @@ TEST(Pages, SeveralPagesInTheTableEachKeepTheirOwnProcedure)
     // then taken away again, which leaves ours in front.
     for (int i = 0; i < 2; ++i) {
         HWND list = support::askForList(host, pages[i]);
-        behindHost = support::putProcedure(pages[i], hostInFront);
+        support::putHostProcedure(pages[i]);
         support::giveListBack(host, pages[i], list);
-        support::putProcedure(pages[i], behindHost);
+        support::takeHostProcedureAway(pages[i]);
     }
     // Page 2 holds the list at the stop.
     support::askForList(host, pages[2]);
@@ -331,14 +318,6 @@ TEST(Pages, UnicodePageKeepsItsTextsAndCharactersWhileOurListLivesInIt)
 
 namespace {
 
-WNDPROC behindHostInFront = nullptr;
-int hostInFrontHeard = 0;
-LRESULT CALLBACK countingHostProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    ++hostInFrontHeard;
-    return CallWindowProcA(behindHostInFront, hwnd, message, wParam, lParam);
-}
-
 int requestsSent(const host::StandInHost& host) { return static_cast<int>(host.find(host::Op::Send, host::MSG_ACTION_CALL).size()); }
 
 }  // namespace
@@ -362,15 +341,15 @@ TEST(Pages, PagesTheHostTreatsOddly)
         HWND list = support::askForList(*host, page);
         ASSERT_NE(nullptr, list);
         if (which == 0) {
-            behindHostInFront = support::putProcedure(page, countingHostProcedure);
+            support::putHostProcedure(page);
             support::giveListBack(*host, page, list);  // ours cannot leave the chain: the page stays ours
             list = support::askForList(*host, page);
-            hostInFrontHeard = 0;
-            int heard = host::messagesHeard(page);
+            int hostsHeard = support::heardByHostProcedure(page), heard = host::messagesHeard(page);
             expectPageHearsItsList(*host, list);
             EXPECT_EQ(1, requestsSent(*host)) << "one double click, one request: our procedure runs once";
-            EXPECT_EQ(hostInFrontHeard, host::messagesHeard(page) - heard) << "the page's own heard each once";
-            support::putProcedure(page, behindHostInFront);  // ours in front again
+            EXPECT_EQ(support::heardByHostProcedure(page) - hostsHeard, host::messagesHeard(page) - heard)
+                << "the page's own heard each once";
+            support::takeHostProcedureAway(page);  // ours in front again
         } else if (which == 1) {
             HWND copy = support::createHostPage("B");
             SetWindowLongPtrA(copy, GWLP_WNDPROC, GetWindowLongPtrA(page, GWLP_WNDPROC));
