@@ -6,6 +6,7 @@
 #include "base/invariant.h"
 #include "base/plugin_state.h"
 #include "base/portability.h"
+#include "views/page_subclass.h"
 #include "views/result_list.h"
 #include "views/search_window.h"
 
@@ -59,7 +60,7 @@ typedef void (*ReleaseResource)(Release moment);
 
 const ReleaseResource resources[] = {
     releaseResultList,
-    releasePages,
+    releaseAllPages,
     releaseSearchWindows,
     releaseWindowClass,
     resetState,

@@ -187,8 +187,6 @@ void dressResultList(HWND list, HWND page)
 
 void releaseResultList(Release moment) { dropResultList(moment); }
 
-void releasePages(Release moment) { releaseAllPages(moment); }
-
 intptr_t createResultList(ActionEvent* event)
 {
     if (event->size < CREATE_CONTROL_EVENT_SIZE)

@@ -14,9 +14,6 @@ intptr_t createResultList(ActionEvent* event);
 intptr_t destroyResultList(ActionEvent* event);
 // At stop the list is destroyed; at unload it is only forgotten.
 void releaseResultList(Release moment);
-// Lets go of every page we subclassed (page_subclass.h); sends no message
-// and calls no host.
-void releasePages(Release moment);
 
 // The page's procedure, behind the page's thunk.
 LRESULT CALLBACK pageWindowProc(WindowThunk* thunk, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
