@@ -408,10 +408,10 @@ TEST(Unload, RepeatedLoadsLeaveABoundedNumberOfThunks)
         EXPECT_LE(pages.size(), 8u * 15u) << "more pages kept thunks than eight pages of memory hold";
         host.unloadPlugin();  // without a stop: the class keeps its thunk too
     }
-    for (HWND page : pages) {
-        int heard = support::heardByHostProcedure(page);
+    for (HWND page : pages) {  // through the host's procedure and the thunk it found, to the page's own
+        int heard = host::messagesHeard(page);
         SendMessageA(page, WM_NULL, 0, 0);
-        EXPECT_EQ(heard + 1, support::heardByHostProcedure(page)) << "every page still works";
+        EXPECT_EQ(heard + 1, host::messagesHeard(page)) << "every page still works";
     }
     {
         host::StandInHost full;
