@@ -35,14 +35,18 @@ if %failed% gtr 0 exit /b 1
 exit /b 0
 
 :run
-rem %1 the test's name, %2 the program, %3 its argument (or nothing)
+rem %1 the test's name, %2 the program, %3 its argument (or nothing).
+rem A program that died may still exit 0 (under Wine it does): it passed
+rem only if it also printed its closing line.
 %2 %~3 > "logs\%~1.log" 2>&1
-if errorlevel 1 (
-    set /a failed+=1
-    echo FAILED %~1: see logs\%~1.log
-) else (
-    set /a passed+=1
-)
+if errorlevel 1 goto :runfailed
+find "@END@" "logs\%~1.log" >nul
+if errorlevel 1 goto :runfailed
+set /a passed+=1
+goto :eof
+:runfailed
+set /a failed+=1
+echo FAILED %~1: see logs\%~1.log
 goto :eof
 """
 
@@ -55,15 +59,23 @@ def wine_tests(build):
         if len(command) < 2 or not command[0].endswith("wine-run.sh") or not command[1].endswith(".exe"):
             continue
         environment = []
+        end = None
         for prop in test.get("properties", []):
             if prop["name"] == "ENVIRONMENT":
                 environment = [v for v in prop["value"] if v.split("=", 1)[0] not in WINE_ONLY_ENVIRONMENT]
-        yield test["name"], os.path.basename(command[1]), command[2:], environment
+            if prop["name"] == "PASS_REGULAR_EXPRESSION":
+                end = prop["value"]
+        if not isinstance(end, list) or len(end) != 1:
+            sys.exit(f"make_test_pack: {test['name']} names no one closing line to pass on")
+        yield test["name"], os.path.basename(command[1]), command[2:], environment, end[0]
 
 
 def script(tests):
+    ends = {end for _, _, _, _, end in tests}
+    if len(ends) != 1 or '"' in next(iter(ends)):
+        sys.exit("make_test_pack: the tests do not share one closing line find can look for")
     lines = [HEADER]
-    for number, (name, program, arguments, environment) in enumerate(tests):
+    for number, (name, program, arguments, environment, _) in enumerate(tests):
         kind = name.split(".", 1)[1] if "." in name else ""
         lines.append(f'if not "%only%"=="" if not "%only%"=="{kind}" goto skip{number}\n')
         for variable in environment:
@@ -73,22 +85,22 @@ def script(tests):
         for variable in environment:
             lines.append(f'set "{variable.split("=", 1)[0]}="\n')
         lines.append(f":skip{number}\n")
-    lines.append(FOOTER)
+    lines.append(FOOTER.replace("@END@", ends.pop()))
     return "".join(lines).replace("\n", "\r\n")
 
 
 def main():
     build, target = sys.argv[1], sys.argv[2]
     tests = list(wine_tests(build))
-    if any(len(arguments) > 1 for _, _, arguments, _ in tests):
+    if any(len(arguments) > 1 for _, _, arguments, _, _ in tests):
         sys.exit("make_test_pack: a test with more than one argument")
     binaries = os.path.join(build, "bin")
     os.makedirs(os.path.dirname(target) or ".", exist_ok=True)
     with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED) as pack:
-        for name in sorted({program for _, program, _, _ in tests}) + DLLS:
+        for name in sorted({program for _, program, _, _, _ in tests}) + DLLS:
             pack.write(os.path.join(binaries, name), name)
         pack.writestr("run-tests.cmd", script(tests))
-        pack.writestr("tests.txt", "".join(f"{name}\n" for name, _, _, _ in tests))
+        pack.writestr("tests.txt", "".join(f"{name}\n" for name, _, _, _, _ in tests))
     print(f"{target}: {len(tests)} tests")
 
 

@@ -21,6 +21,8 @@ closing="$(cd "$pack" && timeout 300 bash "$root/scripts/wineserver-session.sh" 
     bash "$root/scripts/wine-run.sh" cmd /c run-tests.cmd rebuilding | tr -d '\r' | tail -n 1)"
 echo "test pack (rebuilding host): $closing"
 [ "$closing" = "$expected passed, 0 failed" ] || { echo "test pack: expected $expected passed, 0 failed" >&2; exit 1; }
+# A program that dies fails in both, though under Wine it exits 0.
+bash tests/support/dying_programs_fail.sh "$root" "$pack" "$expected"
 
 # The tests that load the DLL, in the narrow and the Unicode host (the
 # handle-reuse tests in the narrow one), and the campaigns (hostile host,

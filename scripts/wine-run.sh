@@ -13,13 +13,19 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export LC_ALL="${LUNETKA_LOCALE:-pl_PL.UTF-8}"
 export WINEARCH=win32 2>/dev/null || true
 
-if [ ! -f "$WINEPREFIX/.lunetka-ready" ]; then
+# The marker names the prefix's settings: a prefix set up before one was
+# added is set up again.
+ready="$WINEPREFIX/.lunetka-ready-2"
+if [ ! -f "$ready" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
     graphics="${LUNETKA_GRAPHICS:-null}"
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f >/dev/null 2>&1
+    # A program that crashes gets its backtrace printed and ends, instead of
+    # waiting on a crash dialog no one can see until a test times out.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.lunetka-ready"
+    touch "$ready"
 fi
 
 if [ "${1:-}" = "--prepare" ]; then exit 0; fi

@@ -1,0 +1,44 @@
+// Every test program's main: GoogleTest's, and then one closing line, printed
+// only by a program that got back here with every test passed. Under Wine a
+// program whose stack overflows exits 0, and its remaining tests never run;
+// CTest and run-tests.cmd pass a program on this line, not on its exit code.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+// LUNETKA_PLANT_DEATH: the test command's check that a program that dies
+// fails, whatever its exit status: "overflow" overflows the stack, "exit"
+// ends the program with status 0 halfway, as Wine 8 ends one whose stack
+// overflowed. Each frame keeps a page of its own alive.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+int overflowTheStack(int depth)
+{
+    volatile char frame[4096];
+    frame[0] = static_cast<char>(depth);
+    return overflowTheStack(depth + 1) + frame[0];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    const char* death = getenv("LUNETKA_PLANT_DEATH");
+    if (death && strcmp(death, "overflow") == 0)
+        return overflowTheStack(0);
+    if (death && strcmp(death, "exit") == 0)
+        _Exit(0);
+    int failed = RUN_ALL_TESTS();
+    if (failed == 0) {
+        fflush(stderr);
+        printf("%s\n", LUNETKA_TEST_END);
+        fflush(stdout);
+    }
+    return failed;
+}
