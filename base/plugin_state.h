@@ -95,7 +95,7 @@ struct Session {
     WindowThunk* classThunk = nullptr;    // the class's procedure, while it is ours
 
     // The library itself (window_thunk.cpp, runtime_tls.cpp). Lives from load to unload.
-    ThunkArenas thunkArenas;     // the process's pages of thunks, found once
+    ThunkArenas thunkArenas;     // the process's arenas of thunks this copy found or made
     WindowThunk* entryThunk = nullptr;  // the export's (message_dispatch.cpp)
     DWORD runtimeSlots[8] = {};  // the C++ runtime's TLS slots, given back at unload
     int runtimeSlotCount = 0;

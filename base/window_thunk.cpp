@@ -1,6 +1,7 @@
 #include "base/window_thunk.h"
 
 #include <stddef.h>
+#include <stdint.h>
 #include <string.h>
 
 #include "base/invariant.h"
@@ -10,139 +11,390 @@ static_assert(sizeof(void*) == 4, "the thunks' code is 32-bit x86");
 
 namespace {
 
-const size_t ARENA_BYTES = 4096;
-// The last character is the layout's version: a copy of another layout makes
-// pages of its own rather than misread ours.
-const char ARENA_MAGIC[16] = "Lunetka thunks2";
-
-enum ThunkState : LONG { THUNK_FREE = 0, THUNK_LIVE = 1, THUNK_FORWARDING = 2 };
+// An arena: a page of code (a header, then one slot of code per thunk), and
+// the page of the thunks' data right after it, in one allocation.
+const size_t PAGE_BYTES = 4096;
+const size_t ARENA_BYTES = 2 * PAGE_BYTES;
+const size_t CODE_SLOT_BYTES = 256;
+const unsigned char FILL = 0xCC;  // int3 between and after the slots
+const char ARENA_MAGIC[12] = "Lunetka thk";
 
 #pragma pack(push, 1)
+// The instructions the code is made of, each with its fields named.
+struct Indirect {  // jmp/call/push dword [address]: FF /4, FF /2, FF /6
+    unsigned char opcode, modrm;
+    const void* address;
+};
+struct PushByte {  // push imm8 (sign-extended): 6A ib
+    unsigned char opcode;
+    signed char value;
+};
+struct PushWord {  // push imm32: 68 id
+    unsigned char opcode;
+    const void* value;
+};
+struct StackWord {  // push dword [esp+ib]: FF 74 24 ib; mov eax, [esp+ib]: 8B 44 24 ib
+    unsigned char opcode, modrm, sib, offset;
+};
+struct CompareEaxWithMemory {  // cmp eax, [address]: 3B 05
+    unsigned char opcode, modrm;
+    const void* address;
+};
+struct CompareEaxWithWord {  // cmp eax, imm32: 3D id
+    unsigned char opcode;
+    const void* value;
+};
+struct CompareMemoryWithByte {  // cmp dword [address], imm8: 83 3D
+    unsigned char opcode, modrm;
+    const void* address;
+    signed char value;
+};
+struct StoreWord {  // mov dword [address], imm32: C7 05
+    unsigned char opcode, modrm;
+    const void* address;
+    uint32_t value;
+};
+struct ShortJump {  // je/jne/jmp rel8: 74, 75, EB
+    unsigned char opcode;
+    signed char distance;
+};
+struct NearJump {  // jmp rel32: E9
+    unsigned char opcode;
+    int32_t distance;
+};
+struct Return {  // ret imm16: C2 iw
+    unsigned char opcode;
+    uint16_t bytes;
+};
+
+// One thunk's code. Its ways in: entry (what a window's procedure is set to),
+// which jumps to the data's target; filter, enter and forward (targets);
+// keep-alive (a subclass procedure of the common controls' chain).
+//
+// filter: a message our procedure acts on goes to enter, any other straight
+// to pass, with no reference to the library. enter: takes a reference to the
+// library, calls our procedure with the thunk and the message, then gives
+// the reference back: if the host let us go meanwhile, the library goes
+// here, outside its own code. forward: a page whose procedure is this thunk
+// again (whoever stood in front of it went) gets the saved one back, and the
+// thunk is free; pass: the saved procedure goes in front of the message's
+// four words, for CallWindowProc. keep-alive: hands every message on through
+// DefSubclassProc.
+struct ThunkCode {
+    Indirect toTarget;  // jmp [target]
+
+    StackWord filterMessage;  // mov eax, [esp+8]       the message
+    CompareEaxWithMemory isFirstAct;
+    ShortJump firstToEnter;  // je enter
+    CompareEaxWithMemory isSecondAct;
+    ShortJump secondToEnter;
+    CompareEaxWithMemory isThirdAct;
+    ShortJump thirdToEnter;
+    NearJump othersToPass;  // jmp pass
+
+    PushByte handlePlace;        // push 0                 (the handle's place)
+    unsigned char handleAddress;  // push esp
+    Indirect procedureAddress;   // push [procedure]
+    PushByte fromAddress;        // push GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS
+    Indirect takeReference;      // call [GetModuleHandleExW]
+    StackWord lParam, wParam, message, hwnd;  // push [esp+20], four times
+    PushWord thisThunk;          // push the thunk's data
+    Indirect callProcedure;      // call [procedure]
+    unsigned char keepResult;    // push eax
+    StackWord handle;            // push [esp+4]
+    Indirect giveReferenceBack;  // call [FreeLibrary]
+    unsigned char result;        // pop eax
+    unsigned char dropHandlePlace;  // pop ecx
+    Return enterReturn;          // ret 16
+
+    CompareMemoryWithByte isForClass;  // cmp dword [forClass], 0
+    ShortJump classToPass;             // jne pass
+    PushByte procedureIndex;           // push GWL_WNDPROC
+    StackWord windowToRead;            // push [esp+8]      hwnd
+    Indirect readProcedure;            // call [GetWindowLong]
+    CompareEaxWithWord isThisThunk;    // cmp eax, entry
+    ShortJump otherToPass;             // jne pass
+    Indirect savedToGiveBack;          // push [saved]
+    PushByte procedureIndexToSet;      // push GWL_WNDPROC
+    StackWord windowToSet;             // push [esp+12]     hwnd
+    Indirect giveProcedureBack;        // call [SetWindowLong]
+    StoreWord markFree;                // mov dword [state], THUNK_FREE
+
+    unsigned char returnAddress;  // pop ecx
+    Indirect savedInFront;        // push [saved]
+    unsigned char returnAddressBack;  // push ecx
+    Indirect toCallWindowProc;    // jmp [CallWindowProc]
+
+    StackWord keepLParam, keepWParam, keepMessage, keepHwnd;  // push [esp+16], four times
+    Indirect callDefSubclassProc;  // call [DefSubclassProc]
+    Return keepAliveReturn;        // ret 24
+};
+
+// The code page's first slot.
 struct ArenaHeader {
-    char magic[16];
-    ArenaHeader* self;  // a chance match of the magic does not also name its own address
-    unsigned char unused[THUNK_BYTES - 20];
+    char magic[sizeof ARENA_MAGIC];
+    uint32_t layout;   // the code's layout (layoutVersion)
+    const void* self;  // the arena's own address
+    const void* data;  // its data page
 };
 #pragma pack(pop)
-static_assert(sizeof(ArenaHeader) == THUNK_BYTES, "the header fills the first slot");
 
-// Offsets in a thunk of its code's ways in and of the fields it reads.
-const size_t ENTER = 6, FORWARD = 66, KEEP_ALIVE = 136, CODE_BYTES = 164;
-const size_t AT_GET_MODULE = CODE_BYTES, AT_FREE_LIBRARY = AT_GET_MODULE + 4, AT_TARGET = AT_FREE_LIBRARY + 4,
-             AT_PROCEDURE = AT_TARGET + 4, AT_SAVED = AT_PROCEDURE + 4, AT_CALL_WINDOW_PROC = AT_SAVED + 4,
-             AT_GET_WINDOW_LONG = AT_CALL_WINDOW_PROC + 4, AT_SET_WINDOW_LONG = AT_GET_WINDOW_LONG + 4,
-             AT_DEF_SUBCLASS_PROC = AT_SET_WINDOW_LONG + 4, AT_WINDOW = AT_DEF_SUBCLASS_PROC + 4,
-             AT_STATE = AT_WINDOW + 4, AT_FOR_CLASS = AT_STATE + 4;
-const size_t SELF = ~static_cast<size_t>(0);  // a fixup that names the thunk's own address
-
-// jmp [target] leads to enter while we are loaded, to forward afterwards.
-// enter: takes a reference to the library, calls our procedure with the
-// thunk and the message, then gives the reference back: if the host let us
-// go meanwhile, the library goes here, outside its own code. forward: a page
-// whose procedure is this thunk again (whoever stood in front of it went)
-// gets the saved one back, and the thunk is free; then the saved procedure
-// goes in front of the message's four words, for CallWindowProc.
-// keep-alive: a subclass procedure of the common controls' chain that hands
-// every message on through DefSubclassProc.
-const unsigned char THUNK_CODE[] = {
-    0xFF, 0x25, 0, 0, 0, 0,              //   0 jmp [target]
-    0x6A, 0x00,                          //   6 enter: push 0             (the handle's place)
-    0x54,                                //   8 push esp
-    0xFF, 0x35, 0, 0, 0, 0,              //   9 push [procedure]
-    0x6A, 0x04,                          //  15 push GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS
-    0xFF, 0x15, 0, 0, 0, 0,              //  17 call [GetModuleHandleExW]
-    0xFF, 0x74, 0x24, 0x14,              //  23 push [esp+20]             lParam
-    0xFF, 0x74, 0x24, 0x14,              //  27 push [esp+20]             wParam
-    0xFF, 0x74, 0x24, 0x14,              //  31 push [esp+20]             message
-    0xFF, 0x74, 0x24, 0x14,              //  35 push [esp+20]             hwnd
-    0x68, 0, 0, 0, 0,                    //  39 push this thunk
-    0xFF, 0x15, 0, 0, 0, 0,              //  44 call [procedure]
-    0x50,                                //  50 push eax
-    0xFF, 0x74, 0x24, 0x04,              //  51 push [esp+4]              the handle
-    0xFF, 0x15, 0, 0, 0, 0,              //  55 call [FreeLibrary]
-    0x58,                                //  61 pop eax
-    0x59,                                //  62 pop ecx                   the handle's place
-    0xC2, 0x10, 0x00,                    //  63 ret 16
-    0x83, 0x3D, 0, 0, 0, 0, 0x00,        //  66 forward: cmp dword [forClass], 0
-    0x75, 0x2F,                          //  73 jne pass
-    0x6A, 0xFC,                          //  75 push GWL_WNDPROC
-    0xFF, 0x74, 0x24, 0x08,              //  77 push [esp+8]              hwnd
-    0xFF, 0x15, 0, 0, 0, 0,              //  81 call [GetWindowLong]
-    0x3D, 0, 0, 0, 0,                    //  87 cmp eax, this thunk
-    0x75, 0x1C,                          //  92 jne pass
-    0xFF, 0x35, 0, 0, 0, 0,              //  94 push [saved]
-    0x6A, 0xFC,                          // 100 push GWL_WNDPROC
-    0xFF, 0x74, 0x24, 0x0C,              // 102 push [esp+12]             hwnd
-    0xFF, 0x15, 0, 0, 0, 0,              // 106 call [SetWindowLong]
-    0xC7, 0x05, 0, 0, 0, 0, 0, 0, 0, 0,  // 112 mov dword [state], free
-    0x59,                                // 122 pass: pop ecx             the return address
-    0xFF, 0x35, 0, 0, 0, 0,              // 123 push [saved]
-    0x51,                                // 129 push ecx
-    0xFF, 0x25, 0, 0, 0, 0,              // 130 jmp [CallWindowProc]
-    0xFF, 0x74, 0x24, 0x10,              // 136 keep-alive: push [esp+16] lParam
-    0xFF, 0x74, 0x24, 0x10,              // 140 push [esp+16]             wParam
-    0xFF, 0x74, 0x24, 0x10,              // 144 push [esp+16]             message
-    0xFF, 0x74, 0x24, 0x10,              // 148 push [esp+16]             hwnd
-    0xFF, 0x15, 0, 0, 0, 0,              // 152 call [DefSubclassProc]
-    0xC2, 0x18, 0x00,                    // 158 ret 24
-};
-// Where the code names a field, and which.
-const struct {
-    size_t at, field;
-} THUNK_FIXUPS[] = {
-    {2, AT_TARGET},         {11, AT_PROCEDURE},         {19, AT_GET_MODULE},        {40, SELF},
-    {46, AT_PROCEDURE},     {57, AT_FREE_LIBRARY},      {68, AT_FOR_CLASS},         {83, AT_GET_WINDOW_LONG},
-    {88, SELF},             {96, AT_SAVED},             {108, AT_SET_WINDOW_LONG},  {114, AT_STATE},
-    {125, AT_SAVED},        {132, AT_CALL_WINDOW_PROC}, {154, AT_DEF_SUBCLASS_PROC},
-};
-
-}  // namespace
-
-#pragma pack(push, 1)
-struct WindowThunk {
-    unsigned char code[CODE_BYTES];
-    // Written when the page is made, never again: a message's way back out of
-    // the thunk reads only these, so a thunk may be freed and used again
-    // while a message is still inside it.
-    void* getModuleHandleEx;
-    void* freeLibrary;
-    // Each changed by one aligned write.
-    void* volatile target;
-    void* volatile procedure;  // ours, in our image
-    void* volatile saved;      // what we replaced
-    void* volatile callWindowProc;
-    void* volatile getWindowLong;  // of the window's width
-    void* volatile setWindowLong;
-    void* volatile defSubclassProc;  // of the comctl32 whose chain the keep-alive entry is in
-    HWND window;                     // the page; for a class, the instance it is registered under
-    volatile LONG state;
-    LONG forClass;
-    LONG wide;
-    unsigned char unused[THUNK_BYTES - CODE_BYTES - 13 * 4];
-};
-#pragma pack(pop)
-static_assert(sizeof(WindowThunk) == THUNK_BYTES, "one slot each");
-static_assert(sizeof THUNK_CODE <= CODE_BYTES, "the code fits before its fields");
-static_assert(offsetof(WindowThunk, target) == AT_TARGET && offsetof(WindowThunk, saved) == AT_SAVED &&
-                  offsetof(WindowThunk, callWindowProc) == AT_CALL_WINDOW_PROC &&
-                  offsetof(WindowThunk, procedure) == AT_PROCEDURE &&
-                  offsetof(WindowThunk, freeLibrary) == AT_FREE_LIBRARY &&
-                  offsetof(WindowThunk, getWindowLong) == AT_GET_WINDOW_LONG &&
-                  offsetof(WindowThunk, setWindowLong) == AT_SET_WINDOW_LONG &&
-                  offsetof(WindowThunk, defSubclassProc) == AT_DEF_SUBCLASS_PROC &&
-                  offsetof(WindowThunk, state) == AT_STATE && offsetof(WindowThunk, forClass) == AT_FOR_CLASS,
-              "the code names the fields where they are");
+static_assert(sizeof(Indirect) == 6 && sizeof(PushByte) == 2 && sizeof(PushWord) == 5 && sizeof(StackWord) == 4 &&
+                  sizeof(CompareEaxWithMemory) == 6 && sizeof(CompareEaxWithWord) == 5 &&
+                  sizeof(CompareMemoryWithByte) == 7 && sizeof(StoreWord) == 10 && sizeof(ShortJump) == 2 &&
+                  sizeof(NearJump) == 5 && sizeof(Return) == 3,
+              "each instruction is as long as its encoding");
+static_assert(sizeof(ThunkCode) <= CODE_SLOT_BYTES && sizeof(ArenaHeader) <= CODE_SLOT_BYTES,
+              "the code and the header each fit a slot");
+static_assert(CODE_SLOT_BYTES * (THUNKS_PER_ARENA + 1) <= PAGE_BYTES, "the code slots fit the code page");
+static_assert(sizeof(WindowThunk) * THUNKS_PER_ARENA <= PAGE_BYTES, "the thunks' data fits the data page");
+static_assert(sizeof(WindowThunk) % 4 == 0 && offsetof(WindowThunk, target) % 4 == 0 &&
+                  offsetof(WindowThunk, state) % 4 == 0,
+              "every field the code reads or a write retargets is aligned");
+static_assert(THUNK_ACTS_MAX == 3, "the filter compares three messages");
 static_assert(THUNK_FREE == 0, "the code frees a thunk with a zero");
 
-namespace {
+const size_t FILTER = offsetof(ThunkCode, filterMessage);
+const size_t ENTER = offsetof(ThunkCode, handlePlace);
+const size_t FORWARD = offsetof(ThunkCode, isForClass);
+const size_t PASS = offsetof(ThunkCode, returnAddress);
+const size_t KEEP_ALIVE = offsetof(ThunkCode, keepLParam);
 
-WindowThunk* thunkAt(void* arena, int index)
+// A jump's distance from the end of the jump at `from` to `to`, both in the
+// code; the compiler refuses a short one that does not fit.
+template <long Distance>
+constexpr signed char shortDistance()
 {
-    return reinterpret_cast<WindowThunk*>(static_cast<unsigned char*>(arena) + THUNK_BYTES * (index + 1));
+    static_assert(Distance >= -128 && Distance <= 127, "a short jump reaches 127 bytes at most");
+    return static_cast<signed char>(Distance);
+}
+#define THUNK_SHORT_JUMP(opcode, from, to)                                                      \
+    ShortJump                                                                                   \
+    {                                                                                           \
+        opcode, shortDistance<static_cast<long>(to) -                                           \
+                              static_cast<long>(offsetof(ThunkCode, from) + sizeof(ShortJump))>() \
+    }
+const unsigned char JE = 0x74, JNE = 0x75;
+
+// The code of the thunk whose data is at data and whose entry is at entry.
+// With both zero it is the template, whose bytes are the layout's version.
+ThunkCode codeFor(uintptr_t data, uintptr_t entry)
+{
+    auto field = [data](size_t offset) { return reinterpret_cast<const void*>(data + offset); };
+    const unsigned char JUMP = 0xFF, PUSH_MEMORY = 0x35, JUMP_MEMORY = 0x25, CALL_MEMORY = 0x15;
+    const unsigned char PUSH_STACK = 0xFF, LOAD_STACK = 0x8B;
+    const signed char GWL_PROCEDURE = GWL_WNDPROC;
+    ThunkCode code = {
+        {JUMP, JUMP_MEMORY, field(offsetof(WindowThunk, target))},
+
+        {LOAD_STACK, 0x44, 0x24, 8},
+        {0x3B, 0x05, field(offsetof(WindowThunk, acts))},
+        THUNK_SHORT_JUMP(JE, firstToEnter, ENTER),
+        {0x3B, 0x05, field(offsetof(WindowThunk, acts) + sizeof(UINT))},
+        THUNK_SHORT_JUMP(JE, secondToEnter, ENTER),
+        {0x3B, 0x05, field(offsetof(WindowThunk, acts) + 2 * sizeof(UINT))},
+        THUNK_SHORT_JUMP(JE, thirdToEnter, ENTER),
+        {0xE9, static_cast<int32_t>(PASS - (offsetof(ThunkCode, othersToPass) + sizeof(NearJump)))},
+
+        {0x6A, 0},
+        0x54,
+        {JUMP, PUSH_MEMORY, field(offsetof(WindowThunk, procedure))},
+        {0x6A, GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS},
+        {JUMP, CALL_MEMORY, field(offsetof(WindowThunk, getModuleHandleEx))},
+        // Each push moves the words up by one: the fourth of the message's
+        // words, 16 bytes above the return address, stays 20 bytes up.
+        {PUSH_STACK, 0x74, 0x24, 20},
+        {PUSH_STACK, 0x74, 0x24, 20},
+        {PUSH_STACK, 0x74, 0x24, 20},
+        {PUSH_STACK, 0x74, 0x24, 20},
+        {0x68, reinterpret_cast<const void*>(data)},
+        {JUMP, CALL_MEMORY, field(offsetof(WindowThunk, procedure))},
+        0x50,
+        {PUSH_STACK, 0x74, 0x24, 4},
+        {JUMP, CALL_MEMORY, field(offsetof(WindowThunk, freeLibrary))},
+        0x58,
+        0x59,
+        {0xC2, 16},
+
+        {0x83, 0x3D, field(offsetof(WindowThunk, forClass)), 0},
+        THUNK_SHORT_JUMP(JNE, classToPass, PASS),
+        {0x6A, GWL_PROCEDURE},
+        {PUSH_STACK, 0x74, 0x24, 8},
+        {JUMP, CALL_MEMORY, field(offsetof(WindowThunk, getWindowLong))},
+        {0x3D, reinterpret_cast<const void*>(entry)},
+        THUNK_SHORT_JUMP(JNE, otherToPass, PASS),
+        {JUMP, PUSH_MEMORY, field(offsetof(WindowThunk, saved))},
+        {0x6A, GWL_PROCEDURE},
+        {PUSH_STACK, 0x74, 0x24, 12},
+        {JUMP, CALL_MEMORY, field(offsetof(WindowThunk, setWindowLong))},
+        {0xC7, 0x05, field(offsetof(WindowThunk, state)), THUNK_FREE},
+
+        0x59,
+        {JUMP, PUSH_MEMORY, field(offsetof(WindowThunk, saved))},
+        0x51,
+        {JUMP, JUMP_MEMORY, field(offsetof(WindowThunk, callWindowProc))},
+
+        {PUSH_STACK, 0x74, 0x24, 16},
+        {PUSH_STACK, 0x74, 0x24, 16},
+        {PUSH_STACK, 0x74, 0x24, 16},
+        {PUSH_STACK, 0x74, 0x24, 16},
+        {JUMP, CALL_MEMORY, field(offsetof(WindowThunk, defSubclassProc))},
+        {0xC2, 24},
+    };
+    return code;
 }
 
-template <typename Visit>
-WindowThunk* findThunk(Visit matches)
+// The layout's version: FNV-1a over the template and the data's layout, so
+// a copy whose code or data differ in any byte makes pages of its own.
+uint32_t layoutVersion()
+{
+    ThunkCode code = codeFor(0, 0);
+    const uint32_t shape[] = {sizeof(WindowThunk), THUNKS_PER_ARENA, CODE_SLOT_BYTES, PAGE_BYTES};
+    uint32_t hash = 2166136261u;
+    auto mix = [&hash](const void* bytes, size_t size) {
+        for (size_t i = 0; i < size; ++i)
+            hash = (hash ^ static_cast<const unsigned char*>(bytes)[i]) * 16777619u;
+    };
+    mix(&code, sizeof code);
+    mix(shape, sizeof shape);
+    return hash;
+}
+
+unsigned char* codeSlot(const void* arena, int slot)
+{
+    return static_cast<unsigned char*>(const_cast<void*>(arena)) + CODE_SLOT_BYTES * slot;
+}
+
+WindowThunk* thunkAt(const void* arena, int index)
+{
+    unsigned char* data = static_cast<unsigned char*>(const_cast<void*>(arena)) + PAGE_BYTES;
+    return reinterpret_cast<WindowThunk*>(data) + index;
+}
+
+// The code slot (the header's for slot 0) as this copy writes it for arena.
+void writeSlot(unsigned char* out, const void* arena, int slot)
+{
+    memset(out, FILL, CODE_SLOT_BYTES);
+    if (slot == 0) {
+        ArenaHeader header;
+        memcpy(header.magic, ARENA_MAGIC, sizeof ARENA_MAGIC);
+        header.layout = layoutVersion();
+        header.self = arena;
+        header.data = thunkAt(arena, 0);
+        memcpy(out, &header, sizeof header);
+        return;
+    }
+    ThunkCode code = codeFor(reinterpret_cast<uintptr_t>(thunkAt(arena, slot - 1)),
+                             reinterpret_cast<uintptr_t>(codeSlot(arena, slot)));
+    memcpy(out, &code, sizeof code);
+}
+
+unsigned char* codeOf(const WindowThunk* thunk)
+{
+    uintptr_t data = reinterpret_cast<uintptr_t>(thunk) & ~static_cast<uintptr_t>(PAGE_BYTES - 1);
+    int index = static_cast<int>(thunk - reinterpret_cast<const WindowThunk*>(data));
+    return codeSlot(reinterpret_cast<const void*>(data - PAGE_BYTES), index + 1);
+}
+
+bool known(const void* arena)
+{
+    const ThunkArenas& arenas = session.thunkArenas;
+    for (int a = 0; a < arenas.count; ++a)
+        if (arenas.arena[a] == arena)
+            return true;
+    return false;
+}
+
+// The variable's value: each arena's address in eight hex digits, then a
+// space. Formatted by hand: this runs inside DllMain, where user32 may not.
+const size_t VARIABLE_BYTES = THUNK_ARENAS_MAX * 9 + 1;
+
+void publishArenas()
+{
+    const ThunkArenas& arenas = session.thunkArenas;
+    char value[VARIABLE_BYTES];
+    char* at = value;
+    for (int a = 0; a < arenas.count; ++a) {
+        uintptr_t address = reinterpret_cast<uintptr_t>(arenas.arena[a]);
+        for (int shift = 28; shift >= 0; shift -= 4)
+            *at++ = "0123456789ABCDEF"[(address >> shift) & 0xF];
+        *at++ = ' ';
+    }
+    *at = '\0';
+    SetEnvironmentVariableA(thunkArenasVariable(), value);
+}
+
+// The arenas the variable names that are ours to use. A value too long for
+// ours, or a word that is no address, is no copy's of this layout.
+void readArenas()
+{
+    ThunkArenas& arenas = session.thunkArenas;
+    char value[VARIABLE_BYTES];
+    DWORD length = GetEnvironmentVariableA(thunkArenasVariable(), value, sizeof value);
+    if (length == 0 || length >= sizeof value)
+        return;
+    for (const char* at = value; *at && arenas.count < THUNK_ARENAS_MAX; ++at) {
+        uintptr_t address = 0;
+        int digits = 0;
+        for (; *at && *at != ' '; ++at, ++digits) {
+            char c = *at;
+            int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (digit < 0 || digits == 8)
+                return;
+            address = address << 4 | static_cast<uintptr_t>(digit);
+        }
+        void* arena = reinterpret_cast<void*>(address);
+        if (!known(arena) && isOwnArena(arena))
+            arenas.arena[arenas.count++] = arena;
+        if (!*at)
+            break;
+    }
+}
+
+void findArenas()
+{
+    ThunkArenas& arenas = session.thunkArenas;
+    if (arenas.found)
+        return;
+    arenas.found = true;
+    readArenas();
+}
+
+WindowThunk* newArena()
+{
+    ThunkArenas& arenas = session.thunkArenas;
+    if (arenas.count >= THUNK_ARENAS_MAX)
+        return nullptr;
+    void* memory = VirtualAlloc(nullptr, ARENA_BYTES, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!memory)
+        return nullptr;
+    for (int slot = 0; slot <= THUNKS_PER_ARENA; ++slot)
+        writeSlot(codeSlot(memory, slot), memory, slot);
+    for (int i = 0; i < THUNKS_PER_ARENA; ++i) {
+        WindowThunk* thunk = thunkAt(memory, i);  // zero, as VirtualAlloc gives it: free
+        thunk->getModuleHandleEx = reinterpret_cast<void*>(&GetModuleHandleExW);
+        thunk->freeLibrary = reinterpret_cast<void*>(&FreeLibrary);
+        thunk->target = codeSlot(memory, i + 1) + FORWARD;
+    }
+    // Written once: from now on the code may run, and nobody may write it.
+    // A process that forbids code made at run time refuses here.
+    DWORD before;
+    if (!VirtualProtect(memory, PAGE_BYTES, PAGE_EXECUTE_READ, &before)) {
+        VirtualFree(memory, 0, MEM_RELEASE);
+        return nullptr;
+    }
+    FlushInstructionCache(GetCurrentProcess(), memory, PAGE_BYTES);
+    // Ours before another copy can see the page.
+    thunkAt(memory, 0)->state = THUNK_LIVE;
+    arenas.arena[arenas.count++] = memory;
+    publishArenas();
+    return thunkAt(memory, 0);
+}
+
+// The first thunk that matches, claimed when claim says so: another copy on
+// another thread may be looking for a free one at the same time.
+template <typename Matches>
+WindowThunk* findThunk(Matches matches)
 {
     const ThunkArenas& arenas = session.thunkArenas;
     for (int a = 0; a < arenas.count; ++a) {
@@ -155,76 +407,57 @@ WindowThunk* findThunk(Visit matches)
     return nullptr;
 }
 
-// Ours: private memory that may run code, starting with our header, which
-// names its own address.
-bool isArena(const MEMORY_BASIC_INFORMATION& region)
+WindowThunk* claimFreeThunk(WNDPROC leadingThere)
 {
-    if (region.Type != MEM_PRIVATE || region.Protect != PAGE_EXECUTE_READWRITE)
-        return false;
-    const ArenaHeader* header = static_cast<const ArenaHeader*>(region.BaseAddress);
-    return memcmp(header->magic, ARENA_MAGIC, sizeof ARENA_MAGIC) == 0 && header->self == header;
-}
-
-// Once per copy: the pages of thunks earlier copies made are found by a walk
-// of the address space, as nothing of theirs is left to name them.
-void findArenas()
-{
-    ThunkArenas& arenas = session.thunkArenas;
-    if (arenas.found)
-        return;
-    arenas.found = true;
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    MEMORY_BASIC_INFORMATION region;
-    const char* end = static_cast<const char*>(system.lpMaximumApplicationAddress);
-    for (const char* at = static_cast<const char*>(system.lpMinimumApplicationAddress);
-         at < end && arenas.count < THUNK_ARENAS_MAX; at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
-        SIZE_T described = VirtualQuery(at, &region, sizeof region);
-        if (NEVER(described == 0))  // every address up to the highest one is described
-            break;
-        if (isArena(region))
-            arenas.arena[arenas.count++] = region.BaseAddress;
-    }
-}
-
-WindowThunk* newArena()
-{
-    ThunkArenas& arenas = session.thunkArenas;
-    void* memory = arenas.count < THUNK_ARENAS_MAX
-                       ? VirtualAlloc(nullptr, ARENA_BYTES, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE)
-                       : nullptr;
-    if (!memory)
-        return nullptr;
-    ArenaHeader* header = static_cast<ArenaHeader*>(memory);
-    memcpy(header->magic, ARENA_MAGIC, sizeof ARENA_MAGIC);
-    header->self = header;
-    for (int i = 0; i < THUNKS_PER_ARENA; ++i) {
-        WindowThunk* thunk = thunkAt(memory, i);  // zero, as VirtualAlloc gives it: free
-        unsigned char* base = thunk->code;
-        memset(base, 0xCC, sizeof thunk->code);
-        memcpy(base, THUNK_CODE, sizeof THUNK_CODE);
-        for (const auto& fixup : THUNK_FIXUPS) {
-            unsigned char* field = fixup.field == SELF ? base : base + fixup.field;
-            memcpy(base + fixup.at, &field, sizeof field);
-        }
-        thunk->getModuleHandleEx = reinterpret_cast<void*>(&GetModuleHandleExW);
-        thunk->freeLibrary = reinterpret_cast<void*>(&FreeLibrary);
-        thunk->target = base + FORWARD;
-    }
-    FlushInstructionCache(GetCurrentProcess(), memory, ARENA_BYTES);
-    arenas.arena[arenas.count++] = memory;
-    return thunkAt(memory, 0);
+    return findThunk([leadingThere](WindowThunk* candidate) {
+        return candidate->state == THUNK_FREE && thunkEntry(candidate) != leadingThere &&
+               InterlockedCompareExchange(&candidate->state, THUNK_LIVE, THUNK_FREE) == THUNK_FREE;
+    });
 }
 
 }  // namespace
 
-WindowThunk* makeWindowThunk(ThunkProcedure procedure, HWND window, bool wide, bool forClass, WNDPROC leadingThere)
+const char* thunkArenasVariable()
+{
+    static char name[] = "LUNETKA_THUNKS_00000000";
+    uint32_t layout = layoutVersion();
+    char* digits = name + sizeof name - 9;
+    for (int i = 0; i < 8; ++i)
+        digits[i] = "0123456789ABCDEF"[(layout >> (28 - 4 * i)) & 0xF];
+    return name;
+}
+
+bool isOwnArena(const void* arena)
+{
+    MEMORY_BASIC_INFORMATION code, data;
+    const unsigned char* base = static_cast<const unsigned char*>(arena);
+    if (!VirtualQuery(arena, &code, sizeof code) || code.State != MEM_COMMIT || code.Type != MEM_PRIVATE ||
+        code.BaseAddress != arena || code.AllocationBase != arena || code.Protect != PAGE_EXECUTE_READ ||
+        code.RegionSize < PAGE_BYTES)
+        return false;
+    if (!VirtualQuery(base + PAGE_BYTES, &data, sizeof data) || data.State != MEM_COMMIT ||
+        data.AllocationBase != arena || data.Protect != PAGE_READWRITE)
+        return false;
+    // Only code this copy would have written itself runs.
+    unsigned char expected[CODE_SLOT_BYTES];
+    for (int slot = 0; slot <= THUNKS_PER_ARENA; ++slot) {
+        writeSlot(expected, arena, slot);
+        if (memcmp(expected, base + CODE_SLOT_BYTES * slot, CODE_SLOT_BYTES) != 0)
+            return false;
+    }
+    return true;
+}
+
+WindowThunk* makeWindowThunk(ThunkProcedure procedure, HWND window, bool wide, bool forClass, WNDPROC leadingThere,
+                             const ThunkActs* acts)
 {
     findArenas();
-    auto usable = [leadingThere](const WindowThunk* candidate) {
-        return candidate->state == THUNK_FREE && thunkEntry(candidate) != leadingThere;
-    };
-    WindowThunk* thunk = findThunk(usable);
+    WindowThunk* thunk = claimFreeThunk(leadingThere);
+    if (!thunk) {
+        // Another copy may have made pages since we looked.
+        readArenas();
+        thunk = claimFreeThunk(leadingThere);
+    }
     if (!thunk)
         thunk = newArena();
     if (!thunk)
@@ -237,12 +470,13 @@ WindowThunk* makeWindowThunk(ThunkProcedure procedure, HWND window, bool wide, b
     thunk->window = window;
     thunk->wide = wide;
     thunk->forClass = forClass;
-    thunk->target = thunk->code + ENTER;
-    thunk->state = THUNK_LIVE;
+    for (int i = 0; i < THUNK_ACTS_MAX; ++i)
+        thunk->acts[i] = acts ? acts->message[i] : 0;
+    thunk->target = codeOf(thunk) + (acts ? FILTER : ENTER);
     return thunk;
 }
 
-WNDPROC thunkEntry(const WindowThunk* thunk) { return reinterpret_cast<WNDPROC>(const_cast<unsigned char*>(thunk->code)); }
+WNDPROC thunkEntry(const WindowThunk* thunk) { return reinterpret_cast<WNDPROC>(static_cast<void*>(codeOf(thunk))); }
 
 void setThunkSaved(WindowThunk* thunk, WNDPROC saved) { thunk->saved = reinterpret_cast<void*>(saved); }
 
@@ -255,11 +489,12 @@ HWND thunkWindow(const WindowThunk* thunk) { return thunk->window; }
 SUBCLASSPROC thunkKeepAlive(WindowThunk* thunk, void* defSubclassProc)
 {
     thunk->defSubclassProc = defSubclassProc;
-    return reinterpret_cast<SUBCLASSPROC>(static_cast<void*>(thunk->code + KEEP_ALIVE));
+    return reinterpret_cast<SUBCLASSPROC>(static_cast<void*>(codeOf(thunk) + KEEP_ALIVE));
 }
 
 WindowThunk* leftClassThunk(WNDPROC classProc)
 {
+    findArenas();
     return findThunk([=](const WindowThunk* thunk) {
         return thunk->state == THUNK_FORWARDING && thunk->forClass && thunkEntry(thunk) == classProc;
     });
@@ -267,13 +502,13 @@ WindowThunk* leftClassThunk(WNDPROC classProc)
 
 void forwardPastUs(WindowThunk* thunk)
 {
-    thunk->target = thunk->code + FORWARD;
+    thunk->target = codeOf(thunk) + FORWARD;
     thunk->state = THUNK_FORWARDING;
 }
 
 void freeWindowThunk(WindowThunk* thunk)
 {
-    thunk->target = thunk->code + FORWARD;
+    thunk->target = codeOf(thunk) + FORWARD;
     thunk->procedure = nullptr;
     thunk->state = THUNK_FREE;
 }

@@ -13,7 +13,9 @@
 // what F2's bare list view commits, and our own peak, the C runtime heap in
 // use during one more event. Prints one table of medians with each figure's
 // floor and the ratio, and last one line with the worst ratio of each kind
-// against its goal.
+// against its goal. Before that line: what the thunks cost a page message
+// and a load, against the page without our list and a process without
+// 10,000 more memory regions.
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -507,6 +509,80 @@ void measureLoad(int rows, int reps)
     printRow("load (parse, convert, store)", median(loads), median(floors));
 }
 
+// The CPU time this thread has spent, in microseconds.
+double threadMicroseconds()
+{
+    FILETIME created, ended, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user);
+    auto value = [](const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return static_cast<double>(value(kernel) + value(user)) / 10.0;
+}
+
+// What the thunks cost the host: a plain message (one nothing of ours acts
+// on) to a page with our list in it, against the same page before 220, in
+// CPU time; and a copy of the DLL loaded and unloaded (its
+// DllMain finds the pages of thunks and takes one) with 10,000 more memory
+// regions in the process, against none.
+void measureThunks(const std::string& dll, int reps)
+{
+    const int MESSAGES = 200000;
+    const UINT PLAIN = WM_USER + 0x77;
+    double given = 0, withList = 0;
+    {
+        host::StandInHost host;
+        host.recording().exchanges = false;
+        host.loadPlugin(dll);
+        host.start();
+        host::WindowSpec plan;
+        plan.title = "bench";
+        HWND page = host::createHostWindow(host::WindowKind::Ansi, plan);
+        host.page().adopt(page, true);
+        auto perMessage = [page] {
+            std::vector<double> runs;
+            for (int rep = 0; rep < 3; ++rep) {
+                double start = threadMicroseconds();
+                for (int i = 0; i < MESSAGES; ++i)
+                    SendMessageA(page, PLAIN, 0, 0);
+                runs.push_back((threadMicroseconds() - start) / MESSAGES);
+            }
+            return median(runs);
+        };
+        given = perMessage();
+        host.page().requestControl(RESULTS, 0, 0);  // 220: our list in the page, our thunk in front
+        withList = perMessage();
+        host.stop();
+    }  // the host lets the library go: each load below runs its DllMain
+    printf("\nThe thunks, medians\n");
+    printf("    %-34s %10.3f us   floor %10.3f us   ratio %6.2f\n", "a page message, our list in it (CPU)",
+           withList, given, given > 0 ? withList / given : 0);
+
+    auto loads = [&dll, reps] {
+        std::vector<double> runs;
+        for (int rep = 0; rep < std::max(reps, 25); ++rep) {
+            int64_t start = now();
+            HMODULE module = LoadLibraryA(dll.c_str());
+            if (module)
+                FreeLibrary(module);
+            else
+                fprintf(stderr, "%s could not be loaded\n", dll.c_str());
+            runs.push_back(ms(now() - start));
+        }
+        return median(runs);
+    };
+    double plain = loads();
+    // Every other page committed: 10,000 committed regions between reserved ones.
+    const size_t PAGES = 20000;
+    char* reserved = static_cast<char*>(VirtualAlloc(nullptr, PAGES * 4096, MEM_RESERVE, PAGE_NOACCESS));
+    for (size_t i = 0; reserved && i < PAGES; i += 2)
+        VirtualAlloc(reserved + i * 4096, 4096, MEM_COMMIT, PAGE_READWRITE);
+    double crowded = reserved ? loads() : 0;
+    if (reserved)
+        VirtualFree(reserved, 0, MEM_RELEASE);
+    else
+        fprintf(stderr, "no room for 10,000 more regions\n");
+    printRow("load and unload, 10,000 more regions", crowded, plain);
+}
+
 void printRow(const char* what, double figure, double floor)
 {
     printf("    %-34s %10.2f ms   floor %10.2f ms   ratio %6.2f\n", what, figure, floor, floor > 0 ? figure / floor : 0);
@@ -520,10 +596,13 @@ int main(int argc, char** argv)
     std::vector<int> sizes = {1000, 10000, 100000};
     std::vector<int> loadSizes = {100000, 1000000};
     int reps = 5;
+    bool thunksOnly = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--dll" && i + 1 < argc) {
             dll = argv[++i];
+        } else if (arg == "--thunks") {
+            thunksOnly = true;
         } else if (arg == "--reps" && i + 1 < argc) {
             reps = std::max(1, atoi(argv[++i]));
         } else if ((arg == "--sizes" || arg == "--load-sizes") && i + 1 < argc) {
@@ -533,12 +612,16 @@ int main(int argc, char** argv)
                 chosen.push_back(atoi(part));
         } else {
             fprintf(stderr, "usage: lunetka-bench [--dll PATH] [--sizes 1000,10000,100000] "
-                            "[--load-sizes 100000,1000000] [--reps 5]\n");
+                            "[--load-sizes 100000,1000000] [--reps 5] [--thunks]\n");
             return 2;
         }
     }
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
+    if (thunksOnly) {
+        measureThunks(dll, reps);
+        return 0;
+    }
 
     const Scenario scenarios[] = {
         {"S1 selective (~1%)", "pilne"},
@@ -586,6 +669,7 @@ int main(int argc, char** argv)
     printf("\nLoading a contact file, medians of %d runs\n", std::min(reps, 3));
     for (int rows : loadSizes)
         measureLoad(rows, std::min(reps, 3));
+    measureThunks(dll, reps);
     printf("\nworst:");
     for (const Worst* worst : {&event, &click, &peak, &kept})
         printf(" %s %.2f at %s (goal %.2f)%s", worst->kind, worst->ratio, worst->where.c_str(), worst->goal,

@@ -156,7 +156,7 @@ extern "C" LUNETKA_NAKED intptr_t __stdcall IMessageProc(HostMessage*)
 
 void armEntryThunk()
 {
-    session.entryThunk = makeWindowThunk(enterThroughThunk, nullptr, false, false, nullptr);
+    session.entryThunk = makeWindowThunk(enterThroughThunk, nullptr, false, false, nullptr, nullptr);
     if (session.entryThunk)
         entryTarget = thunkEntry(session.entryThunk);
 }

@@ -78,7 +78,7 @@ ChainEntry joinCommonControlsChain(HWND page, WNDPROC front, WindowThunk* thunk)
 
 }  // namespace
 
-bool subclassPage(HWND page, ThunkProcedure proc)
+bool subclassPage(HWND page, ThunkProcedure proc, const ThunkActs& acts)
 {
     // The list was just made in this page, and the page checked to be alive.
     if (NEVER(!IsWindow(page)))
@@ -89,7 +89,7 @@ bool subclassPage(HWND page, ThunkProcedure proc)
     session.pages.reserve(session.pages.size() + 1);  // may throw: before the page is touched
     bool wide = IsWindowUnicode(page) != FALSE;
     WNDPROC front = currentProc(page);
-    WindowThunk* thunk = makeWindowThunk(proc, page, wide, false, front);
+    WindowThunk* thunk = makeWindowThunk(proc, page, wide, false, front, &acts);
     if (!thunk)
         return false;
     ChainEntry chainEntry = joinCommonControlsChain(page, front, thunk);

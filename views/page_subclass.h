@@ -14,10 +14,10 @@
 #include "base/plugin_state.h"
 #include "base/window_thunk.h"
 
-// Puts a thunk calling proc in front of page's procedure; false when it
-// could not (a page of another process, no memory to remember it, or no
-// thunk left).
-bool subclassPage(HWND page, ThunkProcedure proc);
+// Puts a thunk in front of page's procedure that calls proc for the
+// messages in acts; false when it could not (a page of another process, no
+// memory to remember it, or no thunk left).
+bool subclassPage(HWND page, ThunkProcedure proc, const ThunkActs& acts);
 // Hands a message that came through thunk on to what its page had before us.
 // The host may have copied a page's procedure onto another window of its
 // own: whether the message is the page's, the caller asks pagesOwnMessage.

@@ -113,6 +113,10 @@ void onListNotify(const NMHDR* header, LPARAM lParam)
         requestContactAction(HOST_ACTION_PROPERTIES, HOST_GROUP_PROPERTIES);
 }
 
+// The page's messages onPageMessage acts on: its thunk hands every other
+// straight to the page's own procedure.
+const ThunkActs PAGE_ACTS = {{WM_NOTIFY, WM_PARENTNOTIFY, WM_NCDESTROY}};
+
 void onPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -170,7 +174,7 @@ void dressResultList(HWND list, HWND page)
         sendToList(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LIST_EXTENDED_STYLE);
         addColumn(list, 0, TEXT_RESULT_COLUMN_CONTACT, 100);
         addColumn(list, 1, TEXT_RESULT_COLUMN_VALUE, 313);
-        if (!subclassPage(page, pageWindowProc))
+        if (!subclassPage(page, pageWindowProc, PAGE_ACTS))
             logLine("the result list's page could not be subclassed: header clicks and double clicks do nothing");
     }
     OwnedImages images;

@@ -16,6 +16,9 @@ namespace {
 const int SMALL_ICON_RESOURCE = ICON_SMALL & 0xFFFF;  // 53259
 const DWORD SEARCH_WINDOW_STYLE = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 const int SEARCH_WINDOW_SIZE = 450;
+// The one message our procedure acts on; every other goes to DefWindowProcA
+// straight from the class's thunk.
+const ThunkActs SEARCH_WINDOW_ACTS = {{WM_DESTROY, WM_DESTROY, WM_DESTROY}};
 
 
 bool ledBy(HWND hwnd, WNDPROC proc) { return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) == proc; }
@@ -98,7 +101,7 @@ int registerSearchWindowClass()
     // The class leads to us through a thunk, which an unload without a stop
     // turns to DefWindowProcA for the windows it leaves.
     WindowThunk* thunk =
-        makeWindowThunk(searchWindowThunkProc, reinterpret_cast<HWND>(instance), false, true, nullptr);
+        makeWindowThunk(searchWindowThunkProc, reinterpret_cast<HWND>(instance), false, true, nullptr, &SEARCH_WINDOW_ACTS);
     if (!thunk) {
         logLine("no memory for the search window's procedure: the menu entry opens no window");
         return 0;

@@ -351,11 +351,14 @@ TEST(Unload, FromInsideAMessageThroughOurProcedure)
             host.poisonControl();
         };
         if (way == 0) {
+            // A notice from another control: one our procedure hears, then
+            // hands on to the page's own.
             support::onHostPageMessage = [&letGo](HWND, UINT message, WPARAM, LPARAM) {
-                if (message == WM_APP)
+                if (message == WM_NOTIFY)
                     letGo();
             };
-            SendMessageA(page, WM_APP, 0, 0);
+            NMHDR notice = {page, 0, 0};
+            SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
             support::onHostPageMessage = nullptr;
         } else if (way == 1) {
             host.onHostAction = [&letGo](int, int, int) { letGo(); };
