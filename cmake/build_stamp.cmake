@@ -17,8 +17,12 @@ else()
         message(STATUS "Not a git checkout and no SOURCE_DATE_EPOCH: the build date is today's")
     endif()
     # A new commit must give a new date without a manual reconfigure.
-    if(EXISTS "${CMAKE_SOURCE_DIR}/.git/logs/HEAD")
-        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/.git/logs/HEAD")
+    # Git says where: in a linked work tree .git is a file, the log elsewhere.
+    execute_process(COMMAND git rev-parse --path-format=absolute --git-path logs/HEAD
+                    WORKING_DIRECTORY "${CMAKE_SOURCE_DIR}"
+                    OUTPUT_VARIABLE lunetka_head_log OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    if(lunetka_head_log AND EXISTS "${lunetka_head_log}")
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${lunetka_head_log}")
     endif()
 endif()
 

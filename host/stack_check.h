@@ -7,45 +7,6 @@
 
 namespace host {
 
-inline intptr_t callStdcallChecked(void* function, void* argument, int* stackDelta)
-{
-    intptr_t result;
-#if defined(__GNUC__) && defined(__i386__)
-    int before, after;
-    void* callee = function;
-    void* pushed = argument;  // ecx may be clobbered by the callee, so it is an in-out operand
-    __asm__ volatile(
-        "movl %%esp, %%esi\n\t"
-        "pushl %[argument]\n\t"
-        "call *%[function]\n\t"
-        "movl %%esp, %%edi\n\t"
-        "movl %%esi, %%esp\n\t"  // put the stack back, whatever the callee did
-        : "=a"(result), "=&S"(before), "=&D"(after), [argument] "+c"(pushed)
-        : [function] "b"(callee)
-        : "edx", "memory", "cc");
-    // ebx is callee-saved and only read before the call.
-    *stackDelta = after - before;
-#elif defined(_MSC_VER) && defined(_M_IX86)
-    int delta;
-    __asm {
-        mov esi, esp
-        push argument
-        call function
-        mov edi, esp
-        mov esp, esi
-        sub edi, esi
-        mov delta, edi
-        mov result, eax
-    }
-    *stackDelta = delta;
-#else
-    typedef intptr_t(__stdcall * Procedure)(void*);
-    result = reinterpret_cast<Procedure>(function)(argument);
-    *stackDelta = 0;
-#endif
-    return result;
-}
-
 // Calls a __stdcall function with count words (words[0] its first
 // argument) and measures how far the stack pointer moved: 0 when the callee
 // took exactly those words off the stack.
@@ -95,13 +56,19 @@ inline intptr_t callStdcallWordsChecked(void* function, const uintptr_t* words, 
     }
     *stackDelta = delta;
 #else
-    (void)function;
-    (void)words;
-    (void)count;
-    result = 0;
+    // No way to see the stack here: the call alone, for one word.
+    typedef intptr_t(__stdcall * Procedure)(uintptr_t);
+    result = count == 1 ? reinterpret_cast<Procedure>(function)(words[0]) : 0;
     *stackDelta = 0;
 #endif
     return result;
+}
+
+// The same for a one-argument function.
+inline intptr_t callStdcallChecked(void* function, void* argument, int* stackDelta)
+{
+    uintptr_t word = reinterpret_cast<uintptr_t>(argument);
+    return callStdcallWordsChecked(function, &word, 1, stackDelta);
 }
 
 }  // namespace host

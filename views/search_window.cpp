@@ -21,11 +21,25 @@ const int SEARCH_WINDOW_SIZE = 450;
 const ThunkActs SEARCH_WINDOW_ACTS = {{WM_DESTROY, WM_DESTROY, WM_DESTROY}};
 
 
-bool ledBy(HWND hwnd, WNDPROC proc) { return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) == proc; }
-
-BOOL CALLBACK destroyIfLedBy(HWND hwnd, LPARAM proc)
+// Our windows are ours by their class, "Lunetka" registered under the
+// instance, whatever procedure the host (a skin, say) put in front of them.
+bool ofOurClass(HWND hwnd, HINSTANCE instance)
 {
-    if (ledBy(hwnd, reinterpret_cast<WNDPROC>(proc)))
+    char name[32];  // longer than ours: a longer name is not cut to ours
+    int length = GetClassNameA(hwnd, name, sizeof name);
+    if (length != static_cast<int>(strlen(PLUGIN_NAME)) ||
+        reinterpret_cast<HINSTANCE>(GetClassLongPtrA(hwnd, GCLP_HMODULE)) != instance)
+        return false;
+    // Class names match whatever their case.
+    for (int i = 0; i < length; ++i)
+        if ((name[i] | 0x20) != (PLUGIN_NAME[i] | 0x20))
+            return false;
+    return true;
+}
+
+BOOL CALLBACK destroyIfOfOurClass(HWND hwnd, LPARAM instance)
+{
+    if (ofOurClass(hwnd, reinterpret_cast<HINSTANCE>(instance)))
         DestroyWindow(hwnd);
     return TRUE;
 }
@@ -43,7 +57,7 @@ bool replaceLeftClass(HINSTANCE instance)
     WindowThunk* left = described ? leftClassThunk(existing.lpfnWndProc) : nullptr;
     if (NEVER(!described) || !left)
         return false;
-    EnumThreadWindows(GetCurrentThreadId(), destroyIfLedBy, reinterpret_cast<LPARAM>(existing.lpfnWndProc));
+    EnumThreadWindows(GetCurrentThreadId(), destroyIfOfOurClass, reinterpret_cast<LPARAM>(instance));
     if (!UnregisterClassA(PLUGIN_NAME, instance))  // a window of it lives on another thread
         return false;
     freeWindowThunk(left);
@@ -125,7 +139,7 @@ void releaseSearchWindows(Release moment)
 {
     // At an unload the class's thunk hands them to Windows' default procedure.
     if (session.classThunk && moment == Release::WithWindows)
-        EnumThreadWindows(GetCurrentThreadId(), destroyIfLedBy, reinterpret_cast<LPARAM>(thunkEntry(session.classThunk)));
+        EnumThreadWindows(GetCurrentThreadId(), destroyIfOfOurClass, reinterpret_cast<LPARAM>(session.registeredUnder));
     session.searchWindow = nullptr;
 }
 
@@ -146,6 +160,13 @@ void releaseWindowClass(Release moment)
 
 intptr_t openSearchWindow()
 {
+    // A class the start could not register (a window an earlier copy left
+    // lived on another thread) is tried again at every use.
+    if (!session.classThunk && !registerSearchWindowClass()) {
+        if (session.lifecycle == PluginState::Started)
+            logLine("the search window's class could not be registered: the menu entry opens no window");
+        return 1;
+    }
     HINSTANCE instance = hostAppInstance();
     session.searchWindow = nullptr;
     if (session.classThunk)

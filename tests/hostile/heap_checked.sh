@@ -16,9 +16,10 @@ LUNETKA_CAMPAIGN_SECONDS="${LUNETKA_CAMPAIGN_SECONDS:-20}" WINEDEBUG=warn+heap \
     --gtest_filter='HostileHost.RandomSequences*:AllocationFailure.*' 2>"$errors" | tee "$output"
 status=$?
 # A copy unloaded with and without a stop behind the host's own page
-# procedure, and loaded again: nothing of ours is read once freed.
+# procedure, and loaded again, and one stopped from inside its fill's row
+# insert: nothing of ours is read once freed (a freed block is filled).
 WINEDEBUG=warn+heap "$here/../../scripts/wine-run.sh" "$bin/plugin_tests.exe" \
-    --gtest_filter='Unload.BehindTheHostsProcedure' 2>>"$errors" | tee -a "$output" || status=$?
+    --gtest_filter='Unload.BehindTheHostsProcedure:Unload.StopFromInsideTheFillsRowInsert' 2>>"$errors" | tee -a "$output" || status=$?
 ended=$(tr -d '\r' <"$output" | grep -cxF "$end")
 warnings=$(grep -c ':heap:' "$errors")
 grep ':heap:' "$errors" | head -20

@@ -35,6 +35,7 @@ namespace {
 using namespace host::lunetka;
 
 const int START = host::MSG_START, STOP = host::MSG_STOP, ACTION_EVENT = host::MSG_ACTION_EVENT;
+const int UNKNOWN = 30014;  // a message the plug-in does not know: it tells the host, while started
 const char* const CONTACTS = support::TWO_IN_OPOLE;
 const std::vector<std::string> OPOLE = {"Ala", "Ola"};
 // Host calls one run may make at most: past it, a loop.
@@ -42,11 +43,11 @@ const size_t MAX_EXCHANGES = 5000;
 
 // What a host may do at a point. One line each.
 enum Action { Stop, Start, StopStart, ListHere, ListElsewhere, ListBack, Refresh, Unchanged, Click, DoubleClick, Menu,
-              PageGone, ListGone, Free, ACTIONS };
+              PageGone, ListGone, Free, Unknown, ACTIONS };
 const char* const ACTION_NAMES[ACTIONS] = {
     "HM_STOP", "HM_START", "HM_STOP then HM_START", "220 on the page", "220 on another page", "221", "search event 12",
     "unchanged search event", "header click", "double click", "menu entry", "page destroyed", "list destroyed",
-    "FreeLibrary"};
+    "FreeLibrary", "an unknown message"};
 
 struct ExplorerRun;
 ExplorerRun* current = nullptr;  // the run the hooks serve
@@ -65,6 +66,10 @@ struct ExplorerRun {
     const std::vector<std::pair<std::string, int>>* firstPath = nullptr;
     int divergedAt = -1;
     bool started = false;  // as the last start or stop to return left it
+    // A stop calls nobody, whatever it hears meanwhile: stops running, and
+    // the first host call made during one.
+    int stopping = 0;
+    std::string calledInStop;
     bool trace = GetEnvironmentVariableA("LUNETKA_EXPLORE_TRACE", nullptr, 0) > 0;
     std::unique_ptr<host::StandInHost> host;
     HWND page = nullptr, other = nullptr;
@@ -119,7 +124,9 @@ struct ExplorerRun {
     {
         if (!host->pluginLoaded())
             return 0;
+        stopping += message == STOP;
         intptr_t answer = host->send(message, p1);
+        stopping -= message == STOP;
         if (message == START)
             started = answer == 1;
         else if (message == STOP)
@@ -181,6 +188,7 @@ struct ExplorerRun {
             break;
         case ListGone: if (shown) DestroyWindow(shown); break;
         case Free: if (host->pluginLoaded()) host->unloadPlugin(); break;
+        case Unknown: send(UNKNOWN); break;
         case ACTIONS: break;
         }
     }
@@ -195,6 +203,8 @@ struct ExplorerRun {
                                    ->OptionalHeader.SizeOfImage;
         host->setContacts(host::ContactTable::fromCsvText(CONTACTS, "explorer"));
         host->beforeAnswer = [](host::Op op, int message) {
+            if (current && current->stopping && current->calledInStop.empty())
+                current->calledInStop = host::opName(op);
             if (current)
                 current->crossing(host::opName(op), message);
         };
@@ -352,6 +362,8 @@ std::string violation(ExplorerRun& run, size_t exchanges)
     }
     if (exchanges > MAX_EXCHANGES)
         return std::to_string(exchanges) + " host calls: a loop";
+    if (!run.calledInStop.empty())
+        return "the host was called while a stop ran: " + run.calledInStop;
     host::StandInHost& host = *run.host;
     if (host.lockDepth() != 0)
         return "a table lock was not given back";
@@ -359,7 +371,7 @@ std::string violation(ExplorerRun& run, size_t exchanges)
         return "an ABI error: " + host.abiErrors().front();
     if (host.pluginLoaded()) {
         host.clearExchanges();
-        run.send(30014);
+        run.send(UNKNOWN);
         size_t told = host.find(host::Op::SetStatus).size();
         if (told != (run.started ? 1u : 0u))
             return std::string("an unknown message told the host ") + std::to_string(told) + " times while " +
@@ -382,7 +394,7 @@ std::string violation(ExplorerRun& run, size_t exchanges)
         if (HWND kept = windowWithOurProcedure(run))
             return describe(kept) + " kept a procedure of ours past the stop";
         host.clearExchanges();
-        run.send(30014);
+        run.send(UNKNOWN);
         if (IsWindow(run.page))
             support::pokePage(run.page, nullptr);
         if (!support::pluginCalls(host).empty())

@@ -186,11 +186,24 @@ TEST(Unload, LeftClassWithAWindowOnAnotherThread)
         return answer;
     };
     EXPECT_EQ(0, startAnswers()) << "the class is still another thread's window's";
+    // A copy that started without its class tries again at the menu entry:
+    // in vain while the other thread's window lives, then with success.
+    host::StandInHost host;
+    host.loadPlugin(support::pluginPath());
+    EXPECT_EQ(0, host.start());
+    EXPECT_EQ(1, host.actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
+    std::vector<std::string> lines = host.log();
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(),
+                                     "the search window's class could not be registered: the menu entry opens no window"));
     SetEvent(keeper.done);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     CloseHandle(keeper.done);
     CloseHandle(keeper.made);
+    EXPECT_EQ(0, host.actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED)) << "the class registered at last";
+    EXPECT_EQ(1u, support::ownWindows("Lunetka").size());
+    host.stop();
+    host.unloadPlugin();
     EXPECT_EQ(1, startAnswers()) << "the class is ours again";
 }
 
@@ -294,6 +307,72 @@ TEST(Unload, BehindTheHostsProcedure)
         EXPECT_EQ(heard + 1, host::messagesHeard(page));
         DestroyWindow(page);
     }
+}
+
+// The host subclassed its page through the common controls before our list
+// came, then put its own procedure in front of ours, and lets the list go
+// (221): our thunk forwards behind the host's procedure, and our entry in
+// the chain stays. When the host then takes its own entry out, Wine puts the
+// page's first procedure back over whatever stands in front once the chain
+// is empty: the host's procedure must stay in front, and with the page's own
+// hear every message, before and after our stop and unload.
+TEST(Unload, HostsCommonControlsSubclassTakenOffBehindItsOwnProcedure)
+{
+    HWND page = support::createHostPage("strona");
+    host::addPageSubclass(page);
+    host::StandInHost host;
+    HWND list = openListIn(host, page);
+    support::putHostProcedure(page);
+    support::giveListBack(host, page, list);
+    host::removePageSubclass(page);
+    auto everyoneHears = [page](const char* when) {
+        int byHost = support::heardByHostProcedure(page);
+        int byPage = host::messagesHeard(page);
+        SendMessageA(page, WM_NULL, 0, 0);
+        EXPECT_TRUE(support::hostProcedureInFront(page)) << when << ": the host's procedure stays in front";
+        EXPECT_EQ(byHost + 1, support::heardByHostProcedure(page)) << when;
+        EXPECT_EQ(byPage + 1, host::messagesHeard(page)) << when;
+    };
+    everyoneHears("after the 221");
+    host.send(STOP);
+    host.unloadPlugin();
+    everyoneHears("after the stop and the unload");
+    DestroyWindow(page);
+}
+
+// A host that subclassed our list stops us from inside the fill's row
+// insert, before it passes the insert on: the hit the insert names lives
+// until the fill is back, so the row goes in with its contact's name. Run
+// under Wine's heap checking too, which fills a freed block: a name read
+// once freed would show there.
+TEST(Unload, StopFromInsideTheFillsRowInsert)
+{
+    HWND page = support::createHostPage("strona");
+    host::StandInHost host;
+    host.loadPlugin(support::pluginPath());
+    host.setContacts(host::ContactTable::fromCsvText(CONTACTS, "test"));
+    ASSERT_EQ(1, host.start());
+    HWND list = support::askForList(host, page);
+    ASSERT_NE(nullptr, list);
+    std::vector<std::string> inserted;
+    bool stopped = false;
+    support::putHostProcedure(list, [&](WNDPROC next, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != LVM_INSERTITEMA || stopped)
+            return CallWindowProcA(next, hwnd, message, wParam, lParam);
+        stopped = true;
+        host.send(STOP);
+        LRESULT row = CallWindowProcA(next, hwnd, message, wParam, lParam);
+        std::vector<host::ResultRow> rows = host::readResultRows(hwnd);
+        inserted.push_back(row >= 0 && row < static_cast<LRESULT>(rows.size()) ? rows[static_cast<size_t>(row)].contact
+                                                                                 : "(no row)");
+        return row;
+    });
+    host.searchFor("5", "0", "opole");
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(std::vector<std::string>{"Ala"}, inserted) << "the row went in with its contact's name";
+    EXPECT_FALSE(IsWindow(list)) << "the stop destroyed the list once the insert was back";
+    host.unloadPlugin();
+    DestroyWindow(page);
 }
 
 // The host subclassed its page through the common controls before our list

@@ -413,11 +413,12 @@ TEST(ThunkPages, APageWithOurListWaitsForNoLoaderLock)
     ASSERT_NE(nullptr, host->page().slotControl(RESULTS)) << "our list is in the page";
     HANDLE thread = CreateThread(nullptr, 0, sendHoldingTheLoaderLock, &send, 0, nullptr);
     ASSERT_NE(nullptr, thread);
-    // The page's thread answers sent messages while it waits.
-    while (MsgWaitForMultipleObjects(1, &thread, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+    // The page's thread answers sent messages while it waits, and only
+    // those: Wine's own painting of the windows may load a library, which
+    // waits for the lock whatever procedure the page has.
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, 10000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     DWORD code = 1;
     GetExitCodeThread(thread, &code);

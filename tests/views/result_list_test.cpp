@@ -236,6 +236,18 @@ TEST_F(ResultList, RowTheHostSwappedInForOneOfOursSortsByWhatItShows)
     EXPECT_EQ((std::vector<std::string>{"Borys", "bogdan", "ADELA", "Adam"}), names()) << "descending";
 }
 
+// The host set one row's item data to a number that names no hit, and
+// inserted nothing: the rows are as many as the hits, yet the list told its
+// page of the change, and the row sorts by what it shows.
+TEST_F(ResultList, RowWhoseItemDataTheHostChangedSortsByWhatItShows)
+{
+    host::setItemData(list, rowOf("bogdan"), 4);  // one past our last hit
+    host::clickHeader(list, 0);
+    EXPECT_EQ((std::vector<std::string>{"celina", "bogdan", "ADELA", "Adam"}), names()) << "descending";
+    host::clickHeader(list, 0);
+    EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), names()) << "ascending";
+}
+
 TEST_F(ResultList, HeaderClicksSortDescendingFirstThenAlternate)
 {
     ASSERT_EQ((std::vector<std::string>{"bogdan", "Adam", "ADELA", "celina"}), names());

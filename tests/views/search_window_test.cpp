@@ -154,3 +154,35 @@ TEST(SearchWindowClass, ForeignClassOfTheSameNameIsNeverUsed)
         UnregisterClassA("Lunetka", GetModuleHandleA(nullptr));
     }
 }
+
+// A host that skins every top-level window of its process subclasses ours
+// (SetWindowLongPtrA, forwarding by CallWindowProcA). It is still ours by its
+// class: the stop closes it; after an unload without a stop the next copy's
+// start closes what the last one left, answers 1, and the menu entry opens
+// a window.
+TEST(SearchWindowClass, AWindowTheHostSkinnedIsStillOurs)
+{
+    for (bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "a stop, then the unload" : "an unload without a stop");
+        HWND skinned = nullptr;
+        {
+            auto host = support::startPlugin();
+            EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
+            skinned = support::ownWindow("Lunetka");
+            ASSERT_NE(nullptr, skinned);
+            support::putHostProcedure(skinned);
+            if (stop) {
+                host->stop();
+                EXPECT_FALSE(IsWindow(skinned)) << "the stop closes our window, whoever subclassed it";
+            }
+            host->unloadPlugin();
+        }
+        EXPECT_EQ(!stop, IsWindow(skinned) != FALSE) << "only the stop closes it";
+        auto host = support::startPlugin();
+        EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply) << "the class is ours again";
+        EXPECT_FALSE(IsWindow(skinned)) << "the start closed what the last copy left";
+        EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
+        EXPECT_EQ(1u, support::ownWindows("Lunetka").size()) << "the menu entry opens a window";
+        host->stop();
+    }
+}
