@@ -41,11 +41,12 @@ void releaseRuntime(Release moment)
 // | (a thunk)          |                 | back, or, behind the      |                          | us (one write); a later  |
 // |                    |                 | host's own, the thunk     |                          | copy gives the page back |
 // |                    |                 | forwards past us          |                          | or frees the thunk       |
-// | search windows     | the menu entry  | -                         | destroyed                | left: the class's thunk  |
-// |                    |                 |                           |                          | leads them to            |
-// |                    |                 |                           |                          | DefWindowProcA           |
-// | window class       | HM_START        | -                         | unregistered, its thunk  | left, its thunk          |
-// | "Lunetka" (a thunk)|                 |                           | freed                    | forwarding; the next     |
+// | search windows     | the menu entry  | -                         | destroyed (every window  | left: the class's thunk  |
+// | (ours by class)    |                 |                           | of our class on our      | leads them to            |
+// |                    |                 |                           | thread, whoever          | DefWindowProcA; the next |
+// |                    |                 |                           | subclassed it)           | start destroys them      |
+// | window class       | HM_START (or    | -                         | unregistered, its thunk  | left, its thunk          |
+// | "Lunetka" (a thunk)| the menu entry) |                           | freed                    | forwarding; the next     |
 // |                    |                 |                           |                          | start replaces it        |
 // | the state's memory | a search, a     | a giant cell's buffer,    | freed (the hits and the  | freed by the runtime     |
 // | (hits, cell buffer,| walk, a list    | after its walk            | buffer once a search     | after DllMain            |
