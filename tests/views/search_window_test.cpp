@@ -155,6 +155,33 @@ TEST(SearchWindowClass, ForeignClassOfTheSameNameIsNeverUsed)
     }
 }
 
+// A class "Lunetka" of another module, with a window on our thread: not
+// ours, whatever its name, so the stop leaves its window alone.
+TEST(SearchWindowClass, AWindowOfTheSameNameUnderAnotherModuleIsNotOurs)
+{
+    HINSTANCE another = GetModuleHandleA("comctl32.dll");
+    ASSERT_NE(nullptr, another);
+    WNDCLASSA foreign;
+    ZeroMemory(&foreign, sizeof foreign);
+    foreign.lpfnWndProc = DefWindowProcA;
+    foreign.hInstance = another;
+    foreign.lpszClassName = "Lunetka";
+    ASSERT_TRUE(RegisterClassA(&foreign));
+    HWND theirs = CreateWindowExA(0, "Lunetka", "", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr, another, nullptr);
+    ASSERT_NE(nullptr, theirs);
+    {
+        auto host = support::startPlugin();
+        EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply);
+        EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
+        EXPECT_EQ(2u, support::ownWindows("Lunetka").size());
+        host->stop();
+    }
+    EXPECT_TRUE(IsWindow(theirs)) << "another module's window of that name outlived our stop";
+    EXPECT_EQ(1u, support::ownWindows("Lunetka").size());
+    DestroyWindow(theirs);
+    UnregisterClassA("Lunetka", another);
+}
+
 // A host that skins every top-level window of its process subclasses ours
 // (SetWindowLongPtrA, forwarding by CallWindowProcA). It is still ours by its
 // class: the stop closes it; after an unload without a stop the next copy's
