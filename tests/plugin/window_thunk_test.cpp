@@ -347,9 +347,13 @@ TEST(ThunkPages, AForgedPageIsNeverRun)
     std::vector<void*> real = arenasNamed();
     ASSERT_FALSE(real.empty());
     unsigned char* forged = forgePage(real[0]);
-    char name[64];
-    snprintf(name, sizeof name, "%08lX ", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(forged)));
-    ASSERT_TRUE(SetEnvironmentVariableA(thunkArenasVariable(), name));
+    // Named first: a copy that trusted a header would take its first free thunk.
+    char named[256];
+    GetEnvironmentVariableA(thunkArenasVariable(), named, sizeof named);
+    std::string withForged(64, '\0');
+    withForged.resize(static_cast<size_t>(
+        snprintf(&withForged[0], withForged.size(), "%08lX ", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(forged)))));
+    ASSERT_TRUE(SetEnvironmentVariableA(thunkArenasVariable(), (withForged + named).c_str()));
     EXPECT_FALSE(isOwnArena(forged)) << "its code is not what ours would be";
 
     forgedCalls = 0;
@@ -363,8 +367,13 @@ TEST(ThunkPages, AForgedPageIsNeverRun)
         host->stop();
     }
     EXPECT_EQ(0, forgedCalls) << "nothing ran the forged page's code";
-    for (void* arena : arenasNamed())
-        EXPECT_NE(static_cast<void*>(forged), arena) << "the variable no longer names the forged page";
+    // The variable as the copies left it, less the forged page.
+    char now[256] = "";
+    GetEnvironmentVariableA(thunkArenasVariable(), now, sizeof now);
+    std::string left = now;
+    if (left.compare(0, withForged.size(), withForged) == 0)
+        left.erase(0, withForged.size());
+    SetEnvironmentVariableA(thunkArenasVariable(), left.c_str());
     VirtualFree(forged, 0, MEM_RELEASE);
 }
 
@@ -429,3 +438,29 @@ TEST(ThunkPages, APageWithOurListWaitsForNoLoaderLock)
     host->stop();
 }
 
+
+// A copy looks for the pages once, at its load; another copy beside it may
+// make a page since. Before it makes a page of its own, a copy looks again:
+// the pages stay as few as the thunks in use need.
+TEST(ThunkPages, ACopyUsesThePageAnotherCopyMadeSinceItLooked)
+{
+    auto host = support::openPluginPage(support::TWO_IN_OPOLE);  // a copy that looked at its load
+    HWND page = host->page().window();
+    support::giveListBack(*host, page, host->page().slotControl(RESULTS));
+    // This program's copy takes free thunks until it has made a page the
+    // plug-in's copy does not know of.
+    size_t pages = arenasNamed().size();
+    std::vector<WindowThunk*> taken;
+    while (arenasNamed().size() == pages && taken.size() < 200) {
+        WindowThunk* thunk = makeWindowThunk(ourProcedure, nullptr, false, false, nullptr, nullptr);
+        ASSERT_NE(nullptr, thunk);
+        taken.push_back(thunk);
+    }
+    std::vector<void*> named = arenasNamed();
+    ASSERT_EQ(pages + 1, named.size()) << "this program's copy made a page";
+    EXPECT_NE(nullptr, support::askForList(*host, page)) << "the plug-in's copy subclassed the page again";
+    EXPECT_EQ(named, arenasNamed()) << "it took a thunk of the page made since it looked, and made none";
+    for (WindowThunk* thunk : taken)
+        freeWindowThunk(thunk);
+    host->stop();
+}
