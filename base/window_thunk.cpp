@@ -363,9 +363,9 @@ void findArenas()
 WindowThunk* newArena()
 {
     ThunkArenas& arenas = session.thunkArenas;
-    if (arenas.count >= THUNK_ARENAS_MAX)
-        return nullptr;
-    void* memory = VirtualAlloc(nullptr, ARENA_BYTES, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    void* memory = arenas.count < THUNK_ARENAS_MAX
+                       ? VirtualAlloc(nullptr, ARENA_BYTES, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                       : nullptr;
     if (!memory)
         return nullptr;
     for (int slot = 0; slot <= THUNKS_PER_ARENA; ++slot)
@@ -410,7 +410,7 @@ WindowThunk* findThunk(Matches matches)
 WindowThunk* claimFreeThunk(WNDPROC leadingThere)
 {
     return findThunk([leadingThere](WindowThunk* candidate) {
-        return candidate->state == THUNK_FREE && thunkEntry(candidate) != leadingThere &&
+        return thunkEntry(candidate) != leadingThere &&
                InterlockedCompareExchange(&candidate->state, THUNK_LIVE, THUNK_FREE) == THUNK_FREE;
     });
 }

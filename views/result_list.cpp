@@ -119,28 +119,23 @@ const ThunkActs PAGE_ACTS = {{WM_NOTIFY, WM_PARENTNOTIFY, WM_NCDESTROY}};
 
 void onPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_NOTIFY: {
+    if (message == WM_NOTIFY) {
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
         // Only our own list's notifications: the page may hold other controls.
         if (header && session.resultList && header->hwndFrom == session.resultList)
             onListNotify(header, lParam);
-        break;
-    }
-    case WM_PARENTNOTIFY:
+    } else if (message == WM_PARENTNOTIFY) {
         // The host destroyed our list itself: its handle must not outlive it.
         if (LOWORD(wParam) == WM_DESTROY && session.resultList &&
             reinterpret_cast<HWND>(lParam) == session.resultList)
             session.resultList = nullptr;
-        break;
-    case WM_NCDESTROY:
+    } else if (ALWAYS(message == WM_NCDESTROY)) {  // the page's thunk hands us nothing else (PAGE_ACTS)
         // The page goes, and our list with it: neither handle may outlive them.
         forgetPage(page);
         if (page == session.resultPage) {
             session.resultList = nullptr;
             session.resultPage = nullptr;
         }
-        break;
     }
 }
 

@@ -163,8 +163,7 @@ intptr_t openSearchWindow()
     // A class the start could not register (a window an earlier copy left
     // lived on another thread) is tried again at every use.
     if (!session.classThunk && !registerSearchWindowClass()) {
-        if (session.lifecycle == PluginState::Started)
-            logLine("the search window's class could not be registered: the menu entry opens no window");
+        logLine("the search window's class could not be registered: the menu entry opens no window");
         return 1;
     }
     HINSTANCE instance = hostAppInstance();
@@ -181,7 +180,8 @@ intptr_t openSearchWindow()
 
 LRESULT CALLBACK searchWindowThunkProc(WindowThunk*, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_DESTROY)
+    // The class's thunk hands us nothing else (SEARCH_WINDOW_ACTS).
+    if (ALWAYS(message == WM_DESTROY))
         guardEntry("search window", 0, [&] {
             onDestroy(hwnd);
             return 0;

@@ -155,31 +155,41 @@ TEST(SearchWindowClass, ForeignClassOfTheSameNameIsNeverUsed)
     }
 }
 
-// A class "Lunetka" of another module, with a window on our thread: not
-// ours, whatever its name, so the stop leaves its window alone.
-TEST(SearchWindowClass, AWindowOfTheSameNameUnderAnotherModuleIsNotOurs)
+// Windows on our thread that are not ours: a class "Lunetka" of another
+// module, and a class of the host's own module whose name is as long as
+// ours. The stop leaves them alone.
+TEST(SearchWindowClass, WindowsOfOtherClassesOutliveOurStop)
 {
-    HINSTANCE another = GetModuleHandleA("comctl32.dll");
-    ASSERT_NE(nullptr, another);
-    WNDCLASSA foreign;
-    ZeroMemory(&foreign, sizeof foreign);
-    foreign.lpfnWndProc = DefWindowProcA;
-    foreign.hInstance = another;
-    foreign.lpszClassName = "Lunetka";
-    ASSERT_TRUE(RegisterClassA(&foreign));
-    HWND theirs = CreateWindowExA(0, "Lunetka", "", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr, another, nullptr);
-    ASSERT_NE(nullptr, theirs);
-    {
-        auto host = support::startPlugin();
-        EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply);
-        EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
-        EXPECT_EQ(2u, support::ownWindows("Lunetka").size());
-        host->stop();
+    const struct {
+        const char* name;
+        HINSTANCE module;
+    } others[] = {
+        {"Lunetka", GetModuleHandleA("comctl32.dll")},
+        {"Lunetko", GetModuleHandleA(nullptr)},  // the host's, as our class is
+    };
+    for (const auto& other : others) {
+        SCOPED_TRACE(other.name);
+        ASSERT_NE(nullptr, other.module);
+        WNDCLASSA theirClass;
+        ZeroMemory(&theirClass, sizeof theirClass);
+        theirClass.lpfnWndProc = DefWindowProcA;
+        theirClass.hInstance = other.module;
+        theirClass.lpszClassName = other.name;
+        ASSERT_TRUE(RegisterClassA(&theirClass));
+        HWND theirs =
+            CreateWindowExA(0, other.name, "", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr, other.module, nullptr);
+        ASSERT_NE(nullptr, theirs);
+        {
+            auto host = support::startPlugin();
+            EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply);
+            EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
+            host->stop();
+        }
+        EXPECT_TRUE(IsWindow(theirs)) << "a window not of our class outlived our stop";
+        EXPECT_EQ(other.name[6] == 'a' ? 1u : 0u, support::ownWindows("Lunetka").size());
+        DestroyWindow(theirs);
+        UnregisterClassA(other.name, other.module);
     }
-    EXPECT_TRUE(IsWindow(theirs)) << "another module's window of that name outlived our stop";
-    EXPECT_EQ(1u, support::ownWindows("Lunetka").size());
-    DestroyWindow(theirs);
-    UnregisterClassA("Lunetka", another);
 }
 
 // A host that skins every top-level window of its process subclasses ours
