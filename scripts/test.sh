@@ -6,15 +6,39 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
+# Each step says when it ends, in seconds from the start.
+step() { echo "test.sh: $1 done at ${SECONDS} s"; }
 bash scripts/build.sh
+step "the build"
+
+# The clang DLL and the native build of the Windows-free parts need nothing
+# of the Wine runs: they build, one processor each, while the first Wine
+# pass runs (whose programs wait on the wineserver much of their time), each
+# into a log that is shown if it fails.
+side="$(mktemp -d)"
+pack=""
+trap 'jobs -p | xargs -r kill 2>/dev/null; rm -rf "$side" ${pack:+"$pack"}' EXIT
+( cmake -S . -B build-clang --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/clang-mingw-i686.cmake \
+      -DCMAKE_BUILD_TYPE=Release -DLUNETKA_DLL_ONLY=ON -DLUNETKA_WERROR=ON >/dev/null &&
+  cmake --build build-clang -j1 --target lunetka ) >"$side/clang.log" 2>&1 &
+clang_build=$!
+( CXX=clang++ cmake -S tests/native -B build-native --no-warn-unused-cli \
+      -DLUNETKA_FUZZ_SECONDS="${LUNETKA_FUZZ_SECONDS:-5}" >/dev/null &&
+  cmake --build build-native -j1 ) >"$side/native.log" 2>&1 &
+native_build=$!
+built() {
+    wait "$1" || { cat "$side/$2.log"; echo "test.sh: the $2 build failed" >&2; exit 1; }
+    step "the $2 build"
+}
+
 bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure "$@"
+step "the main Wine pass"
 
 # The Windows test pack stands alone: unpacked into a fresh folder, its
 # run-tests.cmd runs under Wine's cmd, here for one kind of host (the
 # rebuilding one), and its closing line must count what CTest counts.
 python3 scripts/make_test_pack.py build dist/lunetka-tests-win32.zip
 pack="$(mktemp -d)"
-trap 'rm -rf "$pack"' EXIT
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' dist/lunetka-tests-win32.zip "$pack"
 expected="$(grep -c '\.rebuilding$' "$pack/tests.txt")"
 closing="$(cd "$pack" && timeout 300 bash "$root/scripts/wineserver-session.sh" \
@@ -23,6 +47,7 @@ echo "test pack (rebuilding host): $closing"
 [ "$closing" = "$expected passed, 0 failed" ] || { echo "test pack: expected $expected passed, 0 failed" >&2; exit 1; }
 # A program that dies fails in both, though under Wine it exits 0.
 bash tests/support/dying_programs_fail.sh "$root" "$pack" "$expected"
+step "the test pack and the planted deaths"
 
 # The tests that load the DLL, in the narrow and the Unicode host (the
 # handle-reuse tests in the narrow one), and the campaigns (hostile host,
@@ -36,21 +61,21 @@ wine_tests='^((plugin|host|host_keyboard|ui|search|views)\.(ansi|unicode)|(hosti
 export LUNETKA_EXPLORE_STRIDE=5
 LUNETKA_PLUGIN="Z:$(echo "$root/build/bin/lunetka-checked.dll" | tr / '\\')" \
     bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure -R "$wine_tests" "$@"
+step "the checked DLL's pass"
 
-cmake -S . -B build-clang --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/clang-mingw-i686.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DLUNETKA_DLL_ONLY=ON -DLUNETKA_WERROR=ON >/dev/null
-cmake --build build-clang -j"$(nproc)" --target lunetka
+built "$clang_build" clang
 bash tests/plugin/check_dll.sh build-clang/bin/lunetka.dll
 bash tests/plugin/check_dll.sh build-clang/bin/lunetka-failing-alloc.dll
 python3 tests/ui/dll_texts.py build-clang/bin/lunetka.dll
 LUNETKA_PLUGIN="Z:$(echo "$root/build-clang/bin/lunetka.dll" | tr / '\\')" \
     bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure -R "$wine_tests" "$@"
+step "the clang DLL's pass"
 
-CXX=clang++ cmake -S tests/native -B build-native --no-warn-unused-cli \
-    -DLUNETKA_FUZZ_SECONDS="${LUNETKA_FUZZ_SECONDS:-5}" >/dev/null
-cmake --build build-native -j"$(nproc)"
+built "$native_build" native
 ctest --test-dir build-native --output-on-failure "$@"
+step "the native tests"
 
 # What those Wine tests reach of the plug-in through its DLLs, against the
 # bars: every line, and 97% of branches.
 bash scripts/coverage.sh
+step "coverage"

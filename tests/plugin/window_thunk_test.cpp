@@ -382,12 +382,14 @@ namespace {
 
 // A second thread that holds the loader's lock, as one inside LoadLibrary or
 // a DllMain does, sends the page a message. Under Wine, the page's thread
-// now and then needs that lock itself for a moment (seen under load, with
-// the page's own procedure alone in front as well): a try whose answer
-// waits for the time-out is tried again, with the lock let go between.
-// Where our thunk takes a reference for the message, every try waits.
-const int LOCKED_TRIES = 3;
-const DWORD LOCKED_WAIT_MS = 500;
+// now and then needs that lock itself for a while (seen with many test
+// programs running side by side, with the page's own procedure alone in
+// front as well): a try whose answer waits for the time-out is tried again,
+// with the lock let go for a moment between. Where our thunk takes a
+// reference for the message, every try waits.
+const int LOCKED_TRIES = 10;
+const DWORD LOCKED_WAIT_MS = 300;
+const DWORD UNLOCKED_MS = 50;
 
 struct LockedSend {
     HWND page;
@@ -421,6 +423,8 @@ DWORD WINAPI sendHoldingTheLoaderLock(void* argument)
         unlock(0, cookie);
         send->elapsed[send->tries++] = elapsed;
         send->answeredAtOnce = answered && elapsed < 100;
+        if (!send->answeredAtOnce)
+            Sleep(UNLOCKED_MS);
     }
     return 0;
 }
