@@ -46,7 +46,7 @@ closing="$(cd "$pack" && timeout 300 bash "$root/scripts/wineserver-session.sh" 
 echo "test pack (rebuilding host): $closing"
 [ "$closing" = "$expected passed, 0 failed" ] || { echo "test pack: expected $expected passed, 0 failed" >&2; exit 1; }
 # A program that dies fails in both, though under Wine it exits 0.
-bash tests/support/dying_programs_fail.sh "$root" "$pack" "$expected"
+bash scripts/wineserver-session.sh bash tests/support/dying_programs_fail.sh "$root" "$pack" "$expected"
 step "the test pack and the planted deaths"
 
 # The tests that load the DLL, in the narrow and the Unicode host (the

@@ -4,19 +4,18 @@
 # support/test_main.cpp): a stack overflow, and an exit with status 0
 # halfway (as Wine 8 ends a program whose stack overflowed), CTest must fail
 # the one program it runs here, and the Windows test pack every program of a
-# kind.
+# kind. Run it under one wineserver (scripts/wineserver-session.sh) for speed.
 #   dying_programs_fail.sh ROOT UNPACKED_PACK TESTS_OF_THE_KIND
 set -uo pipefail
 root="$1"
 pack="$2"
 count="$3"
-session="$root/scripts/wineserver-session.sh"
 log="$(mktemp)"
 trap 'rm -f "$log"' EXIT
 
 for death in overflow exit; do
     export LUNETKA_PLANT_DEATH="$death"
-    if bash "$session" ctest --test-dir "$root/build" -R '^ui\.ansi$' --output-on-failure >"$log" 2>&1; then
+    if ctest --test-dir "$root/build" -R '^ui\.ansi$' --output-on-failure >"$log" 2>&1; then
         cat "$log"
         echo "planted $death: CTest passed a program that died" >&2
         exit 1
@@ -29,7 +28,7 @@ for death in overflow exit; do
     fi
     echo "planted $death: CTest failed ui.ansi"
 
-    closing="$(cd "$pack" && timeout 300 bash "$session" bash "$root/scripts/wine-run.sh" cmd /c run-tests.cmd rebuilding \
+    closing="$(cd "$pack" && timeout 300 bash "$root/scripts/wine-run.sh" cmd /c run-tests.cmd rebuilding \
         2>/dev/null | tr -d '\r' | tail -n 1)"
     echo "planted $death: the test pack (rebuilding host): $closing"
     [ "$closing" = "0 passed, $count failed" ] || { echo "planted $death: expected 0 passed, $count failed" >&2; exit 1; }
