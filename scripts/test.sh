@@ -12,19 +12,19 @@ bash scripts/build.sh
 step "the build"
 
 # The clang DLL and the native build of the Windows-free parts need nothing
-# of the Wine runs: they build, one processor each, while the first Wine
-# pass runs (whose programs wait on the wineserver much of their time), each
-# into a log that is shown if it fails.
+# of the Wine runs: they build, one processor each and at the lowest
+# priority, while the first Wine pass runs (whose programs wait on the
+# wineserver much of their time), each into a log that is shown if it fails.
 side="$(mktemp -d)"
 pack=""
 trap 'jobs -p | xargs -r kill 2>/dev/null; rm -rf "$side" ${pack:+"$pack"}' EXIT
 ( cmake -S . -B build-clang --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/clang-mingw-i686.cmake \
       -DCMAKE_BUILD_TYPE=Release -DLUNETKA_DLL_ONLY=ON -DLUNETKA_WERROR=ON >/dev/null &&
-  cmake --build build-clang -j1 --target lunetka ) >"$side/clang.log" 2>&1 &
+  nice -n 19 cmake --build build-clang -j1 --target lunetka ) >"$side/clang.log" 2>&1 &
 clang_build=$!
 ( CXX=clang++ cmake -S tests/native -B build-native --no-warn-unused-cli \
       -DLUNETKA_FUZZ_SECONDS="${LUNETKA_FUZZ_SECONDS:-5}" >/dev/null &&
-  cmake --build build-native -j1 ) >"$side/native.log" 2>&1 &
+  nice -n 19 cmake --build build-native -j1 ) >"$side/native.log" 2>&1 &
 native_build=$!
 built() {
     wait "$1" || { cat "$side/$2.log"; echo "test.sh: the $2 build failed" >&2; exit 1; }
