@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the Windows build under Wine; the
-# plug-in built a second time with clang and put under the same Wine tests;
-# then the native build of the Windows-free parts with sanitizers and fuzzers
-# (LUNETKA_FUZZ_SECONDS each, 5 by default).
+# Builds everything and runs every test: the Windows build under Wine, with
+# the Windows test pack beside it; the plug-in built a second time with clang,
+# its invariants checked, and put under the same Wine tests; then coverage,
+# with the native build of the Windows-free parts beside it (sanitizers and
+# fuzzers, LUNETKA_FUZZ_SECONDS each, 5 by default).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -31,51 +32,58 @@ built() {
     step "the $2 build"
 }
 
-bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure "$@"
-step "the main Wine pass"
-
 # The Windows test pack stands alone: unpacked into a fresh folder, its
 # run-tests.cmd runs under Wine's cmd, here for one kind of host (the
-# rebuilding one), and its closing line must count what CTest counts.
-python3 scripts/make_test_pack.py build dist/lunetka-tests-win32.zip
+# rebuilding one), and its closing line must count what CTest counts; then
+# a program that dies must fail in both, though under Wine it exits 0. It
+# runs one program at a time, mostly waiting on its wineserver: it runs
+# beside the main pass, in a prefix and under a server of its own (its
+# handle-reuse tests want a server no other program uses).
+python3 scripts/make_test_pack.py build dist/lunetka-tests-win32.zip >/dev/null
 pack="$(mktemp -d)"
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' dist/lunetka-tests-win32.zip "$pack"
 expected="$(grep -c '\.rebuilding$' "$pack/tests.txt")"
-closing="$(cd "$pack" && timeout 300 bash "$root/scripts/wineserver-session.sh" \
-    bash "$root/scripts/wine-run.sh" cmd /c run-tests.cmd rebuilding | tr -d '\r' | tail -n 1)"
-echo "test pack (rebuilding host): $closing"
-[ "$closing" = "$expected passed, 0 failed" ] || { echo "test pack: expected $expected passed, 0 failed" >&2; exit 1; }
-# A program that dies fails in both, though under Wine it exits 0.
-bash scripts/wineserver-session.sh bash tests/support/dying_programs_fail.sh "$root" "$pack" "$expected"
+( export LUNETKA_WINEPREFIX="$root/.wineprefix-pack"
+  closing="$(cd "$pack" && timeout 300 bash "$root/scripts/wineserver-session.sh" \
+      bash "$root/scripts/wine-run.sh" cmd /c run-tests.cmd rebuilding | tr -d '\r' | tail -n 1)"
+  echo "test pack (rebuilding host): $closing"
+  [ "$closing" = "$expected passed, 0 failed" ] || { echo "test pack: expected $expected passed, 0 failed"; exit 1; }
+  bash scripts/wineserver-session.sh bash tests/support/dying_programs_fail.sh "$root" "$pack" "$expected"
+) >"$side/pack.log" 2>&1 &
+pack_run=$!
+
+bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure "$@"
+step "the main Wine pass"
+wait "$pack_run" || { cat "$side/pack.log"; echo "test.sh: the test pack or the planted deaths failed" >&2; exit 1; }
+cat "$side/pack.log"
 step "the test pack and the planted deaths"
 
 # The tests that load the DLL, in the narrow and the Unicode host (the
 # handle-reuse tests in the narrow one), and the campaigns (hostile host,
-# allocation failure, heap checking) in every kind of host, run once more
-# against the test build that checks its invariants and aborts at the line of
-# a broken one, and against the same DLL from clang, its warnings as errors,
-# with clang's own test builds: neither the ABI nor surviving an exception
-# may depend on the compiler.
-wine_tests='^((plugin|host|host_keyboard|ui|search|views)\.(ansi|unicode)|(hostile|hostile_heap_checked)\..*|views_handle_reuse\.ansi|plugin_process_exit|reentry_explorer\.ansi)$'
-# The explorer tries every fifth point against those DLLs.
-export LUNETKA_EXPLORE_STRIDE=5
-LUNETKA_PLUGIN="Z:$(echo "$root/build/bin/lunetka-checked.dll" | tr / '\\')" \
-    bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure -R "$wine_tests" "$@"
-step "the checked DLL's pass"
-
+# allocation failure, heap checking) in every kind of host, run once more, in
+# one pass that serves two ends: against the DLL built by clang, its warnings
+# as errors, with clang's own test builds (neither the ABI nor surviving an
+# exception may depend on the compiler), in its build that checks its
+# invariants and aborts at the line of a broken one.
 built "$clang_build" clang
 bash tests/plugin/check_dll.sh build-clang/bin/lunetka.dll
 bash tests/plugin/check_dll.sh build-clang/bin/lunetka-failing-alloc.dll
 python3 tests/ui/dll_texts.py build-clang/bin/lunetka.dll
-LUNETKA_PLUGIN="Z:$(echo "$root/build-clang/bin/lunetka.dll" | tr / '\\')" \
+wine_tests='^((plugin|host|host_keyboard|ui|search|views)\.(ansi|unicode)|(hostile|hostile_heap_checked)\..*|views_handle_reuse\.ansi|plugin_process_exit|reentry_explorer\.ansi)$'
+# The explorer tries every fifth point against that DLL.
+LUNETKA_EXPLORE_STRIDE=5 LUNETKA_PLUGIN="Z:$(echo "$root/build-clang/bin/lunetka-checked.dll" | tr / '\\')" \
     bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure -R "$wine_tests" "$@"
-step "the clang DLL's pass"
+step "the checked clang DLL's pass"
 
+# The native tests (sanitizers, fuzzers) run beside the coverage pass.
 built "$native_build" native
-ctest --test-dir build-native --output-on-failure "$@"
-step "the native tests"
+ctest --test-dir build-native --output-on-failure "$@" >"$side/native-tests.log" 2>&1 &
+native_tests=$!
 
 # What those Wine tests reach of the plug-in through its DLLs, against the
 # bars: every line, and 97% of branches.
 bash scripts/coverage.sh
 step "coverage"
+wait "$native_tests" || { cat "$side/native-tests.log"; echo "test.sh: the native tests failed" >&2; exit 1; }
+tail -n 3 "$side/native-tests.log"
+step "the native tests"
