@@ -1,6 +1,8 @@
-// The messenger host's binary interface, as this plug-in relies on it:
-// the message numbers in both directions, the records they carry, and the
-// HostControl object the host hands over at start.
+// The messenger host's binary interface, as this plug-in relies on it: the
+// records its messages carry, and the HostControl object the host hands over
+// at start. The message numbers live apart, read only where they are sent or
+// answered: plugin/host_messages.h (what the host sends us) and
+// base/host_requests.h (what we send, and what plug-ins ask each other).
 //
 // Every record is little-endian, packed, and starts with its own 16-bit size,
 // by which the host tells the forms apart. The host is a 32-bit process.
@@ -12,75 +14,6 @@
 #include <stdint.h>
 
 static_assert(sizeof(void*) == 4, "the host loads 32-bit plug-ins only");
-
-// ---------------------------------------------------------------------------
-// Messages the host sends to IMessageProc. Reply: one 32-bit value.
-// ---------------------------------------------------------------------------
-
-// in:  p1 = HostControl*.  reply: 1 if the search window class was registered.
-const int HM_START = 20001;
-// in:  nothing (a short record is fine).  reply: 1.
-const int HM_STOP = 20002;
-// reply: 2.  The host's meaning is its own.
-const int HM_QUERY_20020 = 20020;
-// reply: 1 after the three settings columns were declared.
-const int HM_SETTINGS_COLUMNS = 21001;
-// reply: 1 after icons, page, controls and menu entry were declared.
-const int HM_BUILD_UI = 22000;
-// reply: 1.
-const int HM_QUERY_22100 = 22100;
-// reply: 1.
-const int HM_QUERY_22101 = 22101;
-// in:  p1 = ActionEvent*.  reply: the routed handler's result.
-const int HM_ACTION_EVENT = 22200;
-// Sent by the host or by another plug-in. reply: the network number (512).
-const int HM_PLUGIN_NET = 30010;
-// reply: type bits; 0x20 marks a network plug-in.
-const int HM_PLUGIN_TYPE = 30011;
-// reply: 0.
-const int HM_QUERY_30012 = 30012;
-// reply: pointer to the plug-in's name.
-const int HM_PLUGIN_NAME = 30013;
-// reply: pointer to the name to show; null means none.
-const int HM_PLUGIN_DISPLAY_NAME = 30016;
-// reply: 0.
-const int HM_QUERY_30017 = 30017;
-
-// ---------------------------------------------------------------------------
-// Messages the plug-in sends to the host (p1, p2 are 0 unless given).
-// ---------------------------------------------------------------------------
-
-// in:  p1 = text, p2 = level (256).  reply: unused.
-const int HM_LOG = 1;
-// in:  p1 = reply of HM_PLUGIN_MODULE, p2 = char[52] buffer.  out: version text in it.
-const int HM_VERSION_TEXT = 26;
-// reply: number of rows in the contact table.
-const int HM_CONTACT_COUNT = 201;
-// in:  tag3 = -1.  reply: n plug-in positions; positions 1..n-1 are asked.
-const int HM_PLUGIN_COUNT = 240;
-// in:  p1 = position.  reply: plug-in id.
-const int HM_PLUGIN_ID_AT = 243;
-// in:  p1 = plug-in id.  reply: a value for HM_VERSION_TEXT.
-const int HM_PLUGIN_MODULE = 245;
-// in:  the message is a ColumnDef.  reply: unused.
-const int HM_ADD_COLUMN = 1102;
-// in:  p1 = ActionDef* (74 or 78 bytes).  reply: unused.
-const int HM_ACTION_CREATE = 10101;
-// in:  p1 = ActionCall*.  reply: unused.
-const int HM_ACTION_CALL = 10103;
-// in:  p1 = ActionDef* as value request.  out: the value text in its buffer.
-const int HM_ACTION_GET_VALUE = 10106;
-// in:  p1 = IconDef*.  reply: unused.
-const int HM_ICON_REGISTER = 10130;
-// in:  p1 = icon id, p2 = 1.  reply: HICON, destroyed by the caller.
-const int HM_ICON_GET = 10136;
-
-// Notification codes of an ActionEvent.
-const int NOTIFY_ACTIVATED = 1;
-const int NOTIFY_FORCE_REFRESH = 12;   // criteria controls: search even without a change
-const int NOTIFY_IGNORE = 13;          // criteria controls: do nothing
-const int NOTIFY_CREATE_CONTROL = 220;
-const int NOTIFY_DESTROY_CONTROL = 221;
 
 // ---------------------------------------------------------------------------
 // Action type words: bits 16-23 the kind, 0x0A in bits 24-31 on a control
@@ -105,14 +38,6 @@ const uint32_t TYPE_INFO_TEXT = 0x00180080;       // the info box's rich descrip
 #define CAPTION_STYLE_PROPERTIES "\x03" "102"
 #define CAPTION_STYLE_TALK "\x03" "1342177296"
 
-// HM_PLUGIN_TYPE's bit of a network plug-in.
-const int PLUGIN_TYPE_NETWORK = 0x20;
-// HM_ICON_GET: the general contact icon, and that of a network, which keeps
-// only the low 8 bits of the network number.
-const intptr_t ICON_ID_GENERAL = 0x20000000;
-inline intptr_t networkIconId(int net) { return static_cast<intptr_t>((net & 0xFF) | 0x200) << 20; }
-
-const int LOG_LEVEL_PLUGIN = 256;
 const int CONTACT_TABLE = 1;
 const int CONTACT_NONE = -2;
 

@@ -4,6 +4,8 @@
 #include <string.h>
 
 #include "base/action_ids.h"
+#include "base/host_abi.h"
+#include "base/host_requests.h"
 #include "base/invariant.h"
 #include "base/plugin_state.h"
 

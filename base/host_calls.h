@@ -22,8 +22,15 @@
 // (search passes, fill passes, list drops) are bounded.
 #pragma once
 
-#include "base/host_abi.h"
+#include <windows.h>
+#include <stdint.h>
+
 #include "base/portability.h"
+
+// The records are declared in host_abi.h; a caller that fills one includes
+// it, the others do not recompile when a record changes.
+struct ActionCall;
+struct ActionDef;
 
 // The control object's own operations.
 int hostPluginId();

@@ -35,6 +35,7 @@
 #include "host/host_window.h"
 #include "host/runtime_heap.h"
 #include "base/host_calls.h"
+#include "base/host_requests.h"
 #include "base/plugin_state.h"
 #include "search/text_match.h"
 #include "views/sort_order.h"

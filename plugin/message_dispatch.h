@@ -1,7 +1,7 @@
 // The plug-in's single entry: the host delivers every message here.
 //
 // Adding a message (the README's "Adding a message" walks through one):
-//   1. its number in host_abi.h, and a row of messageRoutes
+//   1. its number in host_messages.h, and a row of messageRoutes
 //      (message_dispatch.cpp); an action event, a row of eventRoutes
 //      (action_router.cpp) and its id in action_ids.h;
 //   2. the row's Needs column is the state check: dispatch() makes it once;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds everything into build/. The installer runs only when
 # a tool the build or the tests need is missing, so a machine that has them
-# all runs no package manager.
+# all runs no package manager. --install-only: the installs, and no build.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -19,6 +19,7 @@ if [ -n "$missing" ]; then
     echo "build: installing what is missing:$missing" >&2
     bash scripts/bootstrap.sh
 fi
+[ "${1:-}" = "--install-only" ] && exit 0
 
 cmake -S . -B build --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-posix.cmake -DCMAKE_BUILD_TYPE=Release \
     -DLUNETKA_WERROR=ON >/dev/null

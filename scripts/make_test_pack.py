@@ -13,7 +13,7 @@ import zipfile
 
 DLLS = ["lunetka.dll", "lunetka-checked.dll", "lunetka-failing-alloc.dll", "lunetka-example.dll"]
 # Meaningful under Wine alone: its wineserver and its heap checking.
-WINE_ONLY_ENVIRONMENT = {"LUNETKA_OWN_SERVER"}
+WINE_ONLY_ENVIRONMENT = {"LUNETKA_OWN_SERVER", "LUNETKA_HEAP_CHECKED_APART"}
 
 HEADER = r"""@echo off
 rem Lunetka's tests for Windows. Runs every test program in every kind of

@@ -9,7 +9,16 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 # Each step says when it ends, in seconds from the start.
 step() { echo "test.sh: $1 done at ${SECONDS} s"; }
+# The Wine prefixes (the main one, the one for programs that want a server to
+# themselves, the test pack's) are made while the build runs.
+bash scripts/build.sh --install-only
+prefixes=()
+for prefix in .wineprefix .wineprefix-alone .wineprefix-pack; do
+    LUNETKA_WINEPREFIX="$root/$prefix" bash scripts/wine-run.sh --prepare &
+    prefixes+=($!)
+done
 bash scripts/build.sh
+for job in "${prefixes[@]}"; do wait "$job"; done
 step "the build"
 
 # The clang DLL and the native build of the Windows-free parts need nothing
@@ -69,6 +78,9 @@ built "$clang_build" clang
 bash tests/plugin/check_dll.sh build-clang/bin/lunetka.dll
 bash tests/plugin/check_dll.sh build-clang/bin/lunetka-failing-alloc.dll
 python3 tests/ui/dll_texts.py build-clang/bin/lunetka.dll
+# The coverage build of the DLLs, beside this pass, at the lowest priority.
+( nice -n 19 bash scripts/coverage.sh --build-only ) >"$side/coverage.log" 2>&1 &
+coverage_build=$!
 wine_tests='^((plugin|host|host_keyboard|ui|search|views)\.(ansi|unicode)|(hostile|hostile_heap_checked)\..*|views_handle_reuse\.ansi|plugin_process_exit|reentry_explorer\.ansi)$'
 # The explorer tries every fifth point against that DLL.
 LUNETKA_EXPLORE_STRIDE=5 LUNETKA_PLUGIN="Z:$(echo "$root/build-clang/bin/lunetka-checked.dll" | tr / '\\')" \
@@ -82,6 +94,7 @@ native_tests=$!
 
 # What those Wine tests reach of the plug-in through its DLLs, against the
 # bars: every line, and 97% of branches.
+built "$coverage_build" coverage
 bash scripts/coverage.sh
 step "coverage"
 wait "$native_tests" || { cat "$side/native-tests.log"; echo "test.sh: the native tests failed" >&2; exit 1; }

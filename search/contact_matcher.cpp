@@ -1,6 +1,8 @@
 #include "search/contact_matcher.h"
 
+#include "base/host_abi.h"
 #include "base/host_calls.h"
+#include "base/host_requests.h"
 #include "base/invariant.h"
 #include "base/plugin_state.h"
 #include "search/text_match.h"

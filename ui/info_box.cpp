@@ -4,6 +4,7 @@
 
 #include "base/action_ids.h"
 #include "base/host_calls.h"
+#include "base/host_requests.h"
 #include "ui/action_params.h"
 #include "ui/texts.h"
 

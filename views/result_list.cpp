@@ -6,6 +6,7 @@
 #include "base/action_ids.h"
 #include "base/entry_guard.h"
 #include "base/host_calls.h"
+#include "base/host_requests.h"
 #include "base/invariant.h"
 #include "base/plugin_state.h"
 #include "search/found_contacts.h"

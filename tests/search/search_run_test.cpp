@@ -8,6 +8,7 @@
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
 #include "host/runtime_heap.h"
+#include "tests/support/open_page_test.h"
 #include "tests/support/plugin_session.h"
 
 namespace {
@@ -23,20 +24,13 @@ const char CONTACTS[] =
     "103,3,Cezary Kowalczyk,Cezary,Kowalczyk,czarek,503333333,kraków,10.0.0.13,\n"
     "104,9,Dorota Zielińska,Dorota,Zielińska,dora,504444444,Łódź,10.0.0.14,w pracy\n";
 
-class SearchRun : public ::testing::Test {
+class SearchRun : public support::OpenPageTest {
 protected:
     void SetUp() override
     {
-        host = support::openPluginPage(CONTACTS);
-        list = host->page().slotControl(RESULTS);
-        ASSERT_NE(nullptr, list);
+        openPage(CONTACTS);
         host->clearExchanges();
         host->clearLog();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(0, host->lockDepth());
-        EXPECT_TRUE(host->abiErrors().empty());
     }
 
     // The user has set all three criteria; the value edit reports its change.
@@ -46,7 +40,6 @@ protected:
     }
 
     std::vector<std::string> shownValues() { return host::shownValues(list); }
-    std::vector<std::string> shownNames() { return host::shownNames(list); }
     bool searched() const
     {
         for (const std::string& line : host->log())
@@ -54,9 +47,6 @@ protected:
                 return true;
         return false;
     }
-
-    std::unique_ptr<host::StandInHost> host;
-    HWND list = nullptr;
 };
 
 }  // namespace

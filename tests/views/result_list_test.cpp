@@ -11,6 +11,7 @@
 #include "host/host_window.h"
 #include "host/plugin_ids.h"
 #include "host/result_list_reader.h"
+#include "tests/support/open_page_test.h"
 #include "tests/support/plugin_session.h"
 
 namespace {
@@ -26,23 +27,19 @@ const char CONTACTS[] =
     "3,3,ADELA,Opole\n"
     "4,9,celina,Opole\n";
 
-class ResultList : public ::testing::Test {
+class ResultList : public support::OpenPageTest {
 protected:
     void SetUp() override
     {
-        host = support::openPluginPage(CONTACTS);
-        list = host->page().slotControl(RESULTS);
-        ASSERT_NE(nullptr, list);
+        openPage(CONTACTS);
         // Everyone in Opole: rows 1-4, in that order.
         host->searchFor("5", "0", "opole");
         host->clearExchanges();
     }
-    void TearDown() override { EXPECT_TRUE(host->abiErrors().empty()); }
 
-    std::vector<std::string> names() { return host::shownNames(list); }
     int rowOf(const std::string& name)
     {
-        std::vector<std::string> shown = names();
+        std::vector<std::string> shown = shownNames();
         return static_cast<int>(std::find(shown.begin(), shown.end(), name) - shown.begin());
     }
     // The contact rows of every host action requested since the last clear.
@@ -61,9 +58,6 @@ protected:
         host->clearExchanges();
         return sent;
     }
-
-    std::unique_ptr<host::StandInHost> host;
-    HWND list = nullptr;
 };
 
 std::string columnText(HWND list, int index, int* width)
@@ -179,7 +173,7 @@ TEST_F(ResultList, HeaderClickOnAColumnTheHostAdded)
     click.hdr.code = static_cast<UINT>(LVN_COLUMNCLICK);
     click.iSubItem = -1;
     SendMessageA(host->page().window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
-    EXPECT_EQ((std::vector<std::string>{"bogdan", "Adam", "ADELA", "celina"}), names()) << "column -1";
+    EXPECT_EQ((std::vector<std::string>{"bogdan", "Adam", "ADELA", "celina"}), shownNames()) << "column -1";
 
     LVCOLUMNA column;
     ZeroMemory(&column, sizeof column);
@@ -189,9 +183,9 @@ TEST_F(ResultList, HeaderClickOnAColumnTheHostAdded)
     ASSERT_EQ(2, SendMessageA(list, LVM_INSERTCOLUMNA, 2, reinterpret_cast<LPARAM>(&column)));
     SendMessageA(list, LVM_SETCOLUMNWIDTH, 1, 40);  // the new column within reach of the mouse
     host::clickHeader(list, 2);
-    EXPECT_EQ((std::vector<std::string>{"bogdan", "Adam", "ADELA", "celina"}), names()) << "the host's column";
+    EXPECT_EQ((std::vector<std::string>{"bogdan", "Adam", "ADELA", "celina"}), shownNames()) << "the host's column";
     host::clickHeader(list, 0);
-    EXPECT_EQ((std::vector<std::string>{"celina", "bogdan", "ADELA", "Adam"}), names()) << "still descending first";
+    EXPECT_EQ((std::vector<std::string>{"celina", "bogdan", "ADELA", "Adam"}), shownNames()) << "still descending first";
 }
 
 // Rows the host put in our list, whose item data names no hit of ours, sort
@@ -203,7 +197,7 @@ TEST_F(ResultList, RowsTheHostInsertedSortByWhatTheyShow)
     host::insertRow(list, 0, "Bartek", 1000, "Zabrze");
     host::insertRow(list, 0, "Cecylia", 4, "Brzeg");  // one past our last hit
     host::clickHeader(list, 0);
-    EXPECT_EQ((std::vector<std::string>{"celina", "Cecylia", "bogdan", "Bartek", "ADELA", "Adam"}), names())
+    EXPECT_EQ((std::vector<std::string>{"celina", "Cecylia", "bogdan", "Bartek", "ADELA", "Adam"}), shownNames())
         << "descending, by the text shown";
     host::clickHeader(list, 1);
     EXPECT_EQ((std::vector<std::string>{"Brzeg", "Opole", "Opole", "Opole", "Opole", "Zabrze"}), host::shownValues(list))
@@ -213,13 +207,13 @@ TEST_F(ResultList, RowsTheHostInsertedSortByWhatTheyShow)
     host::setItemData(list, rowOf("bogdan"), 2000);
     host::setListText(list, rowOf("bogdan"), 0, "Zenon");
     host::clickHeader(list, 0);
-    EXPECT_EQ((std::vector<std::string>{"Zenon", "celina", "Cecylia", "Bartek", "ADELA", "Adam"}), names());
+    EXPECT_EQ((std::vector<std::string>{"Zenon", "celina", "Cecylia", "Bartek", "ADELA", "Adam"}), shownNames());
 
     // Two rows of the host's with one item data: both sort as the first row
     // of them in the list, the one inserted last at the top.
     host::insertRow(list, 0, "Aaron", 1000, "");
     host::clickHeader(list, 0);
-    std::vector<std::string> shown = names();
+    std::vector<std::string> shown = shownNames();
     ASSERT_EQ(7u, shown.size());
     EXPECT_TRUE((shown[0] == "Aaron" && shown[1] == "Bartek") || (shown[0] == "Bartek" && shown[1] == "Aaron"));
     EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "Cecylia", "celina", "Zenon"}),
@@ -233,7 +227,7 @@ TEST_F(ResultList, RowTheHostSwappedInForOneOfOursSortsByWhatItShows)
     SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(rowOf("celina")), 0);
     ASSERT_EQ(3, host::insertRow(list, 4, "Borys", 500));
     host::clickHeader(list, 0);
-    EXPECT_EQ((std::vector<std::string>{"Borys", "bogdan", "ADELA", "Adam"}), names()) << "descending";
+    EXPECT_EQ((std::vector<std::string>{"Borys", "bogdan", "ADELA", "Adam"}), shownNames()) << "descending";
 }
 
 // The host set one row's item data to a number that names no hit, and
@@ -243,22 +237,22 @@ TEST_F(ResultList, RowWhoseItemDataTheHostChangedSortsByWhatItShows)
 {
     host::setItemData(list, rowOf("bogdan"), 4);  // one past our last hit
     host::clickHeader(list, 0);
-    EXPECT_EQ((std::vector<std::string>{"celina", "bogdan", "ADELA", "Adam"}), names()) << "descending";
+    EXPECT_EQ((std::vector<std::string>{"celina", "bogdan", "ADELA", "Adam"}), shownNames()) << "descending";
     host::clickHeader(list, 0);
-    EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), names()) << "ascending";
+    EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), shownNames()) << "ascending";
 }
 
 TEST_F(ResultList, HeaderClicksSortDescendingFirstThenAlternate)
 {
-    ASSERT_EQ((std::vector<std::string>{"bogdan", "Adam", "ADELA", "celina"}), names());
+    ASSERT_EQ((std::vector<std::string>{"bogdan", "Adam", "ADELA", "celina"}), shownNames());
     host::clickHeader(list, 0);
-    EXPECT_EQ((std::vector<std::string>{"celina", "bogdan", "ADELA", "Adam"}), names()) << "first click: descending";
+    EXPECT_EQ((std::vector<std::string>{"celina", "bogdan", "ADELA", "Adam"}), shownNames()) << "first click: descending";
     host::clickHeader(list, 0);
-    EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), names()) << "case-insensitive";
+    EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), shownNames()) << "case-insensitive";
     host::clickHeader(list, 1);  // every value is "Opole": ties keep no particular order, but all rows stay
     EXPECT_EQ(std::vector<std::string>(4, "Opole"), host::shownValues(list));
     host::clickHeader(list, 0);
-    EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), names())
+    EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), shownNames())
         << "the direction is shared by both columns";
 }
 
@@ -277,7 +271,7 @@ TEST_F(ResultList, NextSessionKeepsTheCriteriaAndTheSortDirection)
     host->page().open();  // its refresh searches
     list = host->page().slotControl(RESULTS);
     host::clickHeader(list, 0);
-    EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), names())
+    EXPECT_EQ((std::vector<std::string>{"Adam", "ADELA", "bogdan", "celina"}), shownNames())
         << "ascending, as the click before was descending";
 }
 
@@ -352,7 +346,7 @@ TEST_F(ResultList, DestroyAndCreateAgain)
     HWND again = host->page().slotControl(RESULTS);
     ASSERT_NE(nullptr, again);
     list = again;
-    EXPECT_EQ(4u, names().size()) << "the page's refresh searched again";
+    EXPECT_EQ(4u, shownNames().size()) << "the page's refresh searched again";
     host::focusRow(list, 0, true);
     host::doubleClickRow(list, 0);
     EXPECT_EQ(1u, requests().size());
@@ -436,7 +430,7 @@ TEST_F(ResultList, DrawingIsOnAfterEveryFillEvenAnEmptyOne)
     EXPECT_TRUE(drawing(list)) << "after a fill of four rows";
     host->settings()[VALUE].value = "nikt";
     host->actionEvent(VALUE, host::EVENT_CHANGED);
-    ASSERT_TRUE(names().empty());
+    ASSERT_TRUE(shownNames().empty());
     EXPECT_TRUE(drawing(list)) << "after an empty fill";
 }
 
