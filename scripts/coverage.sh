@@ -18,13 +18,13 @@ LINE_BAR=100
 BRANCH_BAR=97
 
 command -v gcovr >/dev/null || { echo "coverage: gcovr is missing (apt-get install gcovr)" >&2; exit 1; }
-bash scripts/build.sh >/dev/null
 cov="$root/build-coverage"
 cmake -S . -B "$cov/dll" --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
     -DCMAKE_BUILD_TYPE=Debug -DLUNETKA_DLL_ONLY=ON -DCMAKE_CXX_FLAGS="--coverage -O0 -DLUNETKA_COVERAGE" \
     -DCMAKE_SHARED_LINKER_FLAGS="--coverage" -DLUNETKA_OUTPUT_DIR="$cov/bin" >/dev/null
 cmake --build "$cov/dll" -j"$(nproc)" --target lunetka >/dev/null
 [ "${1:-}" = "--build-only" ] && exit 0
+bash scripts/build.sh >/dev/null
 find "$cov" -name '*.gcda' -delete
 
 # The counters are written where the objects were built, from inside Wine.

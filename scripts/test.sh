@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Windows build under Wine, with
-# the Windows test pack beside it; the plug-in built a second time with clang,
-# its invariants checked, and put under the same Wine tests; then coverage,
-# with the native build of the Windows-free parts beside it (sanitizers and
-# fuzzers, LUNETKA_FUZZ_SECONDS each, 5 by default).
+# the Windows test pack beside it; what those tests reach of the DLL
+# (coverage); the plug-in built a second time with clang, its invariants
+# checked, put under the same Wine tests, with the native build of the
+# Windows-free parts beside it (sanitizers and fuzzers,
+# LUNETKA_FUZZ_SECONDS each, 5 by default).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -21,10 +22,10 @@ bash scripts/build.sh
 for job in "${prefixes[@]}"; do wait "$job"; done
 step "the build"
 
-# The clang DLL and the native build of the Windows-free parts need nothing
-# of the Wine runs: they build, one processor each and at the lowest
-# priority, while the first Wine pass runs (whose programs wait on the
-# wineserver much of their time), each into a log that is shown if it fails.
+# The clang DLL, the coverage DLLs and the native build of the Windows-free
+# parts need nothing of the Wine runs: they build at the lowest priority
+# while the first Wine pass runs (whose programs wait on the wineserver much
+# of their time), each into a log that is shown if it fails.
 side="$(mktemp -d)"
 pack=""
 trap 'jobs -p | xargs -r kill 2>/dev/null; rm -rf "$side" ${pack:+"$pack"}' EXIT
@@ -36,6 +37,8 @@ clang_build=$!
       -DLUNETKA_FUZZ_SECONDS="${LUNETKA_FUZZ_SECONDS:-5}" >/dev/null &&
   nice -n 19 cmake --build build-native -j1 ) >"$side/native.log" 2>&1 &
 native_build=$!
+( nice -n 19 bash scripts/coverage.sh --build-only ) >"$side/coverage.log" 2>&1 &
+coverage_build=$!
 built() {
     wait "$1" || { cat "$side/$2.log"; echo "test.sh: the $2 build failed" >&2; exit 1; }
     step "the $2 build"
@@ -67,6 +70,17 @@ wait "$pack_run" || { cat "$side/pack.log"; echo "test.sh: the test pack or the 
 cat "$side/pack.log"
 step "the test pack and the planted deaths"
 
+# What those Wine tests reach of the plug-in through its DLLs, against the
+# bars: every line, and 97% of branches.
+built "$coverage_build" coverage
+bash scripts/coverage.sh
+step "coverage"
+
+# The native tests (sanitizers, fuzzers) run beside the last pass.
+built "$native_build" native
+ctest --test-dir build-native --output-on-failure "$@" >"$side/native-tests.log" 2>&1 &
+native_tests=$!
+
 # The tests that load the DLL, in the narrow and the Unicode host (the
 # handle-reuse tests in the narrow one), and the campaigns (hostile host,
 # allocation failure, heap checking) in every kind of host, run once more, in
@@ -78,25 +92,11 @@ built "$clang_build" clang
 bash tests/plugin/check_dll.sh build-clang/bin/lunetka.dll
 bash tests/plugin/check_dll.sh build-clang/bin/lunetka-failing-alloc.dll
 python3 tests/ui/dll_texts.py build-clang/bin/lunetka.dll
-# The coverage build of the DLLs, beside this pass, at the lowest priority.
-( nice -n 19 bash scripts/coverage.sh --build-only ) >"$side/coverage.log" 2>&1 &
-coverage_build=$!
 wine_tests='^((plugin|host|host_keyboard|ui|search|views)\.(ansi|unicode)|(hostile|hostile_heap_checked)\..*|views_handle_reuse\.ansi|plugin_process_exit|reentry_explorer\.ansi)$'
 # The explorer tries every fifth point against that DLL.
 LUNETKA_EXPLORE_STRIDE=5 LUNETKA_PLUGIN="Z:$(echo "$root/build-clang/bin/lunetka-checked.dll" | tr / '\\')" \
     bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure -R "$wine_tests" "$@"
 step "the checked clang DLL's pass"
-
-# The native tests (sanitizers, fuzzers) run beside the coverage pass.
-built "$native_build" native
-ctest --test-dir build-native --output-on-failure "$@" >"$side/native-tests.log" 2>&1 &
-native_tests=$!
-
-# What those Wine tests reach of the plug-in through its DLLs, against the
-# bars: every line, and 97% of branches.
-built "$coverage_build" coverage
-bash scripts/coverage.sh
-step "coverage"
 wait "$native_tests" || { cat "$side/native-tests.log"; echo "test.sh: the native tests failed" >&2; exit 1; }
 tail -n 3 "$side/native-tests.log"
 step "the native tests"
