@@ -1,12 +1,11 @@
 #include "search/text_match.h"
 
-#include <ctype.h>
 #include <string.h>
 
 void foldCase(std::string& text)
 {
     for (char& c : text)
-        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        c = static_cast<char>(foldedByte(static_cast<unsigned char>(c)));
 }
 
 namespace {

@@ -1,33 +1,25 @@
 #include "views/sort_order.h"
 
-#include <ctype.h>
 #include <string.h>
+
+#include "search/text_match.h"
 
 namespace {
 
 // As Windows' C runtime compares in _strcmpi, in every locale: each byte
-// through the runtime's tolower as an unsigned char, the difference taken of
+// through the runtime's tolower as an unsigned char (foldedByte, which asks
+// the runtime for the bytes above ASCII alone), the difference taken of
 // those. Under the C locale only ASCII letters fold, and code page 1250's
 // letters, above 127, come after every ASCII one. (Wine 8's msvcrt
 // _strcmpi compares them as signed chars, before ASCII: not ours to follow.)
-// ASCII folds alike in every Windows locale (every code page is ASCII
-// below 128): the runtime is asked only for the bytes above, which a
-// locale may fold, so a sort spends no call on most bytes.
-inline int folded(unsigned char byte)
-{
-    if (byte < 0x80)
-        return byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte;
-    return tolower(byte);
-}
-
 int caseInsensitiveCompare(const char* first, const char* second)
 {
     const unsigned char* a = reinterpret_cast<const unsigned char*>(first);
     const unsigned char* b = reinterpret_cast<const unsigned char*>(second);
     int folded1, folded2;
     do {
-        folded1 = folded(*a++);
-        folded2 = folded(*b++);
+        folded1 = foldedByte(*a++);
+        folded2 = foldedByte(*b++);
     } while (folded1 != 0 && folded1 == folded2);
     return folded1 - folded2;
 }
