@@ -1,6 +1,7 @@
 #include "plugin/message_dispatch.h"
 
 #include "base/action_ids.h"
+#include "base/host_abi.h"
 #include "base/host_requests.h"
 #include "search/search_run.h"
 #include "views/contact_actions.h"

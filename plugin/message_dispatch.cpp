@@ -2,6 +2,7 @@
 
 #include "base/action_ids.h"
 #include "base/entry_guard.h"
+#include "base/host_abi.h"
 #include "base/host_calls.h"
 #include "base/host_requests.h"
 #include "base/plugin_state.h"

@@ -10,7 +10,11 @@
 //      or the host into the table in lifetime.cpp.
 #pragma once
 
-#include "base/host_abi.h"
+#include <stdint.h>
+
+// The records are host_abi.h's: only the files that read one include it.
+struct ActionEvent;
+struct HostMessage;
 
 extern "C" intptr_t __stdcall IMessageProc(HostMessage* message);
 

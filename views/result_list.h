@@ -6,9 +6,11 @@
 #pragma once
 
 #include <windows.h>
+#include <stdint.h>
 
-#include "base/host_abi.h"
 #include "base/plugin_state.h"
+
+struct ActionEvent;  // host_abi.h
 
 intptr_t createResultList(ActionEvent* event);
 intptr_t destroyResultList(ActionEvent* event);
