@@ -37,7 +37,8 @@ clang_build=$!
       -DLUNETKA_FUZZ_SECONDS="${LUNETKA_FUZZ_SECONDS:-5}" >/dev/null &&
   nice -n 19 cmake --build build-native -j1 ) >"$side/native.log" 2>&1 &
 native_build=$!
-( nice -n 19 bash scripts/coverage.sh --build-only ) >"$side/coverage.log" 2>&1 &
+# The coverage DLLs are needed first: a little less low.
+( nice -n 10 bash scripts/coverage.sh --build-only ) >"$side/coverage.log" 2>&1 &
 coverage_build=$!
 built() {
     wait "$1" || { cat "$side/$2.log"; echo "test.sh: the $2 build failed" >&2; exit 1; }
