@@ -2,6 +2,8 @@
 // strings (0x80-0xFF, empty and long texts included). Runs natively too.
 #include <gtest/gtest.h>
 
+#include <ctype.h>
+
 #include "search/text_match.h"
 #include "tests/support/match_reference.h"
 
@@ -40,3 +42,22 @@ TEST(MatcherProperty, FoldingChangesOnlyAtoZUnderTheDefaultLocale)
     }
 }
 
+// Above ASCII a byte folds as the runtime's tolower folds it under the
+// locale in force (the host's, in the DLL): under Polish, "Ł" to "ł".
+TEST(MatcherProperty, FoldingAboveAsciiFollowsTheRuntimesLocale)
+{
+    PolishLocale polish;
+    if (!polish.active())
+        GTEST_SKIP() << "no single-byte Polish locale on this system";
+    // Called through a pointer: GCC assumes tolower folds as the C locale
+    // does, and would decide the comparisons below at compile time.
+    int (*volatile runtimeTolower)(int) = tolower;
+    ASSERT_EQ(0xB3, runtimeTolower(0xA3)) << "the locale folds above ASCII";
+    for (int byte = 1; byte < 256; ++byte) {
+        std::string text(1, static_cast<char>(byte));
+        foldCase(text);
+        int expected = runtimeTolower(byte);
+        EXPECT_EQ(expected, static_cast<unsigned char>(text[0])) << byte;
+    }
+    EXPECT_TRUE(matchesCondition("\xB3ukasz", 6, std::string("\xB3ukasz"), 0));
+}

@@ -2,6 +2,7 @@
 // random byte strings, for property tests (native and under Wine).
 #pragma once
 
+#include <locale.h>
 #include <random>
 #include <string>
 
@@ -42,6 +43,27 @@ inline bool referenceMatch(const std::string& t, const std::string& v, int condi
     default: return false;
     }
 }
+
+// For the length of a test, a locale whose runtime folds bytes above ASCII:
+// Polish, code page 1250 (Windows' runtime) or ISO 8859-2, where "Ł" (0xA3)
+// folds to "ł" (0xB3) as in 1250. active() is false where none is installed.
+class PolishLocale {
+public:
+    PolishLocale()
+    {
+        const char* was = setlocale(LC_CTYPE, nullptr);
+        saved_ = was ? was : "C";
+        for (const char* name : {"Polish_Poland.1250", "pl_PL.ISO-8859-2", "pl_PL.ISO8859-2"})
+            if (!active_ && setlocale(LC_CTYPE, name))
+                active_ = true;
+    }
+    ~PolishLocale() { setlocale(LC_CTYPE, saved_.c_str()); }
+    bool active() const { return active_; }
+
+private:
+    std::string saved_;
+    bool active_ = false;
+};
 
 class Bytes {
 public:

@@ -1,10 +1,11 @@
 // The order of result rows under a header click. Runs natively too.
 #include <gtest/gtest.h>
 
-#include "views/sort_order.h"
-
 #include <string>
 #include <vector>
+
+#include "tests/support/match_reference.h"
+#include "views/sort_order.h"
 
 TEST(SortOrder, CaseInsensitiveAndNegatedWhenDescending)
 {
@@ -35,6 +36,17 @@ TEST(SortOrder, BytesAboveAsciiComeAfterItAsWindowsRuntimeOrdersThem)
     for (size_t a = 0; a + 1 < descending.size(); ++a)
         EXPECT_LT(compareShownTexts(descending[a], descending[a + 1], false), 0) << descending[a] << " first";
     EXPECT_NE(0, compareShownTexts("\xA3ukasz", "\xB3ukasz", true)) << "no folding above ASCII under the C locale";
+}
+
+// Under a locale that folds above ASCII, so does the comparison: Polish
+// "Łukasz" and "łukasz" are one text to it.
+TEST(SortOrder, BytesAboveAsciiFoldAsTheRuntimesLocaleFoldsThem)
+{
+    reference::PolishLocale polish;
+    if (!polish.active())
+        GTEST_SKIP() << "no single-byte Polish locale on this system";
+    EXPECT_EQ(0, compareShownTexts("\xA3ukasz", "\xB3ukasz", true));
+    EXPECT_LT(compareShownTexts("\xA3ukasz", "\xB3ukaszek", true), 0);
 }
 
 // Texts cut once for a sort of many rows order as the comparison does.
