@@ -33,10 +33,14 @@ trap 'jobs -p | xargs -r kill 2>/dev/null; rm -rf "$side" ${pack:+"$pack"}' EXIT
       -DCMAKE_BUILD_TYPE=Release -DLUNETKA_DLL_ONLY=ON -DLUNETKA_WERROR=ON >/dev/null &&
   nice -n 19 cmake --build build-clang -j1 --target lunetka ) >"$side/clang.log" 2>&1 &
 clang_build=$!
-( CXX=clang++ cmake -S tests/native -B build-native --no-warn-unused-cli \
+# The native build is needed last: it starts once the clang DLL is built,
+# and runs its tests (sanitizers, fuzzers) as soon as it is done.
+( while kill -0 "$clang_build" 2>/dev/null; do sleep 2; done
+  CXX=clang++ cmake -S tests/native -B build-native --no-warn-unused-cli \
       -DLUNETKA_FUZZ_SECONDS="${LUNETKA_FUZZ_SECONDS:-5}" >/dev/null &&
-  nice -n 19 cmake --build build-native -j1 ) >"$side/native.log" 2>&1 &
-native_build=$!
+  nice -n 19 cmake --build build-native -j1 && ctest --test-dir build-native --output-on-failure "$@" ) \
+    >"$side/native.log" 2>&1 &
+native=$!
 # The coverage DLLs are needed first: a little less low.
 ( nice -n 10 bash scripts/coverage.sh --build-only ) >"$side/coverage.log" 2>&1 &
 coverage_build=$!
@@ -77,11 +81,6 @@ built "$coverage_build" coverage
 bash scripts/coverage.sh
 step "coverage"
 
-# The native tests (sanitizers, fuzzers) run beside the last pass.
-built "$native_build" native
-ctest --test-dir build-native --output-on-failure "$@" >"$side/native-tests.log" 2>&1 &
-native_tests=$!
-
 # The tests that load the DLL, in the narrow and the Unicode host (the
 # handle-reuse tests in the narrow one), and the campaigns (hostile host,
 # allocation failure, heap checking) in every kind of host, run once more, in
@@ -98,6 +97,6 @@ wine_tests='^((plugin|host|host_keyboard|ui|search|views)\.(ansi|unicode)|(hosti
 LUNETKA_EXPLORE_STRIDE=5 LUNETKA_PLUGIN="Z:$(echo "$root/build-clang/bin/lunetka-checked.dll" | tr / '\\')" \
     bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure -R "$wine_tests" "$@"
 step "the checked clang DLL's pass"
-wait "$native_tests" || { cat "$side/native-tests.log"; echo "test.sh: the native tests failed" >&2; exit 1; }
-tail -n 3 "$side/native-tests.log"
-step "the native tests"
+wait "$native" || { cat "$side/native.log"; echo "test.sh: the native build or its tests failed" >&2; exit 1; }
+tail -n 3 "$side/native.log"
+step "the native build and tests"
