@@ -227,8 +227,9 @@ public:
             floorClicks.push_back(floorClick);
             if (sort)
                 f3s.push_back(floorSort(scenario.value));
-            shares.push_back(hostShare(scenario.value));
-            copies.push_back(hitCopies(scenario.value));
+            std::vector<size_t> hits = hitRows(scenario.value);
+            shares.push_back(hostShare(hits));
+            copies.push_back(hitCopies(hits));
         }
         figures.logs = logLines(figures.hits);
         figures.fillLogs = fillLogLines(figures.hits);
@@ -458,9 +459,8 @@ private:
     // contacts and the cell; per walk (one a hit, and the last) the table's
     // lock, its release and one more count; per hit its name, value and
     // network.
-    double hostShare(const char* value)
+    double hostShare(const std::vector<size_t>& hits)
     {
-        std::vector<size_t> hits = hitRows(value);
         return timedThroughHost([this, &hits] {
             HostControl* control = session.hostControl;
             for (int row = 1; row <= rows_; ++row) {
@@ -483,9 +483,8 @@ private:
 
     // Each hit's two texts copied the shortest way: their lengths, then the
     // bytes with their NULs, into one buffer made to measure beforehand.
-    double hitCopies(const char* value)
+    double hitCopies(const std::vector<size_t>& hits)
     {
-        std::vector<size_t> hits = hitRows(value);
         std::vector<const char*> texts;
         size_t bytes = 0;
         for (size_t row : hits) {

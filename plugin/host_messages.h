@@ -5,7 +5,6 @@
 // in base/host_requests.h, since we ask them too.
 #pragma once
 
-
 // in:  p1 = HostControl*.  reply: 1 if the search window class was registered.
 const int HM_START = 20001;
 // in:  nothing (a short record is fine).  reply: 1.

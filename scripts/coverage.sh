@@ -4,13 +4,14 @@
 # with coverage in build-coverage/ (the DLL's own toolchain), runs the Wine
 # test programs of build/ against them in every kind of host (the random
 # campaign, the allocation failures and the handle-reuse tests in the narrow
-# one: the other kinds reach nothing more through them), and prints per file the lines, the branches
-# (those of exception edges left out) and a summary with functions.
-# --build-only builds those DLLs and stops (the test command does so beside
-# another pass). Fails below the bars: every line, and 97% of branches. A branch no host can
-# reach is written NEVER(...) or ALWAYS(...) (base/invariant.h): the test
-# builds stop there if it is ever taken, and the coverage builds
-# (LUNETKA_COVERAGE) compile it away, as they do an invariant's check.
+# one: the other kinds reach nothing more through them), and prints per file
+# the lines, the branches (those of exception edges left out) and a summary
+# with functions. --build-only builds those DLLs and stops (the test command
+# does so beside another pass). Fails below the bars: every line, and 97% of
+# branches. A branch no host can reach is written NEVER(...) or ALWAYS(...)
+# (base/invariant.h): the test builds stop there if it is ever taken, and the
+# coverage builds (LUNETKA_COVERAGE) compile it away, as they do an
+# invariant's check.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"

@@ -75,6 +75,16 @@ protected:
         support::giveListBack(*host, page, list);
         list = support::askForList(*host, page, 10, 10);
     }
+    // The host's move from inside one of our calls: a stop, or a 220 or 221
+    // on the page (for window); the slot event's record as it came back.
+    std::vector<uint8_t> hostMove(int move, HWND window = nullptr)
+    {
+        if (move == STOP) {
+            host->send(STOP);
+            return {};
+        }
+        return support::sendSlotEvent(*host, move, page, window, 10, 10);
+    }
     // The rows shown, each checked against the hit its item data names.
     std::vector<std::string> shown()
     {

@@ -48,10 +48,7 @@ TEST_F(Reentrancy, ListDroppedWhileItEmptiesItself)
             const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
             if (message != WM_NOTIFY || header->code != static_cast<UINT>(LVN_DELETEALLITEMS) || calls++)
                 return;
-            if (m.move == STOP)
-                host->send(STOP);
-            else
-                event = support::sendSlotEvent(*host, m.move, page, m.move == DESTROY ? ours : nullptr, 10, 10);
+            event = hostMove(m.move, m.move == DESTROY ? ours : nullptr);
         };
         calls = 0;
         searchFrom("gdynia");
@@ -81,10 +78,7 @@ TEST_F(Reentrancy, ListReplacedOrDroppedWhileItIsBuilt)
         host->beforeAnswer = [&](host::Op op, int message) {
             if (op != host::Op::Send || message != ICON_GET || calls++ != 1)
                 return;
-            if (move == STOP)
-                host->send(STOP);
-            else
-                inner = support::sendSlotEvent(*host, move, page, nullptr, 10, 10);
+            inner = hostMove(move);
         };
         calls = 0;
         std::vector<uint8_t> outer = support::sendSlotEvent(*host, CREATE, page, nullptr, 10, 10);
@@ -159,10 +153,7 @@ TEST_F(Reentrancy, ListAskedForWhileThePreviousOneGoes)
             if (move == AT_EVERY_DROP || message != WM_PARENTNOTIFY || LOWORD(wParam) != WM_DESTROY ||
                 reinterpret_cast<HWND>(lParam) != previous || calls++)
                 return;
-            if (move == STOP)
-                host->send(STOP);
-            else
-                inner = support::sendSlotEvent(*host, CREATE, page, nullptr, 10, 10);
+            inner = hostMove(move);
         };
         calls = 0;
         std::vector<uint8_t> outer = support::sendSlotEvent(*host, CREATE, page, nullptr, 10, 10);
