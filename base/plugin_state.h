@@ -53,6 +53,14 @@ struct ChainEntry {
     UINT_PTR id = 0;
 };
 
+// A list dropped while it could not be destroyed (views/list_messages.h),
+// and the instance it was made under: what its handle names by the time it
+// can be may be a window of someone else's.
+struct DroppedList {
+    HWND list;
+    HINSTANCE instance;
+};
+
 // One page whose procedure we replaced (views/page_subclass.h).
 struct SubclassedPage {
     HWND page;
@@ -82,8 +90,9 @@ struct Session {
     ColumnRanks columnRanks[2];  // each hit's place in a column's order, made at a click
     const void* activeSort = nullptr;  // the sort under way (result_sort.cpp); ends with its list
     bool foreignRows = false;  // the host put a row in the list, or changed one's item data, since our fill
-    int listMessages = 0;                // our messages to a list in flight (sendToList)
-    std::vector<HWND> listsToDestroy;    // dropped during one of them, destroyed once all are back
+    int listMessages = 0;   // our messages to a list in flight (sendToList)
+    int listDeletions = 0;  // our list's notices of rows it deletes of its own accord, in flight
+    std::vector<DroppedList> listsToDestroy;  // dropped during either, destroyed once all are back
 
     // The pages whose procedure we replaced (page_subclass.cpp).
     std::vector<SubclassedPage> pages;

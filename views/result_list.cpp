@@ -115,6 +115,12 @@ void onListNotify(const NMHDR* header, LPARAM lParam)
         requestContactAction(HOST_ACTION_PROPERTIES, HOST_GROUP_PROPERTIES);
 }
 
+bool ownListDeletes(const NMHDR* header)
+{
+    return header && session.resultList && header->hwndFrom == session.resultList &&
+           (header->code == LVN_DELETEITEM || header->code == LVN_DELETEALLITEMS);
+}
+
 // The page's messages onPageMessage acts on: its thunk hands every other
 // straight to the page's own procedure.
 const ThunkActs PAGE_ACTS = {{WM_NOTIFY, WM_PARENTNOTIFY, WM_NCDESTROY}};
@@ -154,12 +160,11 @@ void dropResultList(Release moment)
     session.activeSort = nullptr;  // a sort of the list that goes has nothing left to compare
     if (page && moment == Release::WithWindows)
         releasePage(page);
-    if (moment != Release::WithWindows || !list || !IsWindow(list))
+    if (moment != Release::WithWindows)
         return;
-    if (session.listMessages > 0 && session.listsToDestroy.size() < session.listsToDestroy.capacity())
-        session.listsToDestroy.push_back(list);  // once the list's message is back (sendToList)
-    else
-        DestroyWindow(list);  // takes its image list with it
+    if (list && IsWindow(list))
+        destroyListWhenSafe(list);
+    destroyDroppedLists();
 }
 
 // Columns, the page's subclass, the network images: what a new list gets.
@@ -247,14 +252,21 @@ intptr_t destroyResultList(ActionEvent* event)
 
 LRESULT CALLBACK pageWindowProc(WindowThunk* thunk, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Our list deleting rows of its own accord goes on with them once the
+    // notice is back: a list the host has us drop meanwhile waits.
     // A window the host copied a page's procedure onto is not a page of ours.
-    if (pagesOwnMessage(thunk, hwnd))
+    bool ours = pagesOwnMessage(thunk, hwnd);
+    bool deletion = ours && message == WM_NOTIFY && ownListDeletes(reinterpret_cast<const NMHDR*>(lParam));
+    session.listDeletions += deletion;
+    if (ours)
         guardEntry("page window", 0, [&] {
             onPageMessage(hwnd, message, wParam, lParam);
             return 0;
         });
     // The thunk keeps what the page had before us even once it is forgotten.
-    return forwardPageMessage(thunk, hwnd, message, wParam, lParam);
+    LRESULT answer = forwardPageMessage(thunk, hwnd, message, wParam, lParam);
+    session.listDeletions -= deletion;
+    return answer;
 }
 
 void requestContactAction(int hostAction, int hostGroup)

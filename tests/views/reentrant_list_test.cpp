@@ -26,44 +26,75 @@ TEST_F(Reentrancy, ListDestroyedDuringTheFill)
     searchFrom("Gdynia");  // with no list: no window touched, no crash
 }
 
-// The list tells its page it is being emptied, at the start of a fill, and
-// the host answers with a 221, a new list (220) or a stop: a list view
-// destroyed inside its own message would go on with its freed self, so ours
-// goes once the message is back. Nothing crashes, and the next search fills
-// whatever list is ours.
-TEST_F(Reentrancy, ListDroppedWhileItEmptiesItself)
+// The list tells its page it is being emptied: by our fill, by the host, or
+// as its page is destroyed. From inside that notice the host has us drop it
+// (221, a new list, a stop): a list view destroyed inside its own message
+// would go on with its freed self (destroyed inside its own destruction, it
+// frees its rows twice). So ours waits, and is destroyed once: when our fill's
+// message is back, at our next message to a list once the host emptied it, or
+// with its page. Nothing crashes, and the next search fills whatever list is
+// ours.
+TEST_F(Reentrancy, ListDroppedWhileItIsEmptied)
 {
+    enum Emptier { OurFill, TheHost, ItsPageGoing };
     const struct {
         const char* what;
         int move;
     } moves[] = {{"221", DESTROY}, {"220", CREATE}, {"a stop", STOP}};
-    for (const auto& m : moves) {
-        SCOPED_TRACE(m.what);
-        TearDown();
-        SetUp();
-        searchFrom("opole");
-        HWND ours = list;
-        std::vector<uint8_t> event;
-        support::onHostPageMessage = [&](HWND, UINT message, WPARAM, LPARAM lParam) {
-            const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (message != WM_NOTIFY || header->code != static_cast<UINT>(LVN_DELETEALLITEMS) || calls++)
-                return;
-            event = hostMove(m.move, m.move == DESTROY ? ours : nullptr);
-        };
-        calls = 0;
-        searchFrom("gdynia");
-        support::onHostPageMessage = nullptr;
-        ASSERT_GE(calls, 1) << "the list told its page";  // and once more as it went
-        EXPECT_FALSE(IsWindow(ours)) << "the list went once its message was back";
-        if (m.move == CREATE) {
-            list = support::slotWindow(event);
-            ASSERT_TRUE(IsWindow(list));
+    for (Emptier emptier : {OurFill, TheHost, ItsPageGoing})
+        for (const auto& m : moves) {
+            SCOPED_TRACE(std::string(m.what) + ", emptied by " +
+                         (emptier == OurFill ? "our fill" : emptier == TheHost ? "the host" : "its page going"));
+            TearDown();
+            SetUp();
             searchFrom("opole");
-            EXPECT_EQ(OPOLE, shown());
+            HWND ours = list;
+            static int destroys;
+            destroys = 0;
+            support::putHostProcedure(ours, [](WNDPROC next, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+                destroys += message == WM_DESTROY;
+                return CallWindowProcA(next, hwnd, message, wParam, lParam);
+            });
+            std::vector<uint8_t> event;
+            bool livedThroughTheMove = false;
+            support::onHostPageMessage = [&](HWND, UINT message, WPARAM, LPARAM lParam) {
+                const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+                if (message != WM_NOTIFY || header->hwndFrom != ours ||
+                    header->code != static_cast<UINT>(LVN_DELETEALLITEMS) || calls++)
+                    return;
+                event = hostMove(m.move, m.move == DESTROY ? ours : nullptr);
+                livedThroughTheMove = IsWindow(ours) != FALSE;
+            };
+            calls = 0;
+            if (emptier == OurFill)
+                searchFrom("gdynia");
+            else if (emptier == TheHost)
+                SendMessageA(ours, LVM_DELETEALLITEMS, 0, 0);
+            else
+                DestroyWindow(page);
+            support::onHostPageMessage = nullptr;
+            ASSERT_GE(calls, 1) << "the list told its page";  // and once more as it went, if with items
+            EXPECT_TRUE(livedThroughTheMove) << "destroyed inside its own notice";
+            if (m.move == STOP)
+                host->start();
+            if (emptier == TheHost) {
+                EXPECT_TRUE(IsWindow(ours)) << "destroyed before our next message to a list";
+                support::askForList(*host, page, 10, 10);
+            }
+            EXPECT_FALSE(IsWindow(ours));
+            EXPECT_EQ(1, destroys) << "destroyed once";
+            if (emptier == ItsPageGoing) {  // the host's next page, which the unloading host checks
+                host->page().abandon();
+                page = support::createHostPage("strona");
+                host->page().adopt(page, false);
+            }
+            if (m.move == CREATE && emptier == OurFill) {
+                list = support::slotWindow(event);
+                ASSERT_TRUE(IsWindow(list));
+                searchFrom("opole");
+                EXPECT_EQ(OPOLE, shown());
+            }
         }
-        if (m.move == STOP)
-            host->start();
-    }
 }
 
 TEST_F(Reentrancy, ListReplacedOrDroppedWhileItIsBuilt)
