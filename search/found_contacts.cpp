@@ -43,12 +43,15 @@ void FoundContactsBuilder::makeRoom(size_t bytes, size_t carried)
     texts_.push_back(std::move(block));
 }
 
-uint32_t FoundContactsBuilder::append(const char* text, size_t size, uint16_t* length)
+uint32_t FoundContactsBuilder::append(const char* text, size_t size, size_t zeros, uint16_t* length)
 {
     uint32_t at = endOf(texts_);
+    // One step each: the room is there (makeRoom), and the zeros end the text.
+    TextBlock& block = texts_.back();
+    size_t end = block.size();
+    block.resize(end + size + zeros);
     if (size)
-        texts_.back().insert(texts_.back().end(), text, text + size);
-    texts_.back().push_back('\0');
+        memcpy(block.data() + end, text, size);
     *length = static_cast<uint16_t>(size);
     return at;
 }
@@ -60,9 +63,9 @@ void FoundContactsBuilder::beginHit(int contactIndex, const char* displayName)
     hit.net = 0;
     size_t name = hitTextSize(displayName);
     makeRoom(name + 2, 0);
-    hit.nameAt = append(displayName, name, &hit.nameLength);
+    // The second zero is the value's place until it comes: a hit without one shows "".
+    hit.nameAt = append(displayName, name, 2, &hit.nameLength);
     hit.valueLength = 0;
-    texts_.back().push_back('\0');  // the value's place until it comes: a hit without one shows ""
     hits_.push_back(hit);
 }
 
@@ -75,7 +78,7 @@ void FoundContactsBuilder::addValue(const char* matchedValue)
     makeRoom(value + 1, hit.nameLength + 1u);  // the name moves along only to a new block
     if (!fits)
         hit.nameAt = static_cast<uint32_t>((texts_.size() - 1) * TEXT_BLOCK);
-    append(matchedValue, value, &hit.valueLength);  // right after the name's NUL
+    append(matchedValue, value, 1, &hit.valueLength);  // right after the name's NUL
 }
 
 HitText FoundContactsBuilder::lastName() const

@@ -30,8 +30,8 @@ public:
 
 private:
     friend void replaceFoundContacts(FoundContactsBuilder& built);
-    // text's first size bytes and a NUL, at the end of the last block.
-    uint32_t append(const char* text, size_t size, uint16_t* length);
+    // text's first size bytes and zeros NULs, at the end of the last block.
+    uint32_t append(const char* text, size_t size, size_t zeros, uint16_t* length);
     void makeRoom(size_t bytes, size_t carried);
     FoundContactList hits_;
     std::vector<TextBlock> texts_;
