@@ -15,43 +15,42 @@ const char* textAt(const std::vector<TextBlock>& blocks, uint32_t at)
     return blocks[at / TEXT_BLOCK].data() + at % TEXT_BLOCK;
 }
 
-uint32_t endOf(const std::vector<TextBlock>& blocks)
-{
-    return static_cast<uint32_t>((blocks.size() - 1) * TEXT_BLOCK + blocks.back().size());
-}
-
 }  // namespace
 
 // Room for bytes more in the last block. A block that cannot take them is
-// left as it is and a new one begun; the last carried bytes (the hit's texts
-// so far) move to it, so that a hit's texts stay together.
+// left with what it holds and a new one begun; the last carried bytes (the
+// hit's texts so far) move to it, so that a hit's texts stay together. While
+// hits come, the last block is as long as its capacity, zeros past used_, so
+// that a text goes in with one copy (replaceFoundContacts cuts it to used_).
 void FoundContactsBuilder::makeRoom(size_t bytes, size_t carried)
 {
-    if (!texts_.empty() && texts_.back().size() + bytes <= TEXT_BLOCK) {
+    if (!texts_.empty() && used_ + bytes <= TEXT_BLOCK) {
         TextBlock& block = texts_.back();
-        if (block.capacity() < block.size() + bytes)
-            block.reserve(grownCapacity(block.capacity(), block.size() + bytes, TEXT_BLOCK));
+        if (block.size() < used_ + bytes) {
+            block.reserve(grownCapacity(block.capacity(), used_ + bytes, TEXT_BLOCK));
+            block.resize(block.capacity());
+        }
         return;
     }
     TextBlock block;
     block.reserve(std::max<size_t>(bytes + carried, 256));
-    if (carried) {
-        TextBlock& last = texts_.back();
-        block.assign(last.end() - static_cast<ptrdiff_t>(carried), last.end());
-        last.resize(last.size() - carried);
-    }
-    texts_.push_back(std::move(block));
+    block.resize(block.capacity());
+    if (carried)
+        memcpy(block.data(), texts_.back().data() + used_ - carried, carried);
+    texts_.push_back(std::move(block));  // nothing changed if this throws
+    if (texts_.size() > 1)
+        texts_[texts_.size() - 2].resize(used_ - carried);
+    used_ = carried;
 }
 
 uint32_t FoundContactsBuilder::append(const char* text, size_t size, size_t zeros, uint16_t* length)
 {
-    uint32_t at = endOf(texts_);
-    // One step each: the room is there (makeRoom), and the zeros end the text.
-    TextBlock& block = texts_.back();
-    size_t end = block.size();
-    block.resize(end + size + zeros);
+    uint32_t at = static_cast<uint32_t>((texts_.size() - 1) * TEXT_BLOCK + used_);
+    char* end = texts_.back().data() + used_;
     if (size)
-        memcpy(block.data() + end, text, size);
+        memcpy(end, text, size);
+    memset(end + size, 0, zeros);
+    used_ += size + zeros;
     *length = static_cast<uint16_t>(size);
     return at;
 }
@@ -72,9 +71,9 @@ void FoundContactsBuilder::beginHit(int contactIndex, const char* displayName)
 void FoundContactsBuilder::addValue(const char* matchedValue)
 {
     FoundContact& hit = hits_.back();
-    texts_.back().pop_back();
+    --used_;  // the value's place
     size_t value = hitTextSize(matchedValue);
-    bool fits = texts_.back().size() + value + 1 <= TEXT_BLOCK;
+    bool fits = used_ + value + 1 <= TEXT_BLOCK;
     makeRoom(value + 1, hit.nameLength + 1u);  // the name moves along only to a new block
     if (!fits)
         hit.nameAt = static_cast<uint32_t>((texts_.size() - 1) * TEXT_BLOCK);
@@ -100,11 +99,14 @@ void replaceFoundContacts(FoundContactsBuilder& built)
     // spare room if that copy finds no memory; a runtime that throws
     // instead abandons the search, as any other lack of memory does.
     built.hits_.shrinkToFit();
-    if (!built.texts_.empty())
+    if (!built.texts_.empty()) {
+        built.texts_.back().resize(built.used_);
         built.texts_.back().shrink_to_fit();  // the only block with room to spare
+    }
     built.texts_.shrink_to_fit();
     search.foundContacts.swap(built.hits_);
     search.foundTexts.swap(built.texts_);
+    built.used_ = built.texts_.empty() ? 0 : built.texts_.back().size();
     ++search.generation;
 }
 

@@ -35,6 +35,7 @@ private:
     void makeRoom(size_t bytes, size_t carried);
     FoundContactList hits_;
     std::vector<TextBlock> texts_;
+    size_t used_ = 0;  // bytes of the last block in use (makeRoom)
 };
 
 // Puts a search's hits in place, in one step (swaps: needs no memory).
