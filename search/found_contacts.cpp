@@ -106,7 +106,6 @@ void replaceFoundContacts(FoundContactsBuilder& built)
     built.texts_.shrink_to_fit();
     search.foundContacts.swap(built.hits_);
     search.foundTexts.swap(built.texts_);
-    built.used_ = built.texts_.empty() ? 0 : built.texts_.back().size();
     ++search.generation;
 }
 

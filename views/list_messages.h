@@ -5,7 +5,7 @@
 // is destroyed once every such message has returned. So does one dropped
 // while our list tells its page of rows it deletes of its own accord (the
 // host's delete, or its destruction with its page: destroyed again inside
-// that, it frees its rows twice).
+// that, Wine's list view frees its rows twice).
 #pragma once
 
 #include <windows.h>
