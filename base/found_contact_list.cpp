@@ -10,7 +10,7 @@ void FoundContactList::push_back(const FoundContact& hit)
     }
     std::vector<FoundContact>& block = blocks_.back();
     if (block.size() == block.capacity())
-        block.reserve(grownCapacity(block.capacity(), 16, HIT_BLOCK));
+        block.reserve(grownCapacity(block.capacity(), 16, HIT_BLOCK, blocks_.size() > 1));
     block.push_back(hit);
     ++count_;
 }

@@ -58,9 +58,12 @@ static_assert(HIT_TEXT_LIMIT <= 0xFFFF, "a hit's text length fits its 16 bits");
 const size_t TEXT_BLOCK = 64 * 1024;
 static_assert(2 * (HIT_TEXT_LIMIT + 1) <= TEXT_BLOCK, "a hit's two texts fit one block");
 
-// A block's next capacity: by half, at least what is needed, never past its
-// full size. Little room is left to spare, and a full block never moves.
-inline size_t grownCapacity(size_t capacity, size_t needed, size_t full)
+// A block's next capacity, at least what is needed and never past its full
+// size. The first block grows by half: a search with few hits keeps little
+// room to spare. A block after a full one belongs to a search with many: it
+// starts at a quarter and doubles, so that growing copies less than it holds.
+inline size_t grownCapacity(size_t capacity, size_t needed, size_t full, bool afterFull)
 {
-    return std::min(full, std::max(needed, capacity + capacity / 2));
+    size_t next = afterFull ? std::max(full / 4, capacity * 2) : capacity + capacity / 2;
+    return std::min(full, std::max(needed, next));
 }

@@ -27,13 +27,14 @@ void FoundContactsBuilder::makeRoom(size_t bytes, size_t carried)
     if (!texts_.empty() && used_ + bytes <= TEXT_BLOCK) {
         TextBlock& block = texts_.back();
         if (block.size() < used_ + bytes) {
-            block.reserve(grownCapacity(block.capacity(), used_ + bytes, TEXT_BLOCK));
+            block.reserve(grownCapacity(block.capacity(), used_ + bytes, TEXT_BLOCK, texts_.size() > 1));
             block.resize(block.capacity());
         }
         return;
     }
     TextBlock block;
-    block.reserve(std::max<size_t>(bytes + carried, 256));
+    block.reserve(texts_.empty() ? std::max<size_t>(bytes + carried, 256)
+                                : grownCapacity(0, bytes + carried, TEXT_BLOCK, true));
     block.resize(block.capacity());
     if (carried)
         memcpy(block.data(), texts_.back().data() + used_ - carried, carried);
