@@ -72,7 +72,10 @@ double ms(int64_t ticks) { return ticks * 1000.0 / frequency(); }
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
+    if (values.empty())
+        return 0;
+    size_t n = values.size();  // of an even count, the mean of the middle two
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 size_t heapInUse() { return host::runtimeHeapInUse(); }
