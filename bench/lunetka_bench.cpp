@@ -196,10 +196,11 @@ public:
     Figures measure(const Scenario& scenario, bool sort)
     {
         Figures figures;
-        std::vector<double> walks, fills, totals, sorts, listViewSorts, f1s, f2s, f3s, floorClicks, shares, copies;
+        std::vector<double> walks, fills, totals, sorts, listViewSorts, f1s, f2s, f3s, floorClicks, shares, copies,
+            logs, fillLogs;
         // Their room is taken now: what the heap keeps after the runs is the search's alone.
-        for (std::vector<double>* runs :
-             {&walks, &fills, &totals, &sorts, &listViewSorts, &f1s, &f2s, &f3s, &floorClicks, &shares, &copies})
+        for (std::vector<double>* runs : {&walks, &fills, &totals, &sorts, &listViewSorts, &f1s, &f2s, &f3s,
+                                          &floorClicks, &shares, &copies, &logs, &fillLogs})
             runs->reserve(static_cast<size_t>(reps_));
         // Start from an empty result set, so the heap figure is this search's alone.
         emptyResults();
@@ -237,9 +238,11 @@ public:
             std::vector<size_t> hits = hitRows(scenario.value);
             shares.push_back(hostShare(hits));
             copies.push_back(hitCopies(hits));
+            logs.push_back(logLines(figures.hits));
+            fillLogs.push_back(fillLogLines(figures.hits));
         }
-        figures.logs = logLines(figures.hits);
-        figures.fillLogs = fillLogLines(figures.hits);
+        figures.logs = median(logs);
+        figures.fillLogs = median(fillLogs);
         figures.ownPeak = ownPeak(scenario);
         // What stays after the search, the host's log let go: the plug-in's result set.
         host_->clearLog();
