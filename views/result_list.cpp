@@ -252,10 +252,10 @@ intptr_t destroyResultList(ActionEvent* event)
 
 LRESULT CALLBACK pageWindowProc(WindowThunk* thunk, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    // Our list deleting rows of its own accord goes on with them once the
-    // notice is back: a list the host has us drop meanwhile waits.
     // A window the host copied a page's procedure onto is not a page of ours.
     bool ours = pagesOwnMessage(thunk, hwnd);
+    // Our list deleting rows of its own accord goes on with them once the
+    // notice is back: a list the host has us drop meanwhile waits.
     bool deletion = ours && message == WM_NOTIFY && ownListDeletes(reinterpret_cast<const NMHDR*>(lParam));
     session.listDeletions += deletion;
     if (ours)
