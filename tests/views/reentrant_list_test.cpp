@@ -30,10 +30,10 @@ TEST_F(Reentrancy, ListDestroyedDuringTheFill)
 // as its page is destroyed. From inside that notice the host has us drop it
 // (221, a new list, a stop): a list view destroyed inside its own message
 // would go on with its freed self (destroyed inside its own destruction,
-// Wine's frees its rows twice). So ours waits, and is destroyed once: when our fill's
-// message is back, at our next message to a list once the host emptied it, or
-// with its page. Nothing crashes, and the next search fills whatever list is
-// ours.
+// Wine's frees its rows twice). So ours waits, and is destroyed once: when
+// our fill's message is back, at our next message to a list once the host
+// emptied it, or with its page. Nothing crashes, and the next search fills
+// whatever list is ours.
 TEST_F(Reentrancy, ListDroppedWhileItIsEmptied)
 {
     enum Emptier { OurFill, TheHost, ItsPageGoing };
