@@ -23,7 +23,14 @@ if [ ${#missing[@]} -gt 0 ]; then
         $SUDO dpkg --add-architecture i386
     fi
     export DEBIAN_FRONTEND=noninteractive
-    $SUDO apt-get update -q
+    # A mirror caught mid-sync fails the update for a minute or two ("File
+    # has unexpected size"): try again before giving up on it, then install
+    # from what the indexes hold, which fails plainly if a package is not there.
+    for try in 1 2 3; do
+        $SUDO apt-get update -q && break
+        [ "$try" -lt 3 ] || { echo "bootstrap: the package indexes did not all update; installing from what they hold" >&2; break; }
+        sleep $((try * 20))
+    done
     $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
