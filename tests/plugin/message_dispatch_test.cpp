@@ -214,28 +214,6 @@ TEST(ActionRouting, EventsOutsideTheTableDoNothing)
     EXPECT_EQ(nullptr, support::ownWindow("Lunetka"));
 }
 
-TEST(ActionRouting, ResultSlotCreateAndDestroy)
-{
-    auto host = support::startPlugin();
-    host->page().open();
-    HWND list = host->page().slotControl(RESULTS);
-    ASSERT_NE(nullptr, list);
-    char className[64] = "";
-    GetClassNameA(list, className, sizeof className);
-    EXPECT_STREQ("SysListView32", className);
-    host->page().close();
-    EXPECT_FALSE(IsWindow(list));
-}
-
-TEST(ActionRouting, OpenWindowOnlyOnActivation)
-{
-    auto host = support::startPlugin();
-    EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
-    HWND opened = support::ownWindow("Lunetka");
-    EXPECT_NE(nullptr, opened);
-    DestroyWindow(opened);
-}
-
 // The host promises to call from its user-interface thread. A start, a stop,
 // a list asked for or given back, a page declared or the menu entry from
 // another thread would make or destroy windows there, or forget ours: each

@@ -121,31 +121,6 @@ TEST(Unload, WithoutStopNothingOfOursIsLeftOrCalled)
     EXPECT_TRUE(DestroyWindow(searchWindow));
 }
 
-// A search window left open by an unload without a stop keeps the class
-// "Lunetka", which leads to Windows' default procedure: the next copy
-// destroys what was left, takes the class over, and its menu entry works.
-TEST(Unload, LoadedAgainAfterAnUnloadWithoutStopStartsAfresh)
-{
-    HWND left = nullptr;
-    {
-        auto host = pageWithResults();
-        ASSERT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
-        left = support::ownWindow("Lunetka");
-        host->unloadPlugin();
-        EXPECT_TRUE(IsWindow(left)) << "nothing is destroyed inside the loader's lock";
-    }
-    auto host = pageWithResults();
-    EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply) << "the class is ours again";
-    EXPECT_FALSE(IsWindow(left)) << "the window the last copy left went";
-    EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
-    HWND window = support::ownWindow("Lunetka");
-    ASSERT_NE(nullptr, window);
-    SendMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(1, host->send(STOP));
-    EXPECT_FALSE(UnregisterClassA("Lunetka", GetModuleHandleA(nullptr))) << "the stop unregistered the class";
-}
-
 // A window of the class "Lunetka" that lives on another thread than ours
 // keeps the class an unload without a stop left: the next start cannot take
 // it over and answers 0; once that window is gone, a start takes it over.
@@ -310,34 +285,53 @@ TEST(Unload, BehindTheHostsProcedure)
 }
 
 // The host subclassed its page through the common controls before our list
-// came, then put its own procedure in front of ours, and lets the list go
-// (221): our thunk forwards behind the host's procedure, and our entry in
-// the chain stays. When the host then takes its own entry out, Wine puts the
-// page's first procedure back over whatever stands in front once the chain
-// is empty: the host's procedure must stay in front, and with the page's own
-// hear every message, before and after our stop and unload.
-TEST(Unload, HostsCommonControlsSubclassTakenOffBehindItsOwnProcedure)
+// came, and takes that subclass off: while the list lives, or once it put its
+// own procedure in front of ours and let the list go (221). Wine's
+// RemoveWindowSubclass puts the page's first procedure back over whatever
+// stands in front once the chain is empty, and Windows' does not. Either way
+// header clicks sort and a double click asks for the contact while the list
+// lives; the host's procedure stays in front where it put one; and with the
+// page's own, it hears every message before and after our stop and unload.
+TEST(Unload, HostsCommonControlsSubclassTakenOff)
 {
-    HWND page = support::createHostPage("strona");
-    host::addPageSubclass(page);
-    host::StandInHost host;
-    HWND list = openListIn(host, page);
-    support::putHostProcedure(page);
-    support::giveListBack(host, page, list);
-    host::removePageSubclass(page);
-    auto everyoneHears = [page](const char* when) {
-        int byHost = support::heardByHostProcedure(page);
-        int byPage = host::messagesHeard(page);
-        SendMessageA(page, WM_NULL, 0, 0);
-        EXPECT_TRUE(support::hostProcedureInFront(page)) << when << ": the host's procedure stays in front";
-        EXPECT_EQ(byHost + 1, support::heardByHostProcedure(page)) << when;
-        EXPECT_EQ(byPage + 1, host::messagesHeard(page)) << when;
-    };
-    everyoneHears("after the 221");
-    host.send(STOP);
-    host.unloadPlugin();
-    everyoneHears("after the stop and the unload");
-    DestroyWindow(page);
+    for (bool hostInFront : {false, true}) {
+        SCOPED_TRACE(hostInFront ? "behind the host's own procedure" : "under our list");
+        HWND page = support::createHostPage("strona");
+        host::addPageSubclass(page);
+        host::StandInHost host;
+        HWND list = openListIn(host, page);
+        if (hostInFront) {
+            support::putHostProcedure(page);
+            support::giveListBack(host, page, list);
+        }
+        host::removePageSubclass(page);
+        auto everyoneHears = [&](const char* when) {
+            int byHost = support::heardByHostProcedure(page), byPage = host::messagesHeard(page);
+            SendMessageA(page, WM_NULL, 0, 0);
+            EXPECT_EQ(hostInFront, support::hostProcedureInFront(page)) << when << ": the host's procedure in front";
+            EXPECT_EQ(byHost + (hostInFront ? 1 : 0), support::heardByHostProcedure(page)) << when;
+            EXPECT_EQ(byPage + 1, host::messagesHeard(page)) << when;
+        };
+        if (hostInFront) {
+            everyoneHears("after the 221");
+        } else {
+            host::clickHeader(list, 0);
+            EXPECT_EQ((std::vector<std::string>{"Ola", "Ala"}), host::shownNames(list)) << "descending first";
+            host::clickHeader(list, 0);
+            EXPECT_EQ((std::vector<std::string>{"Ala", "Ola"}), host::shownNames(list));
+            std::vector<int> asked;
+            host.onHostAction = [&asked](int action, int, int) { asked.push_back(action); };
+            host::focusRow(list, 0, true);
+            host::doubleClickRow(list, 0);
+            EXPECT_EQ(std::vector<int>{202}, asked) << "the double click reached us";
+            support::giveListBack(host, page, list);
+        }
+        host.send(STOP);
+        host.unloadPlugin();
+        everyoneHears("after the stop and the unload");
+        EXPECT_EQ(!hostInFront, support::hasOwnProcedure(page)) << "the page's own procedure in front";
+        DestroyWindow(page);
+    }
 }
 
 // A host that subclassed our list stops us from inside the fill's row
@@ -372,42 +366,6 @@ TEST(Unload, StopFromInsideTheFillsRowInsert)
     EXPECT_EQ(std::vector<std::string>{"Ala"}, inserted) << "the row went in with its contact's name";
     EXPECT_FALSE(IsWindow(list)) << "the stop destroyed the list once the insert was back";
     host.unloadPlugin();
-    DestroyWindow(page);
-}
-
-// The host subclassed its page through the common controls before our list
-// came, and takes that subclass off while the list lives: Wine's
-// RemoveWindowSubclass puts the page's first procedure back over whatever
-// stands in front once its chain is empty, and Windows' does not. Either
-// way header clicks still sort, and a double click still asks for the
-// contact; after a 221, a stop and an unload the page's own procedure is in
-// front again.
-TEST(Unload, HostsCommonControlsSubclassTakenOffUnderOurList)
-{
-    HWND page = support::createHostPage("strona");
-    host::addPageSubclass(page);
-    host::StandInHost host;
-    HWND list = openListIn(host, page);
-    host::removePageSubclass(page);
-
-    auto contacts = [list] { return host::shownNames(list); };
-    host::clickHeader(list, 0);
-    EXPECT_EQ((std::vector<std::string>{"Ola", "Ala"}), contacts()) << "the first click sorts descending";
-    host::clickHeader(list, 0);
-    EXPECT_EQ((std::vector<std::string>{"Ala", "Ola"}), contacts());
-    std::vector<int> asked;
-    host.onHostAction = [&asked](int action, int, int) { asked.push_back(action); };
-    host::focusRow(list, 0, true);
-    host::doubleClickRow(list, 0);
-    EXPECT_EQ(std::vector<int>{202}, asked) << "the double click reached us";
-
-    support::giveListBack(host, page, list);
-    host.send(STOP);
-    host.unloadPlugin();
-    EXPECT_TRUE(support::hasOwnProcedure(page)) << "the page's own procedure is in front";
-    int heard = host::messagesHeard(page);
-    SendMessageA(page, WM_NULL, 0, 0);
-    EXPECT_EQ(heard + 1, host::messagesHeard(page));
     DestroyWindow(page);
 }
 

@@ -83,6 +83,9 @@ TEST_F(ResultList, CreationRecordAndControl)
     EXPECT_EQ(slot.x + 415, slot.endX);
     EXPECT_EQ(slot.y + 200, slot.endY);
     EXPECT_EQ(host->page().window(), GetParent(list));
+    char className[64] = "";
+    GetClassNameA(list, className, sizeof className);
+    EXPECT_STREQ("SysListView32", className);
 
     RECT bounds;
     GetWindowRect(list, &bounds);

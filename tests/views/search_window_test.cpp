@@ -64,7 +64,9 @@ TEST_F(SearchWindow, OpensAnEmptyFixedSizeWindow)
     EXPECT_EQ(nullptr, GetParent(window));
 }
 
-TEST_F(SearchWindow, TwoAtOnceAndClosingTheOlderClosesTheNewer)
+// Closing the older of two closes the newer; with the newer closed first,
+// closing the older closes nothing else. The stop closes what is open.
+TEST_F(SearchWindow, TwoAtOnce)
 {
     HWND older = open();
     HWND newer = open();
@@ -73,27 +75,21 @@ TEST_F(SearchWindow, TwoAtOnceAndClosingTheOlderClosesTheNewer)
     EXPECT_NE(older, newer);
     DestroyWindow(older);
     EXPECT_FALSE(IsWindow(newer));
-}
 
-TEST_F(SearchWindow, ForgottenHandleNeverReachesAnotherWindow)
-{
-    HWND older = open();
-    HWND newer = open();
-    DestroyWindow(newer);  // the latest goes first: nothing else to close
+    older = open();
+    newer = open();
+    DestroyWindow(newer);
     EXPECT_TRUE(IsWindow(older));
     HWND bystander = CreateWindowExA(0, "STATIC", "x", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     DestroyWindow(older);
     EXPECT_TRUE(IsWindow(bystander));
     DestroyWindow(bystander);
-}
 
-TEST_F(SearchWindow, StopClosesTheWindowsAndReleasesTheClass)
-{
-    HWND window = open();
+    older = open();
+    newer = open();
     host->stop();
-    EXPECT_FALSE(IsWindow(window));
-    WNDCLASSA found;
-    EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &found));
+    EXPECT_FALSE(IsWindow(older));
+    EXPECT_FALSE(IsWindow(newer));
 }
 
 // A host that stops us while the start asks for our module: no class is left
@@ -192,34 +188,43 @@ TEST(SearchWindowClass, WindowsOfOtherClassesOutliveOurStop)
     }
 }
 
-// A host that skins every top-level window of its process subclasses ours
-// (SetWindowLongPtrA, forwarding by CallWindowProcA). It is still ours by its
-// class: the stop closes it; after an unload without a stop the next copy's
-// start closes what the last one left, answers 1, and the menu entry opens
-// a window.
-TEST(SearchWindowClass, AWindowTheHostSkinnedIsStillOurs)
+// The search window a copy leaves, skinned or not by a host that subclasses
+// every top-level window of its process (SetWindowLongPtrA, forwarding by
+// CallWindowProcA), is still ours by its class: a stop closes it and
+// releases the class. An unload without a stop leaves it, its class leading
+// to Windows' default procedure: the next copy's start closes it, takes the
+// class over and answers 1; its menu entry opens a window, which closes as
+// any other, and its stop releases the class.
+TEST(SearchWindowClass, TheNextCopyStartsAfreshWhateverTheLastLeft)
 {
-    for (bool stop : {true, false}) {
-        SCOPED_TRACE(stop ? "a stop, then the unload" : "an unload without a stop");
-        HWND skinned = nullptr;
-        {
-            auto host = support::startPlugin();
-            EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
-            skinned = support::ownWindow("Lunetka");
-            ASSERT_NE(nullptr, skinned);
-            support::putHostProcedure(skinned);
-            if (stop) {
-                host->stop();
-                EXPECT_FALSE(IsWindow(skinned)) << "the stop closes our window, whoever subclassed it";
+    for (bool skinned : {false, true})
+        for (bool stop : {true, false}) {
+            SCOPED_TRACE(std::string(skinned ? "skinned, " : "") + (stop ? "a stop" : "an unload without a stop"));
+            HWND left = nullptr;
+            WNDCLASSA found;
+            {
+                auto host = support::startPlugin();
+                EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
+                left = support::ownWindow("Lunetka");
+                ASSERT_NE(nullptr, left);
+                if (skinned)
+                    support::putHostProcedure(left);
+                if (stop) {
+                    host->stop();
+                    EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &found)) << "the class released";
+                }
+                host->unloadPlugin();
             }
-            host->unloadPlugin();
+            EXPECT_EQ(!stop, IsWindow(left) != FALSE) << "only the stop closes it: nothing goes inside the loader's lock";
+            auto host = support::startPlugin();
+            EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply) << "the class is ours again";
+            EXPECT_FALSE(IsWindow(left)) << "the start closed what the last copy left";
+            EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
+            std::vector<HWND> windows = support::ownWindows("Lunetka");
+            ASSERT_EQ(1u, windows.size()) << "the menu entry opens a window";
+            SendMessageA(windows[0], WM_CLOSE, 0, 0);
+            EXPECT_FALSE(IsWindow(windows[0]));
+            EXPECT_EQ(1, host->send(host::MSG_STOP));
+            EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &found)) << "the stop released the class";
         }
-        EXPECT_EQ(!stop, IsWindow(skinned) != FALSE) << "only the stop closes it";
-        auto host = support::startPlugin();
-        EXPECT_EQ(1, ONLY(host->find(host::Op::Entry, host::MSG_START)).reply) << "the class is ours again";
-        EXPECT_FALSE(IsWindow(skinned)) << "the start closed what the last copy left";
-        EXPECT_EQ(0, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
-        EXPECT_EQ(1u, support::ownWindows("Lunetka").size()) << "the menu entry opens a window";
-        host->stop();
-    }
 }
