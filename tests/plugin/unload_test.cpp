@@ -167,9 +167,8 @@ TEST(Unload, LeftClassWithAWindowOnAnotherThread)
     host.loadPlugin(support::pluginPath());
     EXPECT_EQ(0, host.start());
     EXPECT_EQ(1, host.actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
-    std::vector<std::string> lines = host.log();
-    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(),
-                                     "the search window's class could not be registered: the menu entry opens no window"));
+    EXPECT_TRUE(
+        support::logged(host, "the search window's class could not be registered: the menu entry opens no window"));
     SetEvent(keeper.done);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
@@ -427,24 +426,20 @@ TEST(Unload, FromInsideAMessageThroughOurProcedure)
 // start frees their thunks, takes the class over, and all works again.
 TEST(Unload, RepeatedLoadsLeaveABoundedNumberOfThunks)
 {
-    auto logged = [](const host::StandInHost& host, const char* line) {
-        std::vector<std::string> lines = host.log();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    };
     const char* const NOT_SUBCLASSED = "the result list's page could not be subclassed: header clicks and double clicks do nothing";
     std::vector<HWND> pages;
     {
         host::StandInHost host;
         host.loadPlugin(support::pluginPath());
         ASSERT_EQ(1, host.start());
-        for (int i = 0; i < 200 && !logged(host, NOT_SUBCLASSED); ++i) {
+        for (int i = 0; i < 200 && !support::logged(host, NOT_SUBCLASSED); ++i) {
             HWND page = support::createHostPage("strona");
             pages.push_back(page);
             HWND list = support::askForList(host, page);
             support::putHostProcedure(page);
             support::giveListBack(host, page, list);
         }
-        ASSERT_TRUE(logged(host, NOT_SUBCLASSED)) << "no bound";
+        ASSERT_TRUE(support::logged(host, NOT_SUBCLASSED)) << "no bound";
         EXPECT_LE(pages.size(), 8u * 15u) << "more pages kept thunks than eight pages of memory hold";
         host.unloadPlugin();  // without a stop: the class keeps its thunk too
     }
@@ -457,7 +452,8 @@ TEST(Unload, RepeatedLoadsLeaveABoundedNumberOfThunks)
         host::StandInHost full;
         full.loadPlugin(support::pluginPath());
         EXPECT_EQ(0, full.start()) << "no room for the class's thunk";
-        EXPECT_TRUE(logged(full, "no memory for the search window's procedure: the menu entry opens no window"));
+        EXPECT_TRUE(
+            support::logged(full, "no memory for the search window's procedure: the menu entry opens no window"));
         // A second copy beside it finds no room even for its entry's thunk:
         // its messages come in directly.
         auto second = support::loadPlugin();

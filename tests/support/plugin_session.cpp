@@ -473,6 +473,12 @@ bool zeroBytes(const std::vector<uint8_t>& bytes, size_t from, size_t to)
     return true;
 }
 
+bool logged(const host::StandInHost& host, const std::string& line)
+{
+    std::vector<std::string> lines = host.log();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
 std::vector<std::string> pluginCalls(const host::StandInHost& host)
 {
     std::vector<std::string> calls;

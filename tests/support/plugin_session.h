@@ -129,6 +129,9 @@ std::string temporaryPath(const char* name);
 // A whole file's bytes ("" when it cannot be read).
 std::string fileText(const std::string& path);
 
+// Whether the host's log holds that line.
+bool logged(const host::StandInHost& host, const std::string& line);
+
 // The operations the plug-in made on the host since the last clear, leaving
 // out the host's own calls into the plug-in.
 std::vector<std::string> pluginCalls(const host::StandInHost& host);
