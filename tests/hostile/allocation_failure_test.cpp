@@ -42,14 +42,6 @@ std::unique_ptr<host::StandInHost> loadFailingPlugin()
 
 int searchWindows() { return static_cast<int>(support::ownWindows("Lunetka").size()); }
 
-int listViews()
-{
-    int found = 0;
-    for (HWND top : support::ownWindows(nullptr))
-        found += support::listViewsIn(top);
-    return found;
-}
-
 std::vector<std::string> searchOpole(host::StandInHost& host)
 {
     host.searchFor("5", "0", "opole nad odra i mala panwia");
@@ -95,7 +87,7 @@ bool runWithFailureAt(long n)
     snprintf(number, sizeof number, "%ld", n);
     SetEnvironmentVariableA("LUNETKA_FAIL_ALLOCATION", number);
     SetEnvironmentVariableA("LUNETKA_ALLOCATION_FAILED", nullptr);
-    int listsBefore = listViews(), searchWindowsBefore = searchWindows();
+    int listsBefore = support::ownListViews(), searchWindowsBefore = searchWindows();
 
     auto first = loadFailingPlugin();
     first->start();
@@ -118,7 +110,7 @@ bool runWithFailureAt(long n)
     first->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED);
     EXPECT_EQ(0, first->lockDepth()) << "failure at allocation " << n;
     first->stop();
-    EXPECT_EQ(listsBefore, listViews()) << "failure at allocation " << n << " left a list";
+    EXPECT_EQ(listsBefore, support::ownListViews()) << "failure at allocation " << n << " left a list";
     EXPECT_EQ(searchWindowsBefore, searchWindows()) << "failure at allocation " << n;
     EXPECT_TRUE(first->abiErrors().empty());
 

@@ -21,28 +21,6 @@ using namespace host::lunetka;
 const int START = host::MSG_START, STOP = host::MSG_STOP, SETTINGS = host::MSG_SETTINGS_COLUMNS,
           BUILD_UI = host::MSG_BUILD_UI, ACTION_EVENT = host::MSG_ACTION_EVENT;
 
-struct Census {
-    int lists = 0, searchWindows = 0;
-};
-
-BOOL CALLBACK countWindow(HWND window, LPARAM data)
-{
-    Census* census = reinterpret_cast<Census*>(data);
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    census->lists += strcmp(name, "SysListView32") == 0;
-    census->searchWindows += strcmp(name, "Lunetka") == 0;
-    EnumChildWindows(window, countWindow, data);
-    return TRUE;
-}
-
-Census windowCensus()
-{
-    Census census;
-    EnumThreadWindows(GetCurrentThreadId(), countWindow, reinterpret_cast<LPARAM>(&census));
-    return census;
-}
-
 std::string hostileText(std::mt19937& random)
 {
     switch (std::uniform_int_distribution<int>(0, 8)(random)) {
@@ -125,9 +103,9 @@ public:
             case 1: host->send(STOP); break;
             case 2: host->send(SETTINGS); break;
             case 3: host->send(BUILD_UI); break;
-            case 4: host->sendRecord(support::messageRecord(static_cast<uint16_t>(pick(0, 29)),
-                                                            pick(0, 1) ? START : ACTION_EVENT,
-                                                            reinterpret_cast<intptr_t>(host->controlObject())));
+            case 4: host->sendRecord(host::messageRecord(pick(0, 1) ? START : ACTION_EVENT,
+                                                         reinterpret_cast<intptr_t>(host->controlObject()), 0,
+                                                         static_cast<uint16_t>(pick(0, 29))));
                 break;
             case 5: host->send(pick(-5, 40000)); break;
             case 6: {  // the result slot, well or badly formed
@@ -230,15 +208,16 @@ DWORD campaignMilliseconds()
 
 TEST(HostileHost, RandomSequencesLeaveNothingBehind)
 {
-    Census before = windowCensus();
+    int lists = support::ownListViews();
+    size_t searchWindows = support::ownWindows("Lunetka").size();
     HostileRun run(424242);
     DWORD started = GetTickCount();
     DWORD budget = campaignMilliseconds();
     for (int sequence = 0; sequence < 300 && GetTickCount() - started < budget; ++sequence) {
         run.run(40);
-        Census after = windowCensus();
-        ASSERT_EQ(before.lists, after.lists) << "sequence " << sequence << " left a list view";
-        ASSERT_EQ(before.searchWindows, after.searchWindows) << "sequence " << sequence << " left a search window";
+        ASSERT_EQ(lists, support::ownListViews()) << "sequence " << sequence << " left a list view";
+        ASSERT_EQ(searchWindows, support::ownWindows("Lunetka").size()) << "sequence " << sequence
+                                                                         << " left a search window";
     }
     EXPECT_GE(run.sequences, static_cast<int>(budget / 600)) << "too slow to be a campaign";
     printf("hostile host: %d sequences, %ld inputs, %d unloads, 0 crashes, 0 windows left\n", run.sequences,

@@ -39,7 +39,7 @@ TEST(Export, EntryCleansItsOwnArgument)
     ASSERT_NE(nullptr, module);
     void* entry = reinterpret_cast<void*>(GetProcAddress(module, "_IMessageProc@4"));
     ASSERT_NE(nullptr, entry);
-    std::vector<uint8_t> record = support::messageRecord(30, host::MSG_PLUGIN_NET);
+    std::vector<uint8_t> record = host::messageRecord(host::MSG_PLUGIN_NET);
     int stackDelta = 1;
     EXPECT_EQ(512, host::callStdcallChecked(entry, record.data(), &stackDelta));
     EXPECT_EQ(0, stackDelta) << "a cdecl entry would leave its argument on the stack";

@@ -8,7 +8,6 @@
 #include "tests/support/plugin_session.h"
 
 using host::StandInHost;
-using support::messageRecord;
 using support::pluginCalls;
 
 namespace {
@@ -123,7 +122,7 @@ TEST(MessageDispatch, StartWithoutParameterDoesNotAttach)
 {
     auto host = support::loadPlugin();
     // The record ends before p1; a control object stands where p1 would be.
-    EXPECT_EQ(0, host->sendRecord(messageRecord(host::message::P1, START, reinterpret_cast<intptr_t>(host->controlObject()))));
+    EXPECT_EQ(0, host->sendRecord(host::messageRecord(START, reinterpret_cast<intptr_t>(host->controlObject()), 0, host::message::P1)));
     EXPECT_EQ(0, host->send(UNKNOWN));
     EXPECT_TRUE(host->find(host::Op::SetStatus).empty()) << "a short HM_START record was read for p1";
 
@@ -136,7 +135,7 @@ TEST(MessageDispatch, StartWithoutParameterDoesNotAttach)
 TEST(MessageDispatch, ShortStopStillDetaches)
 {
     auto host = support::startPlugin();
-    EXPECT_EQ(1, host->sendRecord(messageRecord(host::message::TAG1, STOP)));
+    EXPECT_EQ(1, host->sendRecord(host::messageRecord(STOP, 0, 0, host::message::TAG1)));
     host->clearExchanges();
     EXPECT_EQ(0, host->send(UNKNOWN));
     EXPECT_TRUE(pluginCalls(*host).empty());
@@ -149,7 +148,7 @@ TEST(MessageDispatch, MalformedActionEventsAreAnsweredZeroWithoutEffect)
     host->clearExchanges();
 
     // A 29-byte message does not carry p1, though the bytes hold a valid one.
-    EXPECT_EQ(0, host->sendRecord(messageRecord(29, ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()))));
+    EXPECT_EQ(0, host->sendRecord(host::messageRecord(ACTION_EVENT, reinterpret_cast<intptr_t>(event.data()), 0, 29)));
     EXPECT_EQ(0, host->send(ACTION_EVENT, 0));
     auto shortEvent = eventRecord(HEADER - 1, OPEN_WINDOW, ACTIVATED);
     EXPECT_EQ(0, sendEvent(*host, shortEvent));

@@ -162,11 +162,6 @@ std::string fileText(const std::string& path)
     return text.str();
 }
 
-std::vector<uint8_t> messageRecord(uint16_t size, int32_t id, intptr_t p1, intptr_t p2)
-{
-    return host::messageRecord(id, p1, p2, size);
-}
-
 std::vector<uint8_t> slotEvent(int code, HWND page, HWND window, int x, int y)
 {
     std::vector<uint8_t> event =
@@ -314,6 +309,14 @@ HWND ownWindow(const char* className, const char* title)
 {
     std::vector<HWND> found = ownWindows(className, title);
     return found.empty() ? nullptr : found.front();
+}
+
+int ownListViews()
+{
+    int found = 0;
+    for (HWND top : ownWindows(nullptr))
+        found += listViewsIn(top);
+    return found;
 }
 
 HWND createHostPage(const char* title)

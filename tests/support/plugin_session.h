@@ -40,9 +40,6 @@ std::unique_ptr<host::StandInHost> startPlugin();
 // ... started on a contact table given as CSV, with its page (and result list) open.
 std::unique_ptr<host::StandInHost> openPluginPage(const char* contactsCsv, const std::string& path = pluginPath());
 
-// A HostMessage as the host would send it, with every field given.
-std::vector<uint8_t> messageRecord(uint16_t size, int32_t id, intptr_t p1 = 0, intptr_t p2 = 0);
-
 // A result-slot event as the host sends it: 220 asks for the control in page
 // at (x, y), 221 gives back window. The record is 68 bytes, zero-padded.
 std::vector<uint8_t> slotEvent(int code, HWND page, HWND window = nullptr, int x = 0, int y = 0);
@@ -97,6 +94,8 @@ int listViewsIn(HWND window);
 std::vector<HWND> ownWindows(const char* className, const char* title = nullptr);
 // The first of them, or null.
 HWND ownWindow(const char* className, const char* title = nullptr);
+// The list views in them, at any depth.
+int ownListViews();
 // Makes a window with make() at the very handle a destroyed window had:
 // handles are taken and given back until Windows is about to hand that one
 // out again (a reused slot carries a new generation in the high word, so
