@@ -14,7 +14,7 @@ step() { echo "test.sh: $1 done at ${SECONDS} s"; }
 # themselves, the test pack's) are made while the build runs.
 bash scripts/build.sh --install-only
 prefixes=()
-for prefix in .wineprefix .wineprefix-alone .wineprefix-pack; do
+for prefix in .wineprefix .wineprefix-alone .wineprefix-pack .wineprefix-coverage .wineprefix-coverage-alone; do
     LUNETKA_WINEPREFIX="$root/$prefix" bash scripts/wine-run.sh --prepare &
     prefixes+=($!)
 done
@@ -76,10 +76,12 @@ cat "$side/pack.log"
 step "the test pack and the planted deaths"
 
 # What those Wine tests reach of the plug-in through its DLLs, against the
-# bars: every line, and 97% of branches.
+# bars: every line, and 97% of branches. It runs beside the next pass, under
+# servers of its own (.wineprefix-coverage): a wineserver answers one request
+# at a time, and the programs of one pass alone leave a processor idle.
 built "$coverage_build" coverage
-bash scripts/coverage.sh
-step "coverage"
+( LUNETKA_WINEPREFIX="$root/.wineprefix-coverage" bash scripts/coverage.sh ) >"$side/coverage-run.log" 2>&1 &
+coverage_run=$!
 
 # The tests that load the DLL, in the narrow and the Unicode host (the
 # handle-reuse tests in the narrow one), and the campaigns (hostile host,
@@ -97,6 +99,9 @@ wine_tests='^((plugin|host|host_keyboard|ui|search|views)\.(ansi|unicode)|(hosti
 LUNETKA_EXPLORE_STRIDE=5 LUNETKA_PLUGIN="Z:$(echo "$root/build-clang/bin/lunetka-checked.dll" | tr / '\\')" \
     bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure -R "$wine_tests" "$@"
 step "the checked clang DLL's pass"
+wait "$coverage_run" || { cat "$side/coverage-run.log"; echo "test.sh: coverage failed" >&2; exit 1; }
+cat "$side/coverage-run.log"
+step "coverage"
 wait "$native" || { cat "$side/native.log"; echo "test.sh: the native build or its tests failed" >&2; exit 1; }
 tail -n 3 "$side/native.log"
 step "the native build and tests"
