@@ -23,15 +23,15 @@ for job in "${prefixes[@]}"; do wait "$job"; done
 step "the build"
 
 # The coverage DLLs, the clang DLL and the native build of the Windows-free
-# parts need nothing of the Wine runs: they build at low priority while the
-# first Wine pass runs (whose programs wait on the wineserver much of their
-# time), each into a log that is shown if it fails.
+# parts need nothing of the Wine runs: they build while the first Wine pass
+# runs (whose programs wait on the wineserver much of their time), each into
+# a log that is shown if it fails.
 side="$(mktemp -d)"
 pack=""
 trap 'jobs -p | xargs -r kill 2>/dev/null; rm -rf "$side" ${pack:+"$pack"}' EXIT
 ( cmake -S . -B build-clang --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/clang-mingw-i686.cmake \
       -DCMAKE_BUILD_TYPE=Release -DLUNETKA_DLL_ONLY=ON -DLUNETKA_WERROR=ON >/dev/null &&
-  nice -n 15 cmake --build build-clang -j1 --target lunetka ) >"$side/clang.log" 2>&1 &
+  cmake --build build-clang -j1 --target lunetka ) >"$side/clang.log" 2>&1 &
 clang_build=$!
 # The native build is needed last, and runs its tests (sanitizers, fuzzers)
 # as soon as it is done.
@@ -40,9 +40,10 @@ clang_build=$!
   nice -n 19 cmake --build build-native -j1 && ctest --test-dir build-native --output-on-failure "$@" ) \
     >"$side/native.log" 2>&1 &
 native=$!
-# The coverage DLLs are needed first, then the clang DLL, then the native
-# build: each is a little less low than the next.
-( nice -n 10 bash scripts/coverage.sh --build-only ) >"$side/coverage.log" 2>&1 &
+# The coverage DLLs and the clang DLL are both needed as soon as the first
+# pass ends, and build beside it at its priority; the native build, needed
+# last, at the lowest.
+( bash scripts/coverage.sh --build-only ) >"$side/coverage.log" 2>&1 &
 coverage_build=$!
 built() {
     wait "$1" || { cat "$side/$2.log"; echo "test.sh: the $2 build failed" >&2; exit 1; }
