@@ -92,27 +92,38 @@ TEST_F(SearchWindow, TwoAtOnce)
     EXPECT_FALSE(IsWindow(newer));
 }
 
-// A host that stops us while the start asks for our module: no class is left
-// registered, and the next start registers it as usual.
-TEST(SearchWindowClass, StopDuringTheStartLeavesNoClass)
+// A host that stops us while the start asks for our module, or while the
+// menu entry asks for the host's instance: no window opens (the entry
+// answers 1), no class is left registered, and the next start registers it
+// as usual.
+TEST(SearchWindowClass, StopFromInsideTheStartOrTheMenuEntry)
 {
-    auto host = support::loadPlugin();
-    bool stopped = false;
-    host->beforeAnswer = [&](host::Op op, int) {
-        if (op == host::Op::GetPluginInstance && !stopped) {
-            stopped = true;
-            host->send(host::MSG_STOP);
-        }
-    };
-    host->start();
-    host->beforeAnswer = nullptr;
-    ASSERT_TRUE(stopped);
-    WNDCLASSA found;
-    EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &found));
-    host->send(host::MSG_STOP);
-    host->start();
-    EXPECT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &found));
-    EXPECT_TRUE(host->abiErrors().empty());
+    for (bool menuEntry : {false, true}) {
+        SCOPED_TRACE(menuEntry ? "the menu entry" : "the start");
+        auto host = support::loadPlugin();
+        if (menuEntry)
+            host->start();
+        bool stopped = false;
+        host->beforeAnswer = [&](host::Op op, int) {
+            if (op == (menuEntry ? host::Op::GetAppInstance : host::Op::GetPluginInstance) && !stopped) {
+                stopped = true;
+                host->send(host::MSG_STOP);
+            }
+        };
+        if (menuEntry)
+            EXPECT_EQ(1, host->actionEvent(OPEN_WINDOW, host::EVENT_ACTIVATED));
+        else
+            host->start();
+        host->beforeAnswer = nullptr;
+        ASSERT_TRUE(stopped);
+        EXPECT_TRUE(support::ownWindows("Lunetka").empty());
+        WNDCLASSA found;
+        EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &found));
+        host->send(host::MSG_STOP);
+        host->start();
+        EXPECT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "Lunetka", &found));
+        EXPECT_TRUE(host->abiErrors().empty());
+    }
 }
 
 // A class "Lunetka" that is not ours (as an earlier load could leave) is
