@@ -79,7 +79,8 @@ step "the test pack and the planted deaths"
 # What those Wine tests reach of the plug-in through its DLLs, against the
 # bars: every line, and 97% of branches. It runs beside the next pass, under
 # servers of its own (.wineprefix-coverage): a wineserver answers one request
-# at a time, and the programs of one pass alone leave a processor idle.
+# at a time, and the programs of one pass alone leave a quarter of the
+# processors idle.
 built "$coverage_build" coverage
 ( LUNETKA_WINEPREFIX="$root/.wineprefix-coverage" bash scripts/coverage.sh ) >"$side/coverage-run.log" 2>&1 &
 coverage_run=$!
