@@ -14,7 +14,7 @@ step() { echo "test.sh: $1 done at ${SECONDS} s"; }
 # themselves, the test pack's) are made while the build runs.
 bash scripts/build.sh --install-only
 prefixes=()
-for prefix in .wineprefix .wineprefix-alone .wineprefix-pack .wineprefix-coverage .wineprefix-coverage-alone; do
+for prefix in .wineprefix .wineprefix-alone .wineprefix-pack; do
     LUNETKA_WINEPREFIX="$root/$prefix" bash scripts/wine-run.sh --prepare &
     prefixes+=($!)
 done
@@ -23,15 +23,15 @@ for job in "${prefixes[@]}"; do wait "$job"; done
 step "the build"
 
 # The coverage DLLs, the clang DLL and the native build of the Windows-free
-# parts need nothing of the Wine runs: they build while the first Wine pass
-# runs (whose programs wait on the wineserver much of their time), each into
-# a log that is shown if it fails.
+# parts need nothing of the Wine runs: they build at low priority while the
+# first Wine pass runs (whose programs wait on the wineserver much of their
+# time), each into a log that is shown if it fails.
 side="$(mktemp -d)"
 pack=""
 trap 'jobs -p | xargs -r kill 2>/dev/null; rm -rf "$side" ${pack:+"$pack"}' EXIT
 ( cmake -S . -B build-clang --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/clang-mingw-i686.cmake \
       -DCMAKE_BUILD_TYPE=Release -DLUNETKA_DLL_ONLY=ON -DLUNETKA_WERROR=ON >/dev/null &&
-  cmake --build build-clang -j1 --target lunetka ) >"$side/clang.log" 2>&1 &
+  nice -n 15 cmake --build build-clang -j1 --target lunetka ) >"$side/clang.log" 2>&1 &
 clang_build=$!
 # The native build is needed last, and runs its tests (sanitizers, fuzzers)
 # as soon as it is done.
@@ -40,10 +40,9 @@ clang_build=$!
   nice -n 19 cmake --build build-native -j1 && ctest --test-dir build-native --output-on-failure "$@" ) \
     >"$side/native.log" 2>&1 &
 native=$!
-# The coverage DLLs and the clang DLL are both needed as soon as the first
-# pass ends, and build beside it at its priority; the native build, needed
-# last, at the lowest.
-( bash scripts/coverage.sh --build-only ) >"$side/coverage.log" 2>&1 &
+# The coverage DLLs are needed first, then the clang DLL, then the native
+# build: each is a little less low than the next.
+( nice -n 10 bash scripts/coverage.sh --build-only ) >"$side/coverage.log" 2>&1 &
 coverage_build=$!
 built() {
     wait "$1" || { cat "$side/$2.log"; echo "test.sh: the $2 build failed" >&2; exit 1; }
@@ -77,13 +76,10 @@ cat "$side/pack.log"
 step "the test pack and the planted deaths"
 
 # What those Wine tests reach of the plug-in through its DLLs, against the
-# bars: every line, and 97% of branches. It runs beside the next pass, under
-# servers of its own (.wineprefix-coverage): a wineserver answers one request
-# at a time, and the programs of one pass alone leave a quarter of the
-# processors idle.
+# bars: every line, and 97% of branches.
 built "$coverage_build" coverage
-( LUNETKA_WINEPREFIX="$root/.wineprefix-coverage" bash scripts/coverage.sh ) >"$side/coverage-run.log" 2>&1 &
-coverage_run=$!
+bash scripts/coverage.sh
+step "coverage"
 
 # The tests that load the DLL, in the narrow and the Unicode host (the
 # handle-reuse tests in the narrow one), and the campaigns (hostile host,
@@ -101,9 +97,6 @@ wine_tests='^((plugin|host|host_keyboard|ui|search|views)\.(ansi|unicode)|(hosti
 LUNETKA_EXPLORE_STRIDE=5 LUNETKA_PLUGIN="Z:$(echo "$root/build-clang/bin/lunetka-checked.dll" | tr / '\\')" \
     bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure -R "$wine_tests" "$@"
 step "the checked clang DLL's pass"
-wait "$coverage_run" || { cat "$side/coverage-run.log"; echo "test.sh: coverage failed" >&2; exit 1; }
-cat "$side/coverage-run.log"
-step "coverage"
 wait "$native" || { cat "$side/native.log"; echo "test.sh: the native build or its tests failed" >&2; exit 1; }
 tail -n 3 "$side/native.log"
 step "the native build and tests"
