@@ -64,8 +64,7 @@ TEST_F(SearchWindow, OpensAnEmptyFixedSizeWindow)
     EXPECT_EQ(nullptr, GetParent(window));
 }
 
-// Closing the older of two closes the newer; with the newer closed first,
-// closing the older closes nothing else. The stop closes what is open.
+// Closing the older of two closes the newer; the stop closes what is open.
 TEST_F(SearchWindow, TwoAtOnce)
 {
     HWND older = open();
@@ -78,18 +77,26 @@ TEST_F(SearchWindow, TwoAtOnce)
 
     older = open();
     newer = open();
-    DestroyWindow(newer);
-    EXPECT_TRUE(IsWindow(older));
-    HWND bystander = CreateWindowExA(0, "STATIC", "x", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    DestroyWindow(older);
-    EXPECT_TRUE(IsWindow(bystander));
-    DestroyWindow(bystander);
-
-    older = open();
-    newer = open();
     host->stop();
     EXPECT_FALSE(IsWindow(older));
     EXPECT_FALSE(IsWindow(newer));
+}
+
+// The newer of two closed first, and Windows hands its handle to a window
+// of the host's: closing the older one leaves that window alone.
+TEST_F(SearchWindow, ClosedWindowsHandleComesBack)
+{
+    HWND older = open();
+    HWND newer = open();
+    DestroyWindow(newer);
+    EXPECT_TRUE(IsWindow(older));
+    HWND hosts = support::windowAtHandle(newer, [] {
+        return CreateWindowExA(0, "STATIC", "x", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    });
+    ASSERT_EQ(newer, hosts) << "Windows never handed the handle out again";
+    DestroyWindow(older);
+    EXPECT_TRUE(IsWindow(hosts)) << "closing the older window closed the host's";
+    DestroyWindow(hosts);
 }
 
 // A host that stops us while the start asks for our module, or while the
