@@ -8,7 +8,6 @@
 #include <commctrl.h>
 #include <stdlib.h>
 #include <string.h>
-#include <algorithm>
 
 #include "host/host_layout.h"
 #include "host/host_subclass.h"
