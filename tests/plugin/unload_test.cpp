@@ -537,33 +537,38 @@ size_t bytesKeptPerCycle(void (*cycle)(const std::string&), const std::string& p
 // A messenger may load and unload a plug-in many times in one run: each
 // cycle must give back what the library and its runtimes took. A throw
 // takes the C++ runtime's per-thread exception state, and whatever the
-// runtime keeps for it: loads that throw give that back too.
-TEST(Unload, RepeatedLoadsKeepMemoryAndTlsFlat)
+// runtime keeps for it: loads that throw give that back too. Each case is a
+// test of its own, so that the long ones can run side by side.
+struct RepeatedLoadCase {
+    const char* name;
+    const char* failAllocation;  // null: nothing fails
+    int cycles;
+    void (*cycle)(const std::string& plugin);
+    void (*floor)(const std::string& plugin);  // what Wine keeps of the same cycle; null: nothing
+    size_t bytesPerCycle;  // at most, on average, above the floor
+};
+void PrintTo(const RepeatedLoadCase& c, std::ostream* out) { *out << c.name; }
+class RepeatedLoads : public ::testing::TestWithParam<RepeatedLoadCase> {};
+
+TEST_P(RepeatedLoads, KeepMemoryAndTlsFlat)
 {
-    struct Case {
-        const char* what;
-        std::string plugin;
-        const char* failAllocation;  // null: nothing fails
-        int cycles;
-        void (*cycle)(const std::string& plugin);
-        void (*floor)(const std::string& plugin);  // what Wine keeps of the same cycle; null: nothing
-        size_t bytesPerCycle;  // at most, on average, above the floor
-    };
-    const Case cases[] = {
-        {"plain loads", support::pluginPath(), nullptr, 2000, loadStartStopUnload, nullptr, 1024},
-        {"loads that throw while the page is declared", support::testBuildPath("lunetka-failing-alloc.dll"), "3",
-         300, loadStartStopUnload, nullptr, 1024},
-        // A page's few bytes of forwarding code, at most.
-        {"loads with a list in a page the host subclassed over ours", support::pluginPath(), nullptr, 300,
-         unloadWithAPageBehindTheHost, stopWithAPageBehindTheHost, 128},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        SetEnvironmentVariableA("LUNETKA_FAIL_ALLOCATION", c.failAllocation);
-        size_t floor = c.floor ? bytesKeptPerCycle(c.floor, c.plugin, c.cycles) : 0;
-        size_t kept = bytesKeptPerCycle(c.cycle, c.plugin, c.cycles);
-        EXPECT_LE(kept, floor + c.bytesPerCycle) << kept << " bytes kept a cycle, against a floor of " << floor
-                                                  << ", over " << c.cycles << " cycles";
-    }
+    const RepeatedLoadCase& c = GetParam();
+    std::string plugin = c.failAllocation ? support::testBuildPath("lunetka-failing-alloc.dll") : support::pluginPath();
+    SetEnvironmentVariableA("LUNETKA_FAIL_ALLOCATION", c.failAllocation);
+    size_t floor = c.floor ? bytesKeptPerCycle(c.floor, plugin, c.cycles) : 0;
+    size_t kept = bytesKeptPerCycle(c.cycle, plugin, c.cycles);
     SetEnvironmentVariableA("LUNETKA_FAIL_ALLOCATION", nullptr);
+    EXPECT_LE(kept, floor + c.bytesPerCycle) << kept << " bytes kept a cycle, against a floor of " << floor
+                                              << ", over " << c.cycles << " cycles";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Unload, RepeatedLoads,
+    ::testing::Values(RepeatedLoadCase{"PlainLoads", nullptr, 2000, loadStartStopUnload, nullptr, 1024},
+                      // throwing while the page is declared
+                      RepeatedLoadCase{"LoadsThatThrow", "3", 300, loadStartStopUnload, nullptr, 1024},
+                      // a list in a page the host subclassed over ours: a page's few bytes of
+                      // forwarding code, at most
+                      RepeatedLoadCase{"LoadsWithAPageBehindTheHost", nullptr, 300, unloadWithAPageBehindTheHost,
+                                       stopWithAPageBehindTheHost, 128}),
+    [](const ::testing::TestParamInfo<RepeatedLoadCase>& info) { return std::string(info.param.name); });
