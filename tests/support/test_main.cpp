@@ -23,8 +23,7 @@ int overflowTheStack(int depth)
 {
     volatile char frame[4096];
     frame[0] = static_cast<char>(depth);
-    // The stack ends long before depth does: the test only keeps the compiler
-    // from calling this recursion endless.
+    // Bounded only so that the compiler does not call it endless: the stack ends first.
     return depth == INT_MAX ? frame[0] : overflowTheStack(depth + 1) + frame[0];
 }
 
