@@ -30,7 +30,7 @@ find "$cov" -name '*.gcda' -delete
 
 # The counters are written where the objects were built, from inside Wine.
 LUNETKA_PLUGIN="Z:$(echo "$cov/bin/lunetka.dll" | tr / '\\')" \
-    bash scripts/wineserver-session.sh --own-server ctest --test-dir build -R '^((plugin|host|host_keyboard|ui|search|views)\.|(hostile|hostile_heap_checked|views_handle_reuse)\.ansi$|plugin_process_exit|plugin_repeated_loads(_with_pages)?$)' \
+    bash scripts/wineserver-session.sh --own-server ctest --test-dir build -R '^((plugin|host|host_keyboard|ui|search|views)\.|(hostile|hostile_heap_checked|views_handle_reuse)\.ansi$|plugin_process_exit$|plugin_repeated_loads(_with_pages)?$)' \
     >/dev/null
 
 # One report per build of the sources, the DLLs' entry points with them;
