@@ -10,6 +10,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export WINEPREFIX="${LUNETKA_WINEPREFIX:-$here/../.wineprefix}"
 prefixes=("$WINEPREFIX")
+holder="$here/../build/bin/desktop_holder.exe"
 if [ "${1:-}" = "--own-server" ]; then
     shift
     prefixes+=("$WINEPREFIX-alone")
@@ -29,6 +30,14 @@ for prefix in "${prefixes[@]}"; do
     # Wine's background services start with the first program and keep its
     # output open: let them start here, attached to /dev/null.
     LUNETKA_WINEPREFIX="$prefix" "$here/wine-run.sh" wineboot >/dev/null 2>&1 </dev/null
+    # The desktop's process starts with the first program on it, holding
+    # that program's output: the holder is that program (once tests are built).
+    if [ -f "$holder" ]; then
+        said="$(mktemp)"
+        LUNETKA_WINEPREFIX="$prefix" "$here/wine-run.sh" "$holder" >"$said" 2>/dev/null </dev/null &
+        for _ in $(seq 100); do [ -s "$said" ] && break; sleep 0.1; done
+        rm -f "$said"
+    fi
 done
 # A Wine program spends much of its time waiting on the server: CTest runs
 # twice as many side by side as there are processors, unless told otherwise.
