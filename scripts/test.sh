@@ -10,16 +10,22 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 # Each step says when it ends, in seconds from the start.
 step() { echo "test.sh: $1 done at ${SECONDS} s"; }
-# The Wine prefixes (the main one, the one for programs that want a server to
-# themselves, the test pack's) are made while the build runs.
+# On a fresh machine the build starts once its own tools are installed, and
+# Wine and the rest install beside it. The Wine prefixes (the main one, the
+# one for programs that want a server to themselves, the test pack's) are
+# made while the build runs.
+bash scripts/build.sh --build-tools
+bash scripts/build.sh --no-install &
+build=$!
+trap 'kill "$build" 2>/dev/null' EXIT
 bash scripts/build.sh --install-only
 prefixes=()
 for prefix in .wineprefix .wineprefix-alone .wineprefix-pack; do
     LUNETKA_WINEPREFIX="$root/$prefix" bash scripts/wine-run.sh --prepare &
     prefixes+=($!)
 done
-bash scripts/build.sh
 for job in "${prefixes[@]}"; do wait "$job"; done
+wait "$build"
 step "the build"
 
 # The coverage DLLs, the clang DLL and the native build of the Windows-free
