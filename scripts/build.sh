@@ -25,7 +25,7 @@ missing() {
     fi
     echo "$gone"
 }
-install() {
+install_missing() {
     local gone
     gone="$(missing "$1")"
     [ -z "$gone" ] && return 0
@@ -33,10 +33,10 @@ install() {
     bash scripts/bootstrap.sh "$1"
 }
 case "${1:-}" in
-    --install-only) install all; exit 0 ;;
-    --build-tools) install build; exit 0 ;;
+    --install-only) install_missing all; exit 0 ;;
+    --build-tools) install_missing build; exit 0 ;;
     --no-install) ;;
-    *) install all ;;
+    *) install_missing all ;;
 esac
 
 cmake -S . -B build --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-posix.cmake -DCMAKE_BUILD_TYPE=Release \
