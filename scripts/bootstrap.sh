@@ -26,15 +26,32 @@ if [ ${#missing[@]} -gt 0 ]; then
         $SUDO dpkg --add-architecture i386
     fi
     export DEBIAN_FRONTEND=noninteractive
-    # A mirror caught mid-sync fails the update for a minute or two ("File
-    # has unexpected size"): try again before giving up on it, then install
-    # from what the indexes hold, which fails plainly if a package is not there.
-    for try in 1 2 3; do
-        $SUDO apt-get update -q && break
-        [ "$try" -lt 3 ] || { echo "bootstrap: the package indexes did not all update; installing from what they hold" >&2; break; }
-        sleep $((try * 20))
-    done
-    $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+    apt_install() { $SUDO apt-get install -y -q --no-install-recommends "$@" "${missing[@]}"; }
+    complete=1
+    $SUDO apt-get update -q || { complete=0; echo "bootstrap: an index did not update; installing from what they hold" >&2; }
+    if ! apt_install; then
+        [ "$complete" = 0 ] || exit 1
+        # A mirror caught mid-sync fails an index for a minute or two ("File
+        # has unexpected size"): wait, and update again.
+        for try in 1 2; do
+            sleep $((try * 20))
+            $SUDO apt-get update -q && { complete=1; break; }
+        done
+        if [ "$complete" = 1 ]; then
+            apt_install
+        else
+            # One architecture's index of a suite still missing (the security
+            # suite's i386 one, for days on one mirror): apt wants the amd64
+            # libraries from that suite and their i386 twins from the release,
+            # which cannot be installed together ("held broken packages").
+            # Both then come from the release; nothing is downgraded, and
+            # `apt-get upgrade` catches up once the mirror does.
+            release="$(. /etc/os-release && echo "${VERSION_CODENAME:-}")"
+            [ -n "$release" ] || exit 1
+            echo "bootstrap: an index is still missing; installing with every package from $release itself" >&2
+            apt_install -t "$release"
+        fi
+    fi
 fi
 
 # Wine takes its ANSI code page from the locale: pl_PL gives 1250.
