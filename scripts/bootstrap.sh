@@ -27,15 +27,19 @@ if [ ${#missing[@]} -gt 0 ]; then
     fi
     export DEBIAN_FRONTEND=noninteractive
     apt_install() { $SUDO apt-get install -y -q --no-install-recommends "$@" "${missing[@]}"; }
+    # The update's errors are shown, and kept to name an index that failed.
+    errors="$(mktemp)"
+    trap 'rm -f "$errors"' EXIT
+    update() { $SUDO apt-get update -q 2>"$errors"; local status=$?; cat "$errors" >&2; return $status; }
     complete=1
-    $SUDO apt-get update -q || { complete=0; echo "bootstrap: an index did not update; installing from what they hold" >&2; }
+    update || { complete=0; echo "bootstrap: an index did not update; installing from what they hold" >&2; }
     if ! apt_install; then
         [ "$complete" = 0 ] || exit 1
         # A mirror caught mid-sync fails an index for a minute or two ("File
         # has unexpected size"): wait, and update again.
         for try in 1 2; do
             sleep $((try * 20))
-            $SUDO apt-get update -q && { complete=1; break; }
+            update && { complete=1; break; }
         done
         if [ "$complete" = 1 ]; then
             apt_install
@@ -44,12 +48,18 @@ if [ ${#missing[@]} -gt 0 ]; then
             # suite's i386 one, for days on one mirror): apt wants the amd64
             # libraries from that suite and their i386 twins from the release,
             # which cannot be installed together ("held broken packages").
-            # Both then come from the release; nothing is downgraded, and
-            # `apt-get upgrade` catches up once the mirror does.
+            # Both then come from the release, where the machine's libraries
+            # are not already newer; nothing is downgraded, and `apt-get
+            # upgrade` catches up once the mirror does.
             release="$(. /etc/os-release && echo "${VERSION_CODENAME:-}")"
-            [ -n "$release" ] || exit 1
-            echo "bootstrap: an index is still missing; installing with every package from $release itself" >&2
-            apt_install -t "$release"
+            echo "bootstrap: an index is still missing; installing with every package from ${release:-the release} itself" >&2
+            if [ -z "$release" ] || ! apt_install -t "$release"; then
+                echo "bootstrap: the packages cannot be installed without what the mirror failed to give:" >&2
+                grep -o 'Failed to fetch [^ ]*' "$errors" | sed 's/^Failed to fetch /  /' | sort -u >&2
+                echo "bootstrap: where this machine's libraries are newer than the release's, their i386 twins are" \
+                    "only in that index; try again once the mirror is whole, or take that suite from another mirror" >&2
+                exit 1
+            fi
         fi
     fi
 fi
