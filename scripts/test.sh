@@ -68,7 +68,8 @@ built() {
 python3 scripts/make_test_pack.py build dist/lunetka-tests-win32.zip >/dev/null
 pack="$(mktemp -d)"
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' dist/lunetka-tests-win32.zip "$pack"
-expected="$(grep -c '\.rebuilding$' "$pack/tests.txt")"
+packed="$(grep '\.rebuilding$' "$pack/tests.txt")"
+expected="$(grep -c . <<<"$packed")"
 ( export LUNETKA_WINEPREFIX="$root/.wineprefix-pack"
   closing="$(cd "$pack" && timeout 300 bash "$root/scripts/wineserver-session.sh" \
       bash "$root/scripts/wine-run.sh" cmd /c run-tests.cmd rebuilding | tr -d '\r' | tail -n 1)"
@@ -78,8 +79,8 @@ expected="$(grep -c '\.rebuilding$' "$pack/tests.txt")"
 ) >"$side/pack.log" 2>&1 &
 pack_run=$!
 
-packed="$(tr -d '\r' <"$pack/tests.txt" | grep '\.rebuilding$' | sed 's/\./\\./g' | paste -sd'|')"
-bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure -E "^($packed)\$" "$@"
+bash scripts/wineserver-session.sh --own-server ctest --test-dir build --output-on-failure \
+    -E "^($(sed 's/\./\\./g' <<<"$packed" | paste -sd'|'))\$" "$@"
 step "the main Wine pass"
 wait "$pack_run" || { cat "$side/pack.log"; echo "test.sh: the test pack or the planted deaths failed" >&2; exit 1; }
 cat "$side/pack.log"
