@@ -31,14 +31,16 @@ int overflowTheStack(int depth)
 // under Wine's heap checking, which sees all a plain run sees and more; the
 // plain run leaves them out. The Windows test pack has no heap checking, and
 // does not pass the variable on.
-void leaveOutWhatRunsHeapChecked()
+// Whether it left anything out.
+bool leaveOutWhatRunsHeapChecked()
 {
     const char* apart = getenv("LUNETKA_HEAP_CHECKED_APART");
     if (!apart || !*apart)
-        return;
+        return false;
     std::string filter = GTEST_FLAG_GET(filter);
     filter += filter.find('-') == std::string::npos ? "-" : ":";
     GTEST_FLAG_SET(filter, filter + apart);
+    return true;
 }
 
 }  // namespace
@@ -46,13 +48,23 @@ void leaveOutWhatRunsHeapChecked()
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    leaveOutWhatRunsHeapChecked();
+    bool heapCheckedApart = leaveOutWhatRunsHeapChecked();
     const char* death = getenv("LUNETKA_PLANT_DEATH");
     if (death && strcmp(death, "overflow") == 0)
         return overflowTheStack(0);
     if (death && strcmp(death, "exit") == 0)
         _Exit(0);
     int failed = RUN_ALL_TESTS();
+    // A filter that names no test (a test renamed, a pattern mistyped) would
+    // pass a program that checked nothing. Where every test it names runs
+    // under heap checking instead, in a CTest test of its own, it says so.
+    if (testing::UnitTest::GetInstance()->test_to_run_count() == 0) {
+        if (!heapCheckedApart) {
+            fprintf(stderr, "lunetka: no test matches the filter %s\n", GTEST_FLAG_GET(filter).c_str());
+            return 1;
+        }
+        printf("lunetka: every test chosen here runs under heap checking, in a CTest test of its own\n");
+    }
     if (failed == 0) {
         fflush(stderr);
         printf("%s\n", LUNETKA_TEST_END);
