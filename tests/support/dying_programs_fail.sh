@@ -13,6 +13,15 @@ count="$3"
 log="$(mktemp)"
 trap 'rm -f "$log"' EXIT
 
+# A program whose filter chooses no test checked nothing: it fails too.
+if GTEST_FILTER=NoSuchTest.* ctest --test-dir "$root/build" -R '^ui\.ansi$' --output-on-failure >"$log" 2>&1 ||
+    ! grep -q 'no test matches the filter NoSuchTest' "$log"; then
+    cat "$log"
+    echo "a filter that chooses no test: CTest did not fail ui.ansi for it" >&2
+    exit 1
+fi
+echo "a filter that chooses no test: CTest failed ui.ansi"
+
 for death in overflow exit; do
     export LUNETKA_PLANT_DEATH="$death"
     if ctest --test-dir "$root/build" -R '^ui\.ansi$' --output-on-failure >"$log" 2>&1; then
