@@ -6,9 +6,8 @@
 # reached no line or branch more when this was measured; one that does shows
 # here as missed, and its kind then belongs in the list), without the
 # thousands of repeated loads (the bound on thunks reaches all they reach),
-# and prints per file
-# the lines, the branches (those of exception edges left out) and a summary
-# with functions. --build-only builds those DLLs and stops (the test command
+# and prints per file the lines, the branches (those of exception edges left
+# out) and a summary with functions. --build-only builds those DLLs and stops (the test command
 # does so beside another pass). Fails below the bars: every line, and 97% of
 # branches. A branch no host can reach is written NEVER(...) or ALWAYS(...)
 # (base/invariant.h): the test builds stop there if it is ever taken, and the

@@ -30,8 +30,7 @@ int overflowTheStack(int depth)
 // LUNETKA_HEAP_CHECKED_APART: gtest patterns that another CTest test runs
 // under Wine's heap checking, which sees all a plain run sees and more; the
 // plain run leaves them out. The Windows test pack has no heap checking, and
-// does not pass the variable on.
-// Whether it left anything out.
+// does not pass the variable on. True when it added patterns to leave out.
 bool leaveOutWhatRunsHeapChecked()
 {
     const char* apart = getenv("LUNETKA_HEAP_CHECKED_APART");
