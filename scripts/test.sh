@@ -11,16 +11,16 @@ cd "$root"
 # Each step says when it ends, in seconds from the start.
 step() { echo "test.sh: $1 done at ${SECONDS} s"; }
 # On a fresh machine the build starts once its own tools are installed, and
-# Wine and the rest install beside it. The Wine prefixes (the main one, the
-# one for programs that want a server to themselves, the test pack's) are
-# made while the build runs.
+# Wine and the rest install beside it. The Wine prefixes (the main one, one
+# more for each further processor, the one for programs that want a server
+# to themselves, the test pack's) are made while the build runs.
 bash scripts/build.sh --build-tools
 bash scripts/build.sh --no-install &
 build=$!
 trap 'kill "$build" 2>/dev/null' EXIT
 bash scripts/build.sh --install-only
 prefixes=()
-for prefix in .wineprefix .wineprefix-alone .wineprefix-pack; do
+for prefix in .wineprefix $(seq -f '.wineprefix-cpu%g' 1 $(($(nproc) - 1))) .wineprefix-alone .wineprefix-pack; do
     LUNETKA_WINEPREFIX="$root/$prefix" bash scripts/wine-run.sh --prepare &
     prefixes+=($!)
 done

@@ -9,11 +9,31 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export WINEPREFIX="${LUNETKA_WINEPREFIX:-$here/../.wineprefix}"
-prefixes=("$WINEPREFIX")
 holder="$here/../build/bin/desktop_holder.exe"
+own_server=false
 if [ "${1:-}" = "--own-server" ]; then
     shift
+    own_server=true
+fi
+# Each prefix, and the processor its server runs on. Under CTest each
+# program is given a processor (tests/CMakeLists.txt), and
+# scripts/wine-run.sh runs it there, in that processor's prefix, or in the
+# prefix of its own, whose server runs on the last processor.
+under_ctest=false
+[ "$(basename "${1:-}")" != ctest ] || under_ctest=true
+last=$(($(nproc) - 1))
+on() { if $under_ctest; then echo "$1"; else echo any; fi; }
+prefixes=("$WINEPREFIX")
+cpus=("$(on 0)")
+if $own_server; then
     prefixes+=("$WINEPREFIX-alone")
+    cpus+=("$(on "$last")")
+fi
+if $under_ctest; then
+    for ((cpu = 1; cpu <= last; cpu++)); do
+        prefixes+=("$WINEPREFIX-cpu$cpu")
+        cpus+=("$cpu")
+    done
 fi
 preparing=()
 for prefix in "${prefixes[@]}"; do
@@ -25,16 +45,19 @@ stopServers() {
     for prefix in "${prefixes[@]}"; do WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true; done
 }
 trap stopServers EXIT
-for prefix in "${prefixes[@]}"; do
-    WINEPREFIX="$prefix" wineserver -p >/dev/null 2>&1 </dev/null
+for i in "${!prefixes[@]}"; do
+    prefix="${prefixes[$i]}"
+    pin=()
+    [ "${cpus[$i]}" = any ] || pin=(taskset -c "${cpus[$i]}")
+    WINEPREFIX="$prefix" "${pin[@]}" wineserver -p >/dev/null 2>&1 </dev/null
     # Wine's background services start with the first program and keep its
     # output open: let them start here, attached to /dev/null.
-    LUNETKA_WINEPREFIX="$prefix" "$here/wine-run.sh" wineboot >/dev/null 2>&1 </dev/null
+    LUNETKA_WINEPREFIX="$prefix" "${pin[@]}" "$here/wine-run.sh" wineboot >/dev/null 2>&1 </dev/null
     # The desktop's process starts with the first program on it, holding
     # that program's output: the holder is that program (once tests are built).
     if [ -f "$holder" ]; then
         said="$(mktemp)"
-        LUNETKA_WINEPREFIX="$prefix" "$here/wine-run.sh" "$holder" >"$said" 2>/dev/null </dev/null &
+        LUNETKA_WINEPREFIX="$prefix" "${pin[@]}" "$here/wine-run.sh" "$holder" >"$said" 2>/dev/null </dev/null &
         for _ in $(seq 100); do [ -s "$said" ] && break; sleep 0.1; done
         rm -f "$said"
     fi
