@@ -72,7 +72,8 @@ python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.arg
 packed="$(grep '\.rebuilding$' "$pack/tests.txt")"
 expected="$(grep -c . <<<"$packed")"
 ( export LUNETKA_WINEPREFIX="$root/.wineprefix-pack"
-  closing="$(cd "$pack" && timeout 300 taskset -c $(($(nproc) - 1)) bash "$root/scripts/wineserver-session.sh" \
+  last="$(bash scripts/nth-processor.sh $(($(nproc) - 1)))"
+  closing="$(cd "$pack" && timeout 300 taskset -c "$last" bash "$root/scripts/wineserver-session.sh" \
       bash "$root/scripts/wine-run.sh" cmd /c run-tests.cmd rebuilding | tr -d '\r' | tail -n 1)"
   echo "test pack (rebuilding host): $closing, at ${SECONDS} s"
   [ "$closing" = "$expected passed, 0 failed" ] || { echo "test pack: expected $expected passed, 0 failed"; exit 1; }

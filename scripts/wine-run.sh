@@ -26,9 +26,10 @@ pin=()
 if [[ "${CTEST_RESOURCE_GROUP_0_CPU:-}${CTEST_RESOURCE_GROUP_0_ALONE:-}" =~ ^id:([0-9]+), ]]; then
     cpu="${BASH_REMATCH[1]}"
     [ -n "${LUNETKA_OWN_SERVER:-}" ] || [ "$cpu" = 0 ] || own="$WINEPREFIX-cpu$cpu"
-    if [ -f "$own/$marker" ]; then
+    id="$("$here/nth-processor.sh" "$cpu")"
+    if [ -n "$id" ] && [ -f "$own/$marker" ]; then
         WINEPREFIX="$own"
-        pin=(taskset -c "$cpu")
+        pin=(taskset -c "$id")
     fi
 fi
 export WINEDEBUG="${WINEDEBUG:--all}"

@@ -48,7 +48,7 @@ trap stopServers EXIT
 for i in "${!prefixes[@]}"; do
     prefix="${prefixes[$i]}"
     pin=()
-    [ "${cpus[$i]}" = any ] || pin=(taskset -c "${cpus[$i]}")
+    [ "${cpus[$i]}" = any ] || pin=(taskset -c "$("$here/nth-processor.sh" "${cpus[$i]}")")
     WINEPREFIX="$prefix" "${pin[@]}" wineserver -p >/dev/null 2>&1 </dev/null
     # Wine's background services start with the first program and keep its
     # output open: let them start here, attached to /dev/null.
