@@ -47,8 +47,10 @@ stopServers() {
 trap stopServers EXIT
 for i in "${!prefixes[@]}"; do
     prefix="${prefixes[$i]}"
+    id=""
+    [ "${cpus[$i]}" = any ] || id="$("$here/nth-processor.sh" "${cpus[$i]}")"
     pin=()
-    [ "${cpus[$i]}" = any ] || pin=(taskset -c "$("$here/nth-processor.sh" "${cpus[$i]}")")
+    [ -z "$id" ] || pin=(taskset -c "$id")
     WINEPREFIX="$prefix" "${pin[@]}" wineserver -p >/dev/null 2>&1 </dev/null
     # Wine's background services start with the first program and keep its
     # output open: let them start here, attached to /dev/null.
