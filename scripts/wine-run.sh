@@ -17,14 +17,11 @@ marker=".lunetka-ready-2"
 # them at every call: a pass takes a seventh more processor time so. A prefix
 # not made yet is not made here, where programs start side by side: such a
 # run stays where it was.
-own="$WINEPREFIX"
-if [ -n "${LUNETKA_OWN_SERVER:-}" ]; then
-    WINEPREFIX="$WINEPREFIX-alone"
-    own="$WINEPREFIX"
-fi
+if [ -n "${LUNETKA_OWN_SERVER:-}" ]; then WINEPREFIX="$WINEPREFIX-alone"; fi
 pin=()
 if [[ "${CTEST_RESOURCE_GROUP_0_CPU:-}${CTEST_RESOURCE_GROUP_0_ALONE:-}" =~ ^id:([0-9]+), ]]; then
     cpu="${BASH_REMATCH[1]}"
+    own="$WINEPREFIX"
     [ -n "${LUNETKA_OWN_SERVER:-}" ] || [ "$cpu" = 0 ] || own="$WINEPREFIX-cpu$cpu"
     id="$("$here/nth-processor.sh" "$cpu")"
     if [ -n "$id" ] && [ -f "$own/$marker" ]; then

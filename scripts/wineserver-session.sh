@@ -15,19 +15,18 @@ if [ "${1:-}" = "--own-server" ]; then
     shift
     own_server=true
 fi
-# Each prefix, and the processor its server runs on. Under CTest each
-# program is given a processor (tests/CMakeLists.txt), and
-# scripts/wine-run.sh runs it there, in that processor's prefix, or in the
-# prefix of its own, whose server runs on the last processor.
+# Each prefix, and the processor its server runs on under CTest, which
+# gives each program a processor (tests/CMakeLists.txt): scripts/wine-run.sh
+# runs it there, in that processor's prefix, or in the prefix of its own,
+# whose server runs on the last processor. Elsewhere no server is pinned.
 under_ctest=false
 [ "$(basename "${1:-}")" != ctest ] || under_ctest=true
 last=$(($(nproc) - 1))
-on() { if $under_ctest; then echo "$1"; else echo any; fi; }
 prefixes=("$WINEPREFIX")
-cpus=("$(on 0)")
+cpus=(0)
 if $own_server; then
     prefixes+=("$WINEPREFIX-alone")
-    cpus+=("$(on "$last")")
+    cpus+=("$last")
 fi
 if $under_ctest; then
     for ((cpu = 1; cpu <= last; cpu++)); do
@@ -48,7 +47,7 @@ trap stopServers EXIT
 for i in "${!prefixes[@]}"; do
     prefix="${prefixes[$i]}"
     id=""
-    [ "${cpus[$i]}" = any ] || id="$("$here/nth-processor.sh" "${cpus[$i]}")"
+    ! $under_ctest || id="$("$here/nth-processor.sh" "${cpus[$i]}")"
     pin=()
     [ -z "$id" ] || pin=(taskset -c "$id")
     WINEPREFIX="$prefix" "${pin[@]}" wineserver -p >/dev/null 2>&1 </dev/null
