@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
 # What the Wine tests reach of the plug-in through its DLLs, not through the
-# test programs that link its sources: builds lunetka.dll and its test builds
-# with coverage in build-coverage/ (the DLL's own toolchain), runs the Wine
-# test programs of build/ against them in the narrow host (every other kind
-# reached no line or branch more when this was measured; one that does shows
-# here as missed, and its kind then belongs in the list), without the
-# thousands of repeated loads (the bound on thunks reaches all they reach),
-# and prints per file the lines, the branches (those of exception edges left
-# out) and a summary with functions. --build-only builds those DLLs and stops (the test command
-# does so beside another pass). Fails below the bars: every line, and 97% of
-# branches. A branch no host can reach is written NEVER(...) or ALWAYS(...)
-# (base/invariant.h): the test builds stop there if it is ever taken, and the
-# coverage builds (LUNETKA_COVERAGE) compile it away, as they do an
-# invariant's check.
+# test programs that link its sources: builds lunetka.dll and its test
+# builds with coverage in build-coverage/ (the DLL's own toolchain), runs
+# the Wine test programs of build/ against them in the narrow host (every
+# other kind reached no line or branch more when this was measured; one that
+# does shows here as missed, and its kind then belongs in the list), without
+# the thousands of repeated loads (the bound on thunks reaches all they
+# reach), and prints per file the lines, the branches (those of exception
+# edges left out) and a summary with functions. --build-only builds those
+# DLLs and stops (the test command does so beside another pass). Fails below
+# the bars: every line, and 97% of branches. A branch no host can reach is
+# written NEVER(...) or ALWAYS(...) (base/invariant.h): the test builds stop
+# there if it is ever taken, and the coverage builds (LUNETKA_COVERAGE)
+# compile it away, as they do an invariant's check.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
